@@ -1,0 +1,53 @@
+#pragma once
+// Everything that talks to the operator goes through this one interface, so that every
+// procedure runs the same under the Qt windows, a terminal, and a scripted operator in tests.
+// Texts are passed exactly as the system words them, with their "\r\n"; only the display
+// layers turn those into line breaks.
+
+#include <cstdint>
+#include <string>
+
+namespace endcap {
+
+enum class BoxButtons { Ok, YesNo, AbortRetryIgnore };
+enum class BoxIcon { None, Warning };
+enum class BoxOwner { None, Window };  // Window: owned by the station's window (caption = app name)
+enum class BoxAnswer { Ok, Cancel, Yes, No, Abort, Retry, Ignore };
+
+struct MessageBox {
+  std::string text;
+  std::string caption;  // empty: the system's default caption
+  BoxButtons buttons = BoxButtons::Ok;
+  BoxIcon icon = BoxIcon::Warning;
+  int defaultButton = 0;  // 0-based index among the buttons
+  BoxOwner owner = BoxOwner::None;
+};
+
+// The application's name: the caption of every box owned by a station window.
+inline constexpr const char* kApplicationName = "Remote inclinometer calibrate";
+// What the system shows for a box without a caption of its own.
+inline constexpr const char* kDefaultCaption = "Error";
+
+class OperatorInterface {
+public:
+  virtual ~OperatorInterface() = default;
+  virtual BoxAnswer ShowMessage(const MessageBox& box) = 0;
+  // One-line entry under a caption with a default; the default comes back whenever the
+  // operator did not press "Enter".
+  virtual std::string PromptText(const std::string& caption, const std::string& defaultText) = 0;
+  // The COM port the operator picked among those that open; 0 = none.
+  virtual uint8_t ChoosePort() = 0;
+};
+
+// The box a station window shows: OK, exclamation icon, owned, the application's name.
+inline MessageBox WindowBox(const std::string& text) {
+  return {text, kApplicationName, BoxButtons::Ok, BoxIcon::Warning, 0, BoxOwner::Window};
+}
+
+// A box without owner window, as the unit operations show them.
+inline MessageBox UnownedBox(const std::string& text, const std::string& caption = "",
+                             BoxButtons buttons = BoxButtons::Ok) {
+  return {text, caption, buttons, BoxIcon::Warning, 0, BoxOwner::None};
+}
+
+}  // namespace endcap

@@ -1,0 +1,192 @@
+#pragma once
+// The unit object: the Modbus RTU client of the unit under test and the station's copy of
+// everything about that unit (identity, settings, calibration records, raw readings and results),
+// together with the operator ID, the limits and the firmware file choice. One per run.
+//
+// Operations on the unit return a bool (true = success) or a value; they show nothing, except
+// the supply, RS485 and serial-number checks, which show their own boxes, and the serial
+// confirmation, which prompts. The record operations are defined in records/.
+
+#include <cstdint>
+#include <string>
+
+#include "console/operator_interface.h"
+#include "records/default_limits.h"
+#include "serial/serial_port.h"
+#include "unit/cal_record.h"
+
+namespace endcap {
+
+struct PitchRollReading {
+  double pitchDeg = 0.0;
+  double rollDeg = 0.0;
+  bool valid = false;
+};
+
+struct RawSlot {
+  int32_t a = 0;  // register 305, the pitch axis
+  int32_t b = 0;  // register 306, the roll axis
+};
+
+struct InclinometerCal {
+  double offsetA = 0.0, gainA = 0.0, offsetB = 0.0, gainB = 0.0;
+};
+
+// One reading of the inclinometer check, with its verdict.
+struct CheckReading {
+  double pitchDeg = 0.0;
+  double rollDeg = 0.0;
+  bool pass = false;
+};
+
+// One check angle and its four readings: bow 0, 90, 180, 270 (recorded as +angle pitch,
+// +angle roll, -angle pitch, -angle roll).
+struct CheckSet {
+  double angleDeg = 0.0;
+  CheckReading readings[4];
+};
+
+struct PressurePoint {
+  bool done = false;
+  double fullScalePsi = 0.0;
+  double accuracyPercent = 0.0;
+  double readPsi = 0.0;
+  std::string appliedText;  // as the operator typed it
+};
+
+class ModbusLink {
+public:
+  static constexpr size_t kFrameBufferSize = 500;
+
+  ModbusLink(SerialPort& port, OperatorInterface& op);
+  virtual ~ModbusLink();
+  ModbusLink(const ModbusLink&) = delete;
+  ModbusLink& operator=(const ModbusLink&) = delete;
+
+  // --- transaction ---
+  // Appends the CRC to the request in buffer (length mod 256 bytes), exchanges it and checks the
+  // reply. 0: no reply, fewer than 3 bytes, or the port did not open; n > 0: a reply of n + 2
+  // bytes with a good CRC, its first n bytes in buffer; -n: the same with a wrong CRC.
+  int Transact(uint8_t* buffer, int length, int expected, int timeoutSeconds);
+
+  // --- register access ---
+  bool ReadInputRegisters(uint16_t first, int count, uint16_t* values, int timeoutSeconds);
+  bool WriteSingleRegister(uint16_t value, uint16_t reg, int timeoutSeconds);
+  bool SendControlFunction(uint16_t parameter, uint8_t function, int timeoutSeconds);
+  bool Unlock();
+  bool WriteMultipleRegisters(uint16_t first, int count, const uint16_t* values, int timeoutSeconds);
+  bool PrepareBoardTest();
+  void ReleaseUnit(bool connected);
+
+  // --- identity and configuration ---
+  void ResetUnitState();
+  void ReadUnitInfo();
+  std::string FormatUnitInfo() const;
+  std::string FormatCalRecord(int kind) const;
+  bool ValidateSerialText(std::string& text, bool showMessages);
+  bool ConfirmSerial(bool board);
+  void WriteBoardSerial();
+  void WriteUnitSerial();
+  bool WriteCalRecord(int kind, bool valid);
+
+  // --- sensors ---
+  bool EnableSensors(uint16_t mask);
+  bool DisableSensors(uint16_t mask);
+  bool CheckPowerSupplies(bool show);
+  bool CheckExternalSupplies(bool show);
+  PitchRollReading ReadPitchRoll(bool trigger);
+  void ReadInclinometerRaw(int slot);
+  bool ComputeInclinometerCal(double exactPitchDeg);
+  bool WriteUnitCurrent();
+  double ReadPressure(bool first, bool trigger, int timeLimitSeconds);
+
+  // --- results record (records/results_record.cpp) ---
+  void AppendRecordLine(const std::string& text);
+  bool EnsureOperatorId();
+  bool BeginResultsRecord();
+  void LoadDefaultLimits();
+  void RecordInclinometerCalibration();
+  void RecordStrainGaugeCalibration();
+
+  SerialPort& port() { return port_; }
+  OperatorInterface& op() { return op_; }
+  Clock& clock() { return port_.clock(); }
+  void SetBusyIndicator(BusyIndicator* busy) { busy_ = busy; }
+
+  // --- identity (registers 0-22) ---
+  uint16_t enabledSensors = 0;
+  uint16_t fittedSensors = 0;
+  int32_t firmwareMajor = 0;
+  int32_t firmwareMinor = 0;
+  char firmwareLetter = ' ';
+  int32_t pcbDrawing[3] = {0, 0, 0};
+  std::string boardSerial = "000000-000";
+  std::string unitSerial = "000000-000";
+  int32_t modbusAddress = 0;
+  uint8_t idNumber[8] = {};
+  uint32_t gaugeSerialNo = 0;
+
+  // --- settings (128-143) ---
+  double inclinometerAccuracyPercent = 0.0;
+  double inclinometerFullScaleDeg = 0.0;
+  int32_t inclinometerSamples = 0;
+  int32_t inclinometerWarmUpTenths = 0;
+  int32_t strainGaugeWarmUpTenths = 0;
+  int32_t unitCurrentMa = -1;
+  double gaugeFullScaleBar = 0.0;
+  double gaugeAccuracyPercent = 0.0;
+
+  CalRecord calRecords[5];
+  bool boardSerialConfirmed = false;
+  bool unitSerialConfirmed = false;
+  uint16_t operatorMarker = 0;
+
+  // --- operator and records ---
+  std::string OperatorId;  // two or three upper-case letters
+  bool operatorKnown = false;
+  DefaultLimits limits;
+  std::string recordFolder;  // the status folder on this machine ("C:\Quorvanta\D5Status")
+
+  // --- console ---
+  int32_t chosenPort = 0;
+  std::string lastUnitSerial;
+
+  // --- sensor results ---
+  RawSlot rawSlots[10];
+  bool inclinometerCalRun = false;
+  bool inclinometerCalPassed = false;
+  InclinometerCal inclinometerCal;
+
+  // --- inclinometer check ---
+  bool inclinometerCheckRun = false;
+  CheckReading checkLevelReading;
+  CheckSet checkSets[2];
+
+  // --- strain gauge calibration ---
+  bool strainGaugeCalRun = false;
+  bool strainGaugeCalPassed = false;
+  bool strainGaugeCheckRun = false;
+  bool strainGaugeCheckPassed = false;
+  std::string gaugeManufacturer;
+  std::string gaugeModel;
+  double atmosphericPressureMb = 0.0;
+  double temperatureDegC = -1000.0;
+  std::string equipmentUsed;
+  int32_t equipmentIdNo = 0;
+  PressurePoint pressurePoints[6];
+
+  // --- firmware ---
+  std::string firmwarePath;
+  std::string firmwareFolder;
+
+private:
+  // Polls the ready register; false when it did not become ready in time.
+  bool WaitMeasurementReady();
+  void WriteSerial(const std::string& serial, uint16_t firstRegister);
+
+  SerialPort& port_;
+  OperatorInterface& op_;
+  BusyIndicator* busy_ = nullptr;
+};
+
+}  // namespace endcap

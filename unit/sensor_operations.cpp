@@ -1,0 +1,155 @@
+// Measurements and sensor switches. Every measurement writes a start value to a command
+// register, then reads the result registers (after polling the ready register where there is one).
+
+#include <cmath>
+#include <limits>
+
+#include "unit/conversions.h"
+#include "unit/modbus_link.h"
+#include "unit/register_map.h"
+#include "unit/text_format.h"
+
+namespace endcap {
+
+namespace {
+
+constexpr double kDegreesPerRadian = 57.29577951471995;  // 180 / 3.1415926535, as the unit's tools use
+constexpr double kHalfPi = 1.57079632675;
+constexpr double kOneNinetieth = 0.011111111111111112;
+constexpr double kExternalSupplyScale = 3.0;
+constexpr double kPressureNotReady = -500.0;
+// A unit that never reports ready gives an invalid reading after this long, not a hang.
+constexpr int64_t kReadyPollLimitSeconds = 10;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// Reads count registers; a failed read leaves NaN in every float taken from them.
+double FloatOrNaN(bool ok, const uint16_t* regs, int i) { return ok ? RegistersToFloat(regs, i) : kNaN; }
+
+}  // namespace
+
+bool ModbusLink::EnableSensors(uint16_t mask) {
+  const uint16_t value = static_cast<uint16_t>(enabledSensors | mask);
+  return WriteMultipleRegisters(reg::kEnabledSensors, 1, &value, 3);
+}
+
+bool ModbusLink::DisableSensors(uint16_t mask) {
+  const uint16_t value = static_cast<uint16_t>(enabledSensors & ~mask);
+  return WriteMultipleRegisters(reg::kEnabledSensors, 1, &value, 3);
+}
+
+bool ModbusLink::CheckPowerSupplies(bool show) {
+  WriteSingleRegister(0, reg::kBoardSupplies, 10);
+  uint16_t r[reg::kBoardSuppliesCount];
+  const bool ok = ReadInputRegisters(reg::kBoardSupplies, reg::kBoardSuppliesCount, r, 1);
+  const double minus12 = FloatOrNaN(ok, r, 0);
+  const double plus12 = FloatOrNaN(ok, r, 2);
+  const double v3 = FloatOrNaN(ok, r, 4);
+  const bool pass = limits.supplyMinus12.Contains(minus12) && limits.supplyPlus12.Contains(plus12) &&
+                    limits.supply3v3.Contains(v3);
+  if (show) {
+    op_.ShowMessage(UnownedBox("Board tests should store to database!!", "ERROR"));
+    op_.ShowMessage(UnownedBox(Format("%s\r\n +12V = %.2f\r\n-12V = %.2f\r\n3.3V = %.2f", pass ? "Pass" : "FAIL!!", plus12,
+                                      minus12, v3),
+                               "Power supplies"));
+  }
+  return pass;
+}
+
+bool ModbusLink::CheckExternalSupplies(bool show) {
+  const auto readSelected = [this](uint16_t channel) {
+    WriteSingleRegister(channel, reg::kExternalSupply, 10);
+    uint16_t r[reg::kExternalSupplyCount];
+    const bool ok = ReadInputRegisters(reg::kExternalSupply, reg::kExternalSupplyCount, r, 1);
+    return kExternalSupplyScale * FloatOrNaN(ok, r, reg::kExternalSupplyVolts - reg::kExternalSupply);
+  };
+  const double minus12 = readSelected(0);
+  const double plus12 = readSelected(1);
+  const bool pass = limits.externalMinus12.Contains(minus12) && limits.externalPlus12.Contains(plus12);
+  if (show) {
+    op_.ShowMessage(UnownedBox("Board tests should store to database!!", "ERROR"));
+    op_.ShowMessage(UnownedBox(Format("%s\r\n +12V = %.2f\r\n-12V = %.2f", pass ? "Pass" : "Fail", plus12, minus12),
+                               "External supplies"));
+  }
+  return pass;
+}
+
+bool ModbusLink::WaitMeasurementReady() {
+  const int64_t start = clock().WholeSeconds();
+  for (;;) {
+    uint16_t ready = 0;
+    if (ReadInputRegisters(reg::kMeasurementReady, 1, &ready, 1) && ready != 0) return true;
+    if (clock().WholeSeconds() - start >= kReadyPollLimitSeconds) return false;
+  }
+}
+
+PitchRollReading ModbusLink::ReadPitchRoll(bool trigger) {
+  if (trigger) WriteSingleRegister(0, reg::kMeasurement, 1);
+  PitchRollReading reading;
+  if (!WaitMeasurementReady()) return reading;
+  uint16_t r[reg::kPitchRollCount];
+  if (!ReadInputRegisters(reg::kMeasurement, reg::kPitchRollCount, r, 1)) return reading;
+  reading.pitchDeg = RegistersToFloat(r, 0) * kDegreesPerRadian;
+  reading.rollDeg = RegistersToFloat(r, 2) * kDegreesPerRadian;
+  reading.valid = true;
+  return reading;
+}
+
+void ModbusLink::ReadInclinometerRaw(int slot) {
+  if (slot < 0 || slot >= 10) return;
+  rawSlots[slot] = {};
+  WriteSingleRegister(0, reg::kMeasurement, 1);
+  if (!WaitMeasurementReady()) return;
+  uint16_t r[2];
+  if (!ReadInputRegisters(reg::kRawInclinometer, 2, r, 1)) return;
+  rawSlots[slot].a = r[0];
+  rawSlots[slot].b = r[1];
+}
+
+bool ModbusLink::ComputeInclinometerCal(double exactPitchDeg) {
+  const RawSlot* s = rawSlots;
+  InclinometerCal cal;
+  cal.offsetA = (s[0].a + s[1].a + s[2].a + s[3].a) * 0.25;
+  cal.offsetB = (s[0].b + s[1].b + s[2].b + s[3].b) * 0.25;
+  const double sine = std::sin(exactPitchDeg * kOneNinetieth * kHalfPi);
+  const double spanA = std::abs(s[4].a - s[6].a);
+  const double spanB = std::abs(s[5].b - s[7].b);
+  // A pitch whose sine is 0 (0, 180 degrees) gives no gain; that calibration fails.
+  const bool usable = sine != 0.0;
+  cal.gainA = usable ? spanA * 0.5 / sine : 0.0;
+  cal.gainB = usable ? spanB * 0.5 / sine : 0.0;
+  if (s[6].a > s[4].a) cal.gainA = -cal.gainA;
+  if (s[7].b > s[5].b) cal.gainB = -cal.gainB;
+  const bool pass = usable && std::abs(s[5].a - s[7].a) <= spanA && std::abs(s[4].b - s[6].b) <= spanB;
+  inclinometerCal = cal;
+  inclinometerCalRun = true;
+  inclinometerCalPassed = pass;
+  if (pass) {
+    uint16_t regs[reg::kInclinometerCalCount];
+    const double values[4] = {cal.offsetA, cal.gainA, cal.offsetB, cal.gainB};
+    for (int i = 0; i < 4; ++i) Int32ToRegisters(regs, 2 * i, FloatBits(static_cast<float>(values[i])));
+    WriteMultipleRegisters(reg::kInclinometerCal, reg::kInclinometerCalCount, regs, 5);
+  }
+  return pass;
+}
+
+bool ModbusLink::WriteUnitCurrent() {
+  const uint16_t value = static_cast<uint16_t>(unitCurrentMa & 0xFFFF);
+  return WriteMultipleRegisters(reg::kUnitCurrent, 1, &value, 3);
+}
+
+double ModbusLink::ReadPressure(bool first, bool trigger, int timeLimitSeconds) {
+  if (trigger) WriteSingleRegister(0, reg::kMeasurement, 1);
+  const int64_t start = clock().WholeSeconds();
+  double firstValue = kNaN;
+  double secondValue = kNaN;
+  do {
+    uint16_t r[reg::kPressureCount];
+    const bool ok = ReadInputRegisters(reg::kPressure, reg::kPressureCount, r, 1);
+    firstValue = FloatOrNaN(ok, r, 0);
+    secondValue = FloatOrNaN(ok, r, 2);
+    // A failed read is not a valid value either: keep waiting for one within the limit.
+  } while ((!(secondValue >= kPressureNotReady)) && clock().WholeSeconds() - start < timeLimitSeconds);
+  return first ? firstValue : secondValue;
+}
+
+}  // namespace endcap
