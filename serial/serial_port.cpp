@@ -74,8 +74,10 @@ void SerialPort::WaitMilliseconds(uint32_t ms) {
   // remaining instead of burning a core; the tick is re-checked after every sleep.
   const uint32_t start = clock_.TickCount();
   const uint32_t end = start + ms;
+  // The end lies beyond the wrap: first wait for the counter to wrap. "Not yet wrapped" must
+  // include a tick still equal to start, or a pause begun just before the wrap returns at once.
   if (end < start) {
-    for (uint32_t now = clock_.TickCount(); now > start; now = clock_.TickCount())
+    for (uint32_t now = clock_.TickCount(); now >= start; now = clock_.TickCount())
       clock_.Sleep(static_cast<uint32_t>(0u - now));
   }
   for (uint32_t now = clock_.TickCount(); now < end; now = clock_.TickCount()) clock_.Sleep(end - now);

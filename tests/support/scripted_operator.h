@@ -1,0 +1,52 @@
+#pragma once
+// A scripted operator for tests: a queue of expected interactions, each asserted exactly (text,
+// caption, buttons, icon, default, owner; prompt caption and default) in order, each answered
+// from the script. An unexpected or missing interaction fails the test.
+
+#include <deque>
+#include <string>
+
+#include "console/operator_interface.h"
+
+namespace endcap::testing {
+
+class ScriptedOperator : public OperatorInterface {
+public:
+  ~ScriptedOperator() override;
+
+  ScriptedOperator& ExpectMessage(const MessageBox& box, BoxAnswer answer = BoxAnswer::Ok);
+  // Shorthands for the two kinds of box the system shows.
+  ScriptedOperator& ExpectWindowBox(const std::string& text);
+  ScriptedOperator& ExpectUnownedBox(const std::string& text, const std::string& caption = "",
+                                     BoxButtons buttons = BoxButtons::Ok, BoxAnswer answer = BoxAnswer::Ok);
+  ScriptedOperator& ExpectPrompt(const std::string& caption, const std::string& defaultText, const std::string& answer);
+  // The operator closes the prompt without "Enter": the default comes back.
+  ScriptedOperator& ExpectPromptClosed(const std::string& caption, const std::string& defaultText);
+  ScriptedOperator& ExpectChoosePort(uint8_t answer);
+
+  BoxAnswer ShowMessage(const MessageBox& box) override;
+  std::string PromptText(const std::string& caption, const std::string& defaultText) override;
+  uint8_t ChoosePort() override;
+
+  // Fails the test for every expectation not yet consumed, then forgets them.
+  void VerifyDone();
+  size_t pending() const { return script_.size(); }
+
+private:
+  enum class Kind { Message, Prompt, ChoosePort };
+  struct Step {
+    Kind kind = Kind::Message;
+    MessageBox box;
+    BoxAnswer boxAnswer = BoxAnswer::Ok;
+    std::string caption, defaultText, answer;
+    bool closed = false;
+    uint8_t port = 0;
+  };
+  static Step Blank(Kind kind);
+  Step Next(Kind kind, const std::string& what);
+  std::deque<Step> script_;
+};
+
+std::string Describe(const MessageBox& box);
+
+}  // namespace endcap::testing

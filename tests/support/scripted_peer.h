@@ -1,0 +1,40 @@
+#pragma once
+// The far end of a MemoryLine for protocol tests: answers each write from the station with the
+// next scripted reply (or silence), and records the frames it was sent.
+
+#include <deque>
+#include <vector>
+
+#include "serial/memory_device.h"
+
+namespace endcap::testing {
+
+class ScriptedPeer : public LinePeer {
+public:
+  explicit ScriptedPeer(MemoryLine& line) : line_(line) { line_.SetPeer(this); }
+  ~ScriptedPeer() override { line_.SetPeer(nullptr); }
+
+  struct Reply {
+    std::vector<uint8_t> bytes;  // empty: stay silent
+    uint32_t delayMs = 5;
+  };
+  void Queue(std::vector<uint8_t> bytes, uint32_t delayMs = 5) { replies_.push_back({std::move(bytes), delayMs}); }
+  // Appends the CRC-16/MODBUS of bytes, low byte first.
+  void QueueWithCrc(std::vector<uint8_t> bytes, uint32_t delayMs = 5);
+  void QueueSilence() { replies_.push_back({}); }
+
+  void OnHostBytes(const uint8_t* data, size_t size) override;
+  const std::vector<std::vector<uint8_t>>& received() const { return received_; }
+  std::vector<uint32_t> receivedAtTick;
+
+private:
+  MemoryLine& line_;
+  std::deque<Reply> replies_;
+  std::vector<std::vector<uint8_t>> received_;
+};
+
+std::vector<uint8_t> WithCrc(std::vector<uint8_t> bytes);
+// "fa 04 00 02" -> bytes
+std::vector<uint8_t> Hex(const char* text);
+
+}  // namespace endcap::testing
