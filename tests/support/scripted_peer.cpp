@@ -13,6 +13,15 @@ std::vector<uint8_t> WithCrc(std::vector<uint8_t> bytes) {
   return bytes;
 }
 
+std::vector<uint8_t> ReadReply(const std::vector<uint16_t>& values) {
+  std::vector<uint8_t> bytes = {0xfa, 0x04, static_cast<uint8_t>(2 * values.size())};
+  for (uint16_t v : values) {
+    bytes.push_back(static_cast<uint8_t>(v >> 8));
+    bytes.push_back(static_cast<uint8_t>(v & 0xFF));
+  }
+  return bytes;
+}
+
 std::vector<uint8_t> Hex(const char* text) {
   std::vector<uint8_t> bytes;
   char* end = nullptr;

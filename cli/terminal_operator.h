@@ -1,0 +1,47 @@
+#pragma once
+// The operator interface on a terminal: boxes, questions, prompts and the port chooser are
+// written to one stream (stderr, so stdout carries only a command's results) and answered on
+// another (stdin), so that a script can pipe the answers in. When the answers run out, every
+// question takes its safe answer and says so, and no run ever hangs waiting for input.
+
+#include <cstdint>
+#include <istream>
+#include <ostream>
+#include <string>
+
+#include "console/operator_interface.h"
+#include "serial/serial_device.h"
+
+namespace endcap {
+
+class TerminalOperator : public OperatorInterface {
+public:
+  // ports: what the chooser probes, COM 1 to 8.
+  TerminalOperator(std::istream& in, std::ostream& out, PortProvider& ports);
+
+  // The port given on the command line: ChoosePort returns it without asking. 0: ask.
+  void SetFixedPort(uint8_t port) { fixedPort_ = port; }
+  // Piped answers do not appear on a terminal by themselves; echoing them keeps the
+  // transcript readable (each answer after its question).
+  void SetEcho(bool echo) { echo_ = echo; }
+
+  BoxAnswer ShowMessage(const MessageBox& box) override;
+  std::string PromptText(const std::string& caption, const std::string& defaultText) override;
+  uint8_t ChoosePort() override;
+
+private:
+  // One answer line without its line end; false at end of input.
+  bool ReadAnswer(std::string& line);
+  void EndOfInput(const std::string& taken);
+
+  std::istream& in_;
+  std::ostream& out_;
+  PortProvider& ports_;
+  uint8_t fixedPort_ = 0;
+  bool echo_ = false;
+};
+
+// The text of a box as lines for the terminal: each "\r\n" becomes one line break.
+std::string DisplayText(const std::string& text);
+
+}  // namespace endcap

@@ -1,0 +1,225 @@
+// CRC, Transact's result rule and the exact request bytes of every register operation.
+
+#include <gtest/gtest.h>
+
+#include "tests/unit/link_fixture.h"
+#include "unit/conversions.h"
+#include "unit/crc.h"
+
+namespace endcap {
+namespace {
+
+using testing::Hex;
+using testing::LinkTest;
+using testing::WithCrc;
+
+struct CrcRow {
+  const char* frame;
+  uint16_t crc;
+};
+
+TEST(Crc, Vectors) {
+  // Independent vectors: the Modbus application protocol examples and CRC-16/MODBUS "123456789".
+  const CrcRow rows[] = {
+      {"01 03 00 00 00 01", 0x0A84},
+      {"fa 04 00 02 00 03", 0x4004},
+      {"11 03 00 6b 00 03", 0x8776},
+      {"31 32 33 34 35 36 37 38 39", 0x4B37},
+      {"", 0xFFFF},
+  };
+  for (const CrcRow& row : rows) {
+    const auto bytes = Hex(row.frame);
+    EXPECT_EQ(Crc16(bytes.data(), bytes.size()), row.crc) << row.frame;
+    const auto sent = ComputeCrc(bytes.data(), bytes.size());
+    EXPECT_EQ(sent[0], row.crc & 0xFF) << row.frame;
+    EXPECT_EQ(sent[1], row.crc >> 8) << row.frame;
+  }
+}
+
+TEST(Crc, LengthIsTakenModulo256) {
+  std::vector<uint8_t> bytes(262, 0x5A);
+  EXPECT_EQ(ComputeCrc(bytes.data(), 262), ComputeCrc(bytes.data(), 6));
+}
+
+class TransactTest : public LinkTest {};
+
+TEST_F(TransactTest, SixByteRequestGoesOutWithItsCrcLowByteFirst) {
+  uint8_t frame[500] = {0xfa, 0x04, 0x00, 0x02, 0x00, 0x03};
+  link.Transact(frame, 6, 12, 1);
+  EXPECT_EQ(Sent(), std::vector<std::string>{"fa 04 00 02 00 03 04 40"});
+}
+
+TEST_F(TransactTest, RequestIsPrecededBy140MsOfPauses) {
+  uint8_t frame[500] = {0xfa, 0x04, 0x00, 0x02, 0x00, 0x03};
+  link.Transact(frame, 6, 12, 1);
+  ASSERT_EQ(peer.receivedAtTick.size(), 1u);
+  EXPECT_EQ(peer.receivedAtTick[0], 140u);
+}
+
+TEST_F(TransactTest, ResultRule) {
+  const auto good = WithCrc(Hex("fa 04 02 00 07"));
+  auto corrupted = good;
+  corrupted[3] ^= 0x01;
+  struct Row {
+    const char* name;
+    std::vector<uint8_t> reply;
+    int result;
+  } rows[] = {
+      {"good 7-byte reply", good, 5},
+      {"one data byte changed", corrupted, -5},
+      {"one byte", Hex("fa"), 0},
+      {"two bytes", Hex("fa 04"), 0},
+      {"no reply", {}, 0},
+  };
+  for (const Row& row : rows) {
+    if (row.reply.empty()) peer.QueueSilence();
+    else peer.Queue(row.reply);
+    uint8_t frame[500] = {0xfa, 0x04, 0x00, 0x02, 0x00, 0x01};
+    EXPECT_EQ(link.Transact(frame, 6, 8, 1), row.result) << row.name;
+  }
+}
+
+TEST_F(TransactTest, PortThatCannotOpenGivesZeroAndWritesNothing) {
+  port.isOpen = false;
+  port.portNumber = 2;
+  uint8_t frame[500] = {0xfa, 0x04, 0x00, 0x02, 0x00, 0x03};
+  EXPECT_EQ(link.Transact(frame, 6, 12, 1), 0);
+  EXPECT_TRUE(peer.received().empty());
+  EXPECT_EQ(clock.ElapsedMs(), 0u);
+}
+
+TEST_F(TransactTest, RequestLengthIsTakenModulo256) {
+  uint8_t frame[500] = {0xfa, 0x04, 0x00, 0x02, 0x00, 0x03};
+  link.Transact(frame, 256 + 6, 12, 1);
+  EXPECT_EQ(Sent(), std::vector<std::string>{"fa 04 00 02 00 03 04 40"});
+}
+
+class RegisterAccessTest : public LinkTest {};
+
+TEST_F(RegisterAccessTest, ReadInputRegistersFrameAndValues) {
+  peer.QueueWithCrc(Hex("fa 04 06 00 01 00 02 00 61"));
+  uint16_t values[3] = {};
+  ASSERT_TRUE(link.ReadInputRegisters(2, 3, values, 2));
+  EXPECT_EQ(Sent(), std::vector<std::string>{"fa 04 00 02 00 03 04 40"});
+  EXPECT_EQ(values[0], 1);
+  EXPECT_EQ(values[1], 2);
+  EXPECT_EQ(values[2], 0x61);
+}
+
+TEST_F(RegisterAccessTest, ShortReplyOfSevenBytesStillCountsAndMissingValuesReadZero) {
+  peer.QueueWithCrc(Hex("fa 04 06 12 34"));
+  uint16_t values[3] = {0xAAAA, 0xAAAA, 0xAAAA};
+  ASSERT_TRUE(link.ReadInputRegisters(2, 3, values, 2));
+  EXPECT_EQ(values[0], 0x1234);
+  EXPECT_EQ(values[1], 0);
+  EXPECT_EQ(values[2], 0);
+}
+
+TEST_F(RegisterAccessTest, ExceptionReplyFailsEveryOperation) {
+  uint16_t values[3];
+  const uint16_t one = 1;
+  peer.QueueWithCrc(Hex("fa 84 02"));
+  EXPECT_FALSE(link.ReadInputRegisters(2, 3, values, 1));
+  peer.QueueWithCrc(Hex("fa 86 02"));
+  EXPECT_FALSE(link.WriteSingleRegister(1, 200, 1));
+  peer.QueueWithCrc(Hex("fa c1 01"));
+  EXPECT_FALSE(link.SendControlFunction(5827, 65, 1));
+  peer.QueueWithCrc(Hex("fa c1 01"));
+  peer.QueueWithCrc(Hex("fa 90 02"));
+  EXPECT_FALSE(link.WriteMultipleRegisters(12, 1, &one, 1));
+}
+
+TEST_F(RegisterAccessTest, BadCrcFailsARead) {
+  auto reply = WithCrc(Hex("fa 04 06 00 01 00 02 00 61"));
+  reply.back() ^= 0xFF;
+  peer.Queue(reply);
+  uint16_t values[3];
+  EXPECT_FALSE(link.ReadInputRegisters(2, 3, values, 1));
+}
+
+TEST_F(RegisterAccessTest, WriteSingleRegisterValueRule) {
+  for (int i = 0; i < 3; ++i) peer.QueueWithCrc(Hex("fa 06 00 c8 00 01"));
+  EXPECT_TRUE(link.WriteSingleRegister(1, 200, 10));
+  link.WriteSingleRegister(0xAA, 220, 1);
+  link.WriteSingleRegister(8, 220, 1);
+  const auto sent = Sent();
+  ASSERT_EQ(sent.size(), 3u);
+  // Whole frames with CRCs from an independent CRC-16/MODBUS implementation.
+  EXPECT_EQ(sent[0], "fa 06 00 c8 00 01 dc 7f");
+  EXPECT_EQ(sent[1], "fa 06 00 dc 01 aa dc 54");
+  EXPECT_EQ(sent[2].substr(0, 17), "fa 06 00 dc 00 08");
+}
+
+TEST_F(RegisterAccessTest, WriteSingleRegisterNeedsSixBytes) {
+  peer.QueueWithCrc(Hex("fa 06 00 c8"));
+  EXPECT_FALSE(link.WriteSingleRegister(1, 200, 1));
+  peer.QueueWithCrc(Hex("fa 06 00 c8 00 01"));
+  EXPECT_TRUE(link.WriteSingleRegister(1, 200, 1));
+}
+
+TEST_F(RegisterAccessTest, ControlFunctionJudgesTheThirdByte) {
+  peer.QueueWithCrc(Hex("fa 41 42"));
+  EXPECT_TRUE(link.SendControlFunction(5827, 65, 1));
+  EXPECT_EQ(Sent().back(), "fa 41 16 c3 2e d9");
+  peer.QueueWithCrc(Hex("fa 41 43"));
+  EXPECT_FALSE(link.SendControlFunction(5827, 65, 1));
+}
+
+TEST_F(RegisterAccessTest, WriteMultipleRegistersUnlocksFirst) {
+  peer.QueueWithCrc(Hex("fa 41 42"));
+  peer.QueueWithCrc(Hex("fa 10 00 78 00 02"));
+  const uint16_t values[2] = {0x3DCC, 0xCCCD};
+  EXPECT_TRUE(link.WriteMultipleRegisters(120, 2, values, 5));
+  const auto sent = Sent();
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(sent[0], "fa 41 16 c3 2e d9");
+  EXPECT_EQ(sent[1], "fa 10 00 78 00 02 04 3d cc cc cd 8a 0c");
+}
+
+TEST_F(RegisterAccessTest, WriteMultipleGoesOnWhenTheUnlockFailsAndJudgesTheEcho) {
+  peer.QueueSilence();
+  peer.QueueWithCrc(Hex("00 00 00 0c 00 01"));
+  const uint16_t one = 1;
+  EXPECT_FALSE(link.WriteMultipleRegisters(12, 1, &one, 1));
+  EXPECT_EQ(peer.received().size(), 2u);
+}
+
+TEST_F(RegisterAccessTest, WriteMultipleRefusesMoreRegistersThanAFrameHolds) {
+  std::vector<uint16_t> values(125, 0);
+  EXPECT_FALSE(link.WriteMultipleRegisters(0, 125, values.data(), 1));
+  EXPECT_TRUE(peer.received().empty());
+}
+
+TEST_F(RegisterAccessTest, PrepareBoardTestAndReleaseUnit) {
+  peer.QueueWithCrc(Hex("fa 41 42"));
+  peer.QueueWithCrc(Hex("fa 45 42"));
+  EXPECT_TRUE(link.PrepareBoardTest());
+  link.ReleaseUnit(false);
+  EXPECT_EQ(peer.received().size(), 2u);
+  link.ReleaseUnit(true);
+  const auto sent = Sent();
+  ASSERT_EQ(sent.size(), 4u);
+  EXPECT_EQ(sent[1], "fa 45 00 00 21 29");
+  EXPECT_EQ(sent[2], "fa 41 16 c3 2e d9");
+  EXPECT_EQ(sent[3], "fa 42 00 00 90 e8");
+}
+
+TEST(Conversions, FloatsIntegersAndSerials) {
+  const uint16_t one[2] = {0x3F80, 0x0000};
+  EXPECT_EQ(RegistersToFloat(one, 0), 1.0);
+  uint16_t regs[2];
+  Int32ToRegisters(regs, 0, FloatBits(0.1f));
+  EXPECT_EQ(regs[0], 0x3DCC);
+  EXPECT_EQ(regs[1], 0xCCCD);
+  const uint16_t negative[2] = {0xFFFF, 0xFFFE};
+  EXPECT_EQ(RegistersToInt32(negative, 0), -2);
+  EXPECT_EQ(SerialFromRegisters(0x1234, 0x5607), "123456-007");
+  EXPECT_EQ(SerialFromRegisters(0xE234, 0x5607), "E23456-007");
+  EXPECT_EQ(SerialFromRegisters(0xA000, 0x0000), "000000-000");
+  EXPECT_EQ(SerialFromRegisters(0x0000, 0x0001), "000000-001");
+  EXPECT_EQ(SerialFromRegisters(0xFFFF, 0xFFFF), "000000-000");
+  EXPECT_EQ(SerialFromRegisters(0x1234, 0x560A), "000000-000");
+}
+
+}  // namespace
+}  // namespace endcap
