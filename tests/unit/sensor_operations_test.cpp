@@ -1,0 +1,223 @@
+// Supply checks, measurements and the inclinometer calibration on a scripted unit.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "tests/unit/link_fixture.h"
+#include "unit/conversions.h"
+
+namespace endcap {
+namespace {
+
+using testing::Hex;
+using testing::LinkTest;
+using testing::ReadReply;
+
+std::vector<uint16_t> Floats(std::initializer_list<float> values) {
+  std::vector<uint16_t> regs;
+  for (float v : values) {
+    regs.push_back(static_cast<uint16_t>(FloatBits(v) >> 16));
+    regs.push_back(static_cast<uint16_t>(FloatBits(v) & 0xFFFF));
+  }
+  return regs;
+}
+
+class SensorTest : public LinkTest {
+protected:
+  void QueueWriteEcho() { peer.QueueWithCrc(Hex("fa 06 00 00 00 00")); }
+  void QueueUnlockAndEcho() {
+    peer.QueueWithCrc(Hex("fa 41 42"));
+    peer.QueueWithCrc(Hex("fa 10 00 00 00 01"));
+  }
+};
+
+TEST_F(SensorTest, EnableAndDisableChangeOnlyTheirBit) {
+  link.enabledSensors = 1;
+  QueueUnlockAndEcho();
+  EXPECT_TRUE(link.EnableSensors(2));
+  QueueUnlockAndEcho();
+  EXPECT_TRUE(link.DisableSensors(1));
+  const auto sent = Sent();
+  ASSERT_EQ(sent.size(), 4u);
+  EXPECT_EQ(sent[1], "fa 10 00 00 00 01 02 00 03 91 65");
+  EXPECT_EQ(sent[3], "fa 10 00 00 00 01 02 00 00 d1 64");
+  EXPECT_EQ(link.enabledSensors, 1);
+}
+
+TEST_F(SensorTest, BoardRailsPassAtTheWindowEdges) {
+  QueueWriteEcho();
+  peer.QueueWithCrc(ReadReply(Floats({-13.0f, 11.0f, 3.0f})));
+  op.ExpectUnownedBox("Board tests should store to database!!", "ERROR");
+  op.ExpectUnownedBox("Pass\r\n +12V = 11.00\r\n-12V = -13.00\r\n3.3V = 3.00", "Power supplies");
+  EXPECT_TRUE(link.CheckPowerSupplies(true));
+  EXPECT_EQ(Sent()[0].substr(0, 17), "fa 06 00 d2 00 00");
+  EXPECT_EQ(Sent()[1].substr(0, 17), "fa 04 00 d2 00 06");
+}
+
+TEST_F(SensorTest, BoardRailOutsideItsWindowFails) {
+  QueueWriteEcho();
+  peer.QueueWithCrc(ReadReply(Floats({-12.0f, 12.0f, 3.61f})));
+  op.ExpectUnownedBox("Board tests should store to database!!", "ERROR");
+  op.ExpectUnownedBox("FAIL!!\r\n +12V = 12.00\r\n-12V = -12.00\r\n3.3V = 3.61", "Power supplies");
+  EXPECT_FALSE(link.CheckPowerSupplies(true));
+}
+
+TEST_F(SensorTest, SilentUnitFailsTheSupplyCheckInsteadOfJudgingLeftovers) {
+  QueueWriteEcho();
+  peer.QueueSilence();
+  EXPECT_FALSE(link.CheckPowerSupplies(false));
+}
+
+TEST_F(SensorTest, ExternalSuppliesAreThreeTimesTheReading) {
+  QueueWriteEcho();
+  peer.QueueWithCrc(ReadReply(Floats({0.0f, 0.0f, -4.0f})));
+  QueueWriteEcho();
+  peer.QueueWithCrc(ReadReply(Floats({0.0f, 0.0f, 4.0f})));
+  op.ExpectUnownedBox("Board tests should store to database!!", "ERROR");
+  op.ExpectUnownedBox("Pass\r\n +12V = 12.00\r\n-12V = -12.00", "External supplies");
+  EXPECT_TRUE(link.CheckExternalSupplies(true));
+  const auto sent = Sent();
+  EXPECT_EQ(sent[0].substr(0, 17), "fa 06 00 c8 00 00");
+  EXPECT_EQ(sent[2], "fa 06 00 c8 00 01 dc 7f");
+}
+
+TEST_F(SensorTest, ExternalSupplyFailSaysFail) {
+  QueueWriteEcho();
+  peer.QueueWithCrc(ReadReply(Floats({0.0f, 0.0f, -4.0f})));
+  QueueWriteEcho();
+  peer.QueueWithCrc(ReadReply(Floats({0.0f, 0.0f, 3.0f})));
+  op.ExpectUnownedBox("Board tests should store to database!!", "ERROR");
+  op.ExpectUnownedBox("Fail\r\n +12V = 9.00\r\n-12V = -12.00", "External supplies");
+  EXPECT_FALSE(link.CheckExternalSupplies(true));
+}
+
+TEST_F(SensorTest, ReadPitchRollStartsPollsAndConverts) {
+  QueueWriteEcho();
+  peer.QueueWithCrc(ReadReply({0}));
+  peer.QueueWithCrc(ReadReply({0}));
+  peer.QueueWithCrc(ReadReply({1}));
+  peer.QueueWithCrc(ReadReply(Floats({0.1f, -0.2f})));
+  const PitchRollReading r = link.ReadPitchRoll(true);
+  EXPECT_TRUE(r.valid);
+  EXPECT_DOUBLE_EQ(r.pitchDeg, static_cast<double>(0.1f) * 57.29577951471995);
+  EXPECT_DOUBLE_EQ(r.rollDeg, static_cast<double>(-0.2f) * 57.29577951471995);
+  const auto sent = Sent();
+  ASSERT_EQ(sent.size(), 5u);
+  EXPECT_EQ(sent[0], "fa 06 01 2c 00 00 5c 74");
+  EXPECT_EQ(sent[1], "fa 04 01 30 00 01 25 b2");
+  EXPECT_EQ(sent[4], "fa 04 01 2c 00 04 24 77");
+}
+
+TEST_F(SensorTest, SilentUnitGivesAnInvalidReadingWithinTheReadyBound) {
+  const PitchRollReading r = link.ReadPitchRoll(false);
+  EXPECT_FALSE(r.valid);
+  // Each silent poll costs 100 + 40 ms and 1 to 2 s of time-out; the bound is 10 s.
+  EXPECT_GE(clock.ElapsedMs(), 10000u);
+  EXPECT_LT(clock.ElapsedMs(), 13500u);
+}
+
+TEST_F(SensorTest, RawReadingIntoASlot) {
+  link.rawSlots[3] = {7, 7};
+  QueueWriteEcho();
+  peer.QueueWithCrc(ReadReply({1}));
+  peer.QueueWithCrc(ReadReply({0xFFF0, 1234}));
+  link.ReadInclinometerRaw(3);
+  EXPECT_EQ(link.rawSlots[3].a, 0xFFF0);
+  EXPECT_EQ(link.rawSlots[3].b, 1234);
+  EXPECT_EQ(Sent()[2].substr(0, 17), "fa 04 01 31 00 02");
+}
+
+TEST_F(SensorTest, RawReadingOfSlotTenDoesNothing) {
+  for (auto& slot : link.rawSlots) slot = {5, 6};
+  link.ReadInclinometerRaw(10);
+  EXPECT_TRUE(peer.received().empty());
+  for (const auto& slot : link.rawSlots) EXPECT_EQ(slot.a, 5);
+}
+
+class InclinometerCalTest : public SensorTest {
+protected:
+  // Level at four positions, then tilted by the pitch at the same four.
+  void SetSlots(int a4, int a6) {
+    const RawSlot slots[8] = {{1000, 2000}, {1002, 2002}, {1004, 2004}, {1006, 2006},
+                              {a4, 2005},   {1003, 2900}, {a6, 2003},   {1003, 1100}};
+    std::copy(slots, slots + 8, link.rawSlots);
+  }
+};
+
+TEST_F(InclinometerCalTest, PassingCalibrationIsWrittenAsFourFloats) {
+  SetSlots(1900, 100);
+  QueueUnlockAndEcho();
+  EXPECT_TRUE(link.ComputeInclinometerCal(10.0));
+  const double s = std::sin(10.0 * 0.011111111111111112 * 1.57079632675);
+  EXPECT_DOUBLE_EQ(link.inclinometerCal.offsetA, 1003.0);
+  EXPECT_DOUBLE_EQ(link.inclinometerCal.offsetB, 2003.0);
+  EXPECT_DOUBLE_EQ(link.inclinometerCal.gainA, 1800 * 0.5 / s);
+  EXPECT_DOUBLE_EQ(link.inclinometerCal.gainB, 1800 * 0.5 / s);
+  EXPECT_TRUE(link.inclinometerCalRun);
+  EXPECT_TRUE(link.inclinometerCalPassed);
+  uint16_t regs[8];
+  const double values[4] = {1003.0, 1800 * 0.5 / s, 2003.0, 1800 * 0.5 / s};
+  for (int i = 0; i < 4; ++i) Int32ToRegisters(regs, 2 * i, FloatBits(static_cast<float>(values[i])));
+  char expected[80];
+  std::snprintf(expected, sizeof expected, "fa 10 00 78 00 08 10 %02x %02x %02x %02x", regs[0] >> 8, regs[0] & 0xFF,
+                regs[1] >> 8, regs[1] & 0xFF);
+  EXPECT_EQ(Sent()[1].substr(0, 32), expected);
+  EXPECT_EQ(Sent()[1].size(), (7u + 16u + 2u) * 3 - 1);
+}
+
+TEST_F(InclinometerCalTest, ReversedAxisGivesANegativeGain) {
+  SetSlots(1000, 2000);
+  QueueUnlockAndEcho();
+  EXPECT_TRUE(link.ComputeInclinometerCal(10.0));
+  EXPECT_LT(link.inclinometerCal.gainA, 0.0);
+}
+
+TEST_F(InclinometerCalTest, CrossedAxisMovingMoreFailsAndWritesNothing) {
+  SetSlots(1010, 1000);
+  link.rawSlots[5].a = 0;
+  link.rawSlots[7].a = 3000;
+  EXPECT_FALSE(link.ComputeInclinometerCal(10.0));
+  EXPECT_TRUE(link.inclinometerCalRun);
+  EXPECT_FALSE(link.inclinometerCalPassed);
+  EXPECT_DOUBLE_EQ(link.inclinometerCal.offsetA, 1003.0);
+  EXPECT_TRUE(peer.received().empty());
+}
+
+TEST_F(InclinometerCalTest, ZeroPitchFailsInsteadOfDividingByZero) {
+  SetSlots(1900, 100);
+  EXPECT_FALSE(link.ComputeInclinometerCal(0.0));
+  EXPECT_TRUE(std::isfinite(link.inclinometerCal.gainA));
+  EXPECT_TRUE(peer.received().empty());
+}
+
+TEST_F(SensorTest, UnitCurrentIsWrittenToItsRegister) {
+  link.unitCurrentMa = 72;
+  QueueUnlockAndEcho();
+  EXPECT_TRUE(link.WriteUnitCurrent());
+  EXPECT_EQ(Sent()[1].substr(0, 26), "fa 10 00 87 00 01 02 00 48");
+}
+
+TEST_F(SensorTest, PressureWaitsForTheSecondValueToBeReady) {
+  peer.QueueWithCrc(ReadReply(Floats({1.0f, -1000.0f})));
+  peer.QueueWithCrc(ReadReply(Floats({14.5f, 2000.0f})));
+  EXPECT_EQ(link.ReadPressure(true, false, 10), 14.5);
+  EXPECT_EQ(Sent().size(), 2u);
+  peer.QueueWithCrc(ReadReply(Floats({14.5f, 2000.0f})));
+  EXPECT_EQ(link.ReadPressure(false, false, 10), 2000.0);
+}
+
+TEST_F(SensorTest, PressureNeverReadyReturnsOnceTheLimitHasPassed) {
+  for (int i = 0; i < 200; ++i) peer.QueueWithCrc(ReadReply(Floats({3.0f, -1000.0f})));
+  const int64_t start = clock.WholeSeconds();
+  EXPECT_EQ(link.ReadPressure(false, true, 10), -1000.0);
+  EXPECT_EQ(clock.WholeSeconds() - start, 10);
+  EXPECT_EQ(Sent()[0].substr(0, 17), "fa 06 01 2c 00 00");
+}
+
+TEST_F(SensorTest, PressureOfASilentUnitIsNotANumber) {
+  EXPECT_TRUE(std::isnan(link.ReadPressure(true, false, 2)));
+}
+
+}  // namespace
+}  // namespace endcap

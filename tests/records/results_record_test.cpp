@@ -1,0 +1,209 @@
+// The results record file, the operator ID and the limits.
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "records/drive_map.h"
+#include "tests/unit/link_fixture.h"
+
+namespace endcap {
+namespace {
+
+using testing::LinkTest;
+
+class RecordTest : public LinkTest {
+protected:
+  RecordTest() {
+    char pattern[] = "/tmp/endcap-records-XXXXXX";
+    folder = mkdtemp(pattern);
+    link.recordFolder = folder;
+    link.OperatorId = "AB";
+    link.unitSerial = "123456-001";
+    clock.SetDate({2005, 3, 7, 9, 5, 30});
+  }
+  ~RecordTest() override {
+    std::remove((folder + "/RemoteInclinometerLog.txt").c_str());
+    rmdir(folder.c_str());
+  }
+  std::string File() const {
+    std::ifstream in(folder + "/RemoteInclinometerLog.txt");
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  std::string folder;
+};
+
+TEST_F(RecordTest, LinesCarryOperatorSerialAndTimeAndBlankLinesDoNot) {
+  link.AppendRecordLine("First");
+  link.AppendRecordLine("");
+  link.AppendRecordLine("Second");
+  EXPECT_EQ(File(),
+            "AB 123456-001 09:05 07/03/2005 First\n"
+            "\n"
+            "AB 123456-001 09:05 07/03/2005 Second\n");
+}
+
+TEST_F(RecordTest, UnopenableFileShowsABoxPerLineAndGoesOn) {
+  link.recordFolder = folder + "/missing";
+  op.ExpectUnownedBox("Unable to open record file SAVE_FILE");
+  op.ExpectUnownedBox("Unable to open record file SAVE_FILE");
+  link.AppendRecordLine("a");
+  link.AppendRecordLine("b");
+}
+
+TEST_F(RecordTest, OperatorIdIsTakenInUpperCaseOncePerConnection) {
+  link.ResetUnitState();
+  op.ExpectPrompt("Enter operator ID 2/3 chars", "", "ab");
+  EXPECT_TRUE(link.EnsureOperatorId());
+  EXPECT_EQ(link.OperatorId, "AB");
+  EXPECT_EQ(link.operatorMarker, 1);
+  EXPECT_TRUE(link.EnsureOperatorId());
+  link.AppendRecordLine("x");
+  EXPECT_EQ(File().substr(0, 3), "AB ");
+}
+
+TEST_F(RecordTest, OperatorIdOfTheWrongLengthIsIgnored) {
+  link.ResetUnitState();
+  op.ExpectPrompt("Enter operator ID 2/3 chars", "", "a");
+  op.ExpectPrompt("Enter operator ID 2/3 chars", "", "abcd");
+  op.ExpectPromptClosed("Enter operator ID 2/3 chars", "");
+  op.ExpectPrompt("Enter operator ID 2/3 chars", "", "xyz");
+  EXPECT_FALSE(link.EnsureOperatorId());
+  EXPECT_FALSE(link.EnsureOperatorId());
+  EXPECT_FALSE(link.EnsureOperatorId());
+  EXPECT_EQ(link.OperatorId, "");
+  EXPECT_TRUE(link.EnsureOperatorId());
+  EXPECT_EQ(link.OperatorId, "XYZ");
+}
+
+TEST_F(RecordTest, DefaultLimitsIncludeBothEnds) {
+  EXPECT_TRUE(link.BeginResultsRecord());
+  EXPECT_TRUE(link.limits.supply3v3.Contains(3.0));
+  EXPECT_TRUE(link.limits.supply3v3.Contains(3.6));
+  EXPECT_FALSE(link.limits.supply3v3.Contains(3.61));
+  EXPECT_TRUE(link.limits.supplyMinus12.Contains(-13.0));
+  EXPECT_TRUE(link.limits.unloadedCurrentMa.Contains(25.0));
+  EXPECT_TRUE(link.limits.loadedCurrentMa.Contains(110.0));
+  EXPECT_TRUE(link.limits.unitCurrentMa.Contains(50.0));
+  EXPECT_EQ(link.limits.largeAngleTolerance, 0.2);
+  EXPECT_EQ(link.limits.precisionGaugeAccuracy, 0.05);
+}
+
+TEST_F(RecordTest, InclinometerCalibrationWithCheck) {
+  link.inclinometerCalRun = true;
+  link.inclinometerCalPassed = true;
+  link.unitCurrentMa = 72;
+  link.inclinometerWarmUpTenths = 55;
+  link.inclinometerCheckRun = true;
+  link.checkLevelReading = {0.0123, -0.0456, true};
+  link.checkSets[0].angleDeg = 5.0;
+  link.checkSets[1].angleDeg = 45.0;
+  for (int s = 0; s < 2; ++s)
+    for (int i = 0; i < 4; ++i) link.checkSets[s].readings[i] = {s * 10.0 + i, -(s * 10.0 + i) / 100.0, true};
+  link.RecordInclinometerCalibration();
+  const std::string p = "AB 123456-001 09:05 07/03/2005 ";
+  EXPECT_EQ(File(), p + "External digital inclinometer calibrated \n" +
+                        p + "Current 72 mA\n" +
+                        p + "Warm up 5 seconds\n" +
+                        p + "External digital  inclinometer calibration checked\n" +
+                        p + "Pitch 0  Roll 0 Reads Pitch 0.012 Roll -0.046\n" +
+                        p + "Pitch 5.000  Roll 0 Reads Pitch 0.000 Roll -0.000\n" +
+                        p + "Pitch 0  Roll 5.000 Reads Pitch 1.000 Roll -0.010\n" +
+                        p + "Pitch -5.000  Roll 0 Reads Pitch 2.000 Roll -0.020\n" +
+                        p + "Pitch 0  Roll -5.000 Reads Pitch 3.000 Roll -0.030\n" +
+                        p + "Pitch 45.000  Roll 0 Reads Pitch 10.000 Roll -0.100\n" +
+                        p + "Pitch 0  Roll 45.000 Reads Pitch 11.000 Roll -0.110\n" +
+                        p + "Pitch -45.000  Roll 0 Reads Pitch 12.000 Roll -0.120\n" +
+                        p + "Pitch 0  Roll -45.000 Reads Pitch 13.000 Roll -0.130\n");
+  EXPECT_FALSE(link.inclinometerCalRun);
+  EXPECT_FALSE(link.inclinometerCheckRun);
+}
+
+TEST_F(RecordTest, FailedInclinometerCalibrationWithoutKnownCurrent) {
+  link.inclinometerCalRun = true;
+  link.unitCurrentMa = -1;
+  link.inclinometerWarmUpTenths = 9;
+  link.RecordInclinometerCalibration();
+  const std::string p = "AB 123456-001 09:05 07/03/2005 ";
+  EXPECT_EQ(File(), p + "External digital inclinometer calibration failed\n" + p + "Warm up 0 seconds\n");
+}
+
+TEST_F(RecordTest, NothingRunWritesNothingForTheInclinometer) {
+  link.RecordInclinometerCalibration();
+  EXPECT_EQ(File(), "");
+}
+
+TEST_F(RecordTest, StrainGaugeCalibrationWithCheckPoints) {
+  link.strainGaugeCalRun = true;
+  link.strainGaugeCalPassed = true;
+  link.gaugeManufacturer = "Druck";
+  link.gaugeModel = "PTX";
+  link.gaugeSerialNo = 4000000001u;
+  link.gaugeFullScaleBar = 20.0;
+  link.gaugeAccuracyPercent = 0.1;
+  link.atmosphericPressureMb = 1013.25;
+  link.temperatureDegC = 21.5;
+  link.equipmentUsed = "Budenburg";
+  link.equipmentIdNo = 42;
+  link.strainGaugeCheckRun = true;
+  link.strainGaugeWarmUpTenths = 55;
+  // Tolerance 400 psi x 0.125 % = 0.5 psi, all exact in binary: a deviation of exactly the
+  // tolerance passes.
+  link.pressurePoints[0] = {true, 400.0, 0.125, 100.5, "100"};
+  link.pressurePoints[1] = {false, 400.0, 0.125, 0.0, "200"};
+  link.pressurePoints[2] = {true, 400.0, 0.125, 200.75, "200"};
+  link.pressurePoints[3] = {true, 400.0, 0.125, 0.25, "none"};
+  link.RecordStrainGaugeCalibration();
+  const std::string p = "AB 123456-001 09:05 07/03/2005 ";
+  EXPECT_EQ(File(), p + "RS485 strain gauge calibrated\n" +
+                        p + "Druck PTX Ser No 4000000001\n" +
+                        p + "Full scale 20.0 BAR Accuracy 0.10 %\n" +
+                        p + "Atmospheric Press 1013.2 mB Temperature 21.50 deg C\n" +
+                        p + "Equipment used Budenburg Id No 42\n" +
+                        p + "Applied 100.0  Read 100.5 Pass\n" +
+                        p + "Applied 200.0  Read 200.8 FAIL!!\n" +
+                        p + "Applied 0.0  Read 0.2 Pass\n" +
+                        p + "Warm up period 5.5 secs\n");
+  for (const auto& point : link.pressurePoints) EXPECT_FALSE(point.done);
+  EXPECT_FALSE(link.strainGaugeCalRun);
+  EXPECT_FALSE(link.strainGaugeCheckRun);
+}
+
+TEST_F(RecordTest, StrainGaugeWithNothingRunWritesOnlyTheWarmUpLine) {
+  link.strainGaugeWarmUpTenths = 55;
+  link.RecordStrainGaugeCalibration();
+  EXPECT_EQ(File(), "AB 123456-001 09:05 07/03/2005 Warm up period 5.5 secs\n");
+}
+
+TEST(DriveMap, WindowsFoldersMapToLinuxDirectories) {
+  DriveMap drives;
+  drives.Set('C', "/home/bench/");
+  EXPECT_EQ(drives.Resolve("C:\\Quorvanta\\D5Status"), "/home/bench/Quorvanta/D5Status");
+  EXPECT_EQ(drives.Resolve("Q:\\CALIBRAT\\Drelvik5\\Endcap\\"), "/mnt/q/CALIBRAT/Drelvik5/Endcap/");
+  EXPECT_TRUE(drives.SetFromOption("q=/srv/certs"));
+  EXPECT_EQ(drives.Resolve("Q:\\CALIBRAT"), "/srv/certs/CALIBRAT");
+  EXPECT_EQ(drives.Resolve("relative\\name"), "relative\\name");
+  EXPECT_FALSE(drives.SetFromOption("QQ=/x"));
+  EXPECT_FALSE(drives.SetFromOption("1=/x"));
+  EXPECT_FALSE(drives.SetFromOption("Q="));
+}
+
+TEST(DriveMap, MakeDirectoriesCreatesParentsAndAcceptsExisting) {
+  char pattern[] = "/tmp/endcap-dirs-XXXXXX";
+  const std::string base = mkdtemp(pattern);
+  const std::string deep = base + "/Quorvanta/D5Status";
+  EXPECT_TRUE(MakeDirectories(deep));
+  EXPECT_TRUE(MakeDirectories(deep));
+  rmdir(deep.c_str());
+  rmdir((base + "/Quorvanta").c_str());
+  rmdir(base.c_str());
+}
+
+}  // namespace
+}  // namespace endcap
