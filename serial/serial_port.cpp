@@ -132,6 +132,7 @@ bool SerialPort::TransactText(char* buffer, size_t capacity, int32_t timeoutSeco
 
 int32_t SerialPort::TransactBytes(uint8_t* buffer, size_t capacity, int32_t writeCount, int32_t expected,
                                   int32_t timeoutSeconds, int32_t silenceMs) {
+  if (capacity == 0) return 0;
   BusyScope busy(busy_);
   if (!Open()) return 0;
   PauseAndPurge();
