@@ -30,6 +30,9 @@ public:
   uint8_t ChoosePort() override;
 
 private:
+  class PortList;
+  class EntryLine;
+
   // One answer line without its line end; false at end of input.
   bool ReadAnswer(std::string& line);
   void EndOfInput(const std::string& taken);
@@ -40,8 +43,5 @@ private:
   uint8_t fixedPort_ = 0;
   bool echo_ = false;
 };
-
-// The text of a box as lines for the terminal: each "\r\n" becomes one line break.
-std::string DisplayText(const std::string& text);
 
 }  // namespace endcap

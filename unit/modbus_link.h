@@ -68,6 +68,10 @@ public:
   // reply. 0: no reply, fewer than 3 bytes, or the port did not open; n > 0: a reply of n + 2
   // bytes with a good CRC, its first n bytes in buffer; -n: the same with a wrong CRC.
   int Transact(uint8_t* buffer, int length, int expected, int timeoutSeconds);
+  // For diagnosis (never shown by the station itself): what the last reply was.
+  // "no reply", "bad CRC", "exception code N", or "" for a good reply.
+  std::string DescribeLastReply() const;
+  int lastTransactResult = 0;
 
   // --- register access ---
   bool ReadInputRegisters(uint16_t first, int count, uint16_t* values, int timeoutSeconds);
@@ -187,6 +191,7 @@ private:
   SerialPort& port_;
   OperatorInterface& op_;
   BusyIndicator* busy_ = nullptr;
+  uint8_t lastExceptionCode_ = 0;
 };
 
 }  // namespace endcap

@@ -14,16 +14,26 @@ int ModbusLink::Transact(uint8_t* buffer, int length, int expected, int timeoutS
   BusyScope busy(busy_);
   const int l = length % 256;
   const auto crc = ComputeCrc(buffer, static_cast<size_t>(l));
+  lastTransactResult = 0;
   if (!port_.Open()) return 0;
   buffer[l] = crc[0];
   buffer[l + 1] = crc[1];
   port_.WaitMilliseconds(kPauseBeforeRequestMs);
   const int received = port_.TransactBytes(buffer, kFrameBufferSize, l + 2, expected, timeoutSeconds, kReplySilenceMs);
   if (received <= 2) return 0;
-  const int result = received - 2;
+  int result = received - 2;
   const auto replyCrc = ComputeCrc(buffer, static_cast<size_t>(result));
-  if (replyCrc[0] != buffer[result] || replyCrc[1] != buffer[result + 1]) return -result;
+  if (replyCrc[0] != buffer[result] || replyCrc[1] != buffer[result + 1]) result = -result;
+  lastTransactResult = result;
+  lastExceptionCode_ = result == 3 && (buffer[1] & 0x80) ? buffer[2] : 0;
   return result;
+}
+
+std::string ModbusLink::DescribeLastReply() const {
+  if (lastTransactResult == 0) return "no reply";
+  if (lastTransactResult < 0) return "bad CRC";
+  if (lastExceptionCode_ != 0) return "exception code " + std::to_string(lastExceptionCode_);
+  return "";
 }
 
 }  // namespace endcap

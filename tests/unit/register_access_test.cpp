@@ -79,6 +79,24 @@ TEST_F(TransactTest, ResultRule) {
   }
 }
 
+TEST_F(TransactTest, LastReplyIsDescribedForDiagnosis) {
+  uint16_t values[1];
+  peer.QueueSilence();
+  link.ReadInputRegisters(2, 1, values, 1);
+  EXPECT_EQ(link.DescribeLastReply(), "no reply");
+  auto damaged = WithCrc(Hex("fa 04 02 00 07"));
+  damaged[4] ^= 0x40;
+  peer.Queue(damaged);
+  link.ReadInputRegisters(2, 1, values, 1);
+  EXPECT_EQ(link.DescribeLastReply(), "bad CRC");
+  peer.QueueWithCrc(Hex("fa 84 02"));
+  link.ReadInputRegisters(2, 1, values, 1);
+  EXPECT_EQ(link.DescribeLastReply(), "exception code 2");
+  peer.QueueWithCrc(Hex("fa 04 02 00 07"));
+  link.ReadInputRegisters(2, 1, values, 1);
+  EXPECT_EQ(link.DescribeLastReply(), "");
+}
+
 TEST_F(TransactTest, PortThatCannotOpenGivesZeroAndWritesNothing) {
   port.isOpen = false;
   port.portNumber = 2;

@@ -1,0 +1,182 @@
+#include "cli/terminal_operator.h"
+
+#include <cctype>
+#include <vector>
+
+#include "console/display_text.h"
+#include "console/port_chooser_dialog.h"
+#include "console/text_entry_dialog.h"
+
+namespace endcap {
+
+namespace {
+
+// The chooser's edit field takes its number from two characters.
+bool IsPortNumber(const std::string& text) {
+  if (text.empty() || text.size() > 2) return false;
+  for (char c : text)
+    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+  return true;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::string Trimmed(const std::string& text) {
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return "";
+  const size_t last = text.find_last_not_of(" \t");
+  return text.substr(first, last - first + 1);
+}
+
+void Heading(std::ostream& out, const std::string& caption) { out << "=== " << caption << " ===\n"; }
+
+struct Choice {
+  const char* shortName;
+  const char* longName;
+  BoxAnswer answer;
+};
+
+struct Question {
+  const char* text;
+  std::vector<Choice> choices;
+  BoxAnswer atEndOfInput;  // the answer that lets nothing happen to the unit
+  const char* endOfInputName;
+};
+
+const Question* QuestionFor(BoxButtons buttons) {
+  static const Question kYesNo{
+      "Yes or no? (y/n) ", {{"y", "yes", BoxAnswer::Yes}, {"n", "no", BoxAnswer::No}}, BoxAnswer::No, "No"};
+  static const Question kAbortRetryIgnore{
+      "Abort, retry or ignore? (a/r/i) ",
+      {{"a", "abort", BoxAnswer::Abort}, {"r", "retry", BoxAnswer::Retry}, {"i", "ignore", BoxAnswer::Ignore}},
+      BoxAnswer::Abort,
+      "Abort"};
+  switch (buttons) {
+    case BoxButtons::Ok: return nullptr;
+    case BoxButtons::YesNo: return &kYesNo;
+    case BoxButtons::AbortRetryIgnore: return &kAbortRetryIgnore;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+// The chooser's list as the terminal shows it: the items, then the number of the selected one
+// as the default answer.
+class TerminalOperator::PortList : public PortChooserView {
+public:
+  explicit PortList(std::ostream& out) : out_(out) {}
+  void SetPortItems(const std::vector<std::string>& items) override {
+    items_ = items;
+    for (const std::string& item : items) out_ << item << '\n';
+  }
+  void SelectPortItem(int index) override { text_ = items_.at(static_cast<size_t>(index)); }
+  std::string PortText() const override { return text_; }
+  void EndDialog(int) override {}
+
+  void Type(const std::string& text) { text_ = text; }
+
+private:
+  std::ostream& out_;
+  std::vector<std::string> items_;
+  std::string text_;
+};
+
+// The entry's one line: the caption and the default it shows, and what was typed over it.
+class TerminalOperator::EntryLine : public TextEntryView {
+public:
+  void SetCaption(const std::string& caption) override { caption_ = caption; }
+  void SetEditText(const std::string& text) override { text_ = text; }
+  std::string EditText() const override { return text_; }
+  void EndDialog(int) override {}
+
+  const std::string& caption() const { return caption_; }
+
+private:
+  std::string caption_;
+  std::string text_;
+};
+
+TerminalOperator::TerminalOperator(std::istream& in, std::ostream& out, PortProvider& ports)
+    : in_(in), out_(out), ports_(ports) {}
+
+bool TerminalOperator::ReadAnswer(std::string& line) {
+  out_.flush();
+  if (!std::getline(in_, line)) return false;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  if (echo_) out_ << line << '\n';
+  return true;
+}
+
+void TerminalOperator::EndOfInput(const std::string& taken) { out_ << "(end of input: " << taken << ")\n"; }
+
+BoxAnswer TerminalOperator::ShowMessage(const MessageBox& box) {
+  Heading(out_, box.caption.empty() ? kDefaultCaption : box.caption);
+  const std::string text = ToDisplayText(box.text);
+  out_ << text;
+  if (text.empty() || text.back() != '\n') out_ << '\n';
+  const Question* question = QuestionFor(box.buttons);
+  if (!question) {
+    out_.flush();
+    return BoxAnswer::Ok;
+  }
+  for (;;) {
+    out_ << question->text;
+    std::string line;
+    if (!ReadAnswer(line)) {
+      EndOfInput(question->endOfInputName);
+      return question->atEndOfInput;
+    }
+    const std::string answer = Lower(Trimmed(line));
+    for (const Choice& choice : question->choices)
+      if (answer == choice.shortName || answer == choice.longName) return choice.answer;
+  }
+}
+
+std::string TerminalOperator::PromptText(const std::string& caption, const std::string& defaultText) {
+  EntryLine line;
+  TextEntryDialog dialog(line);
+  dialog.value = defaultText;
+  dialog.caption = caption;
+  dialog.OnInitDialog();
+  out_ << line.caption();
+  if (!line.EditText().empty()) out_ << " [" << line.EditText() << "]";
+  out_ << ": ";
+  std::string typed;
+  if (!ReadAnswer(typed)) {
+    // As closing the window: the default comes back.
+    EndOfInput("\"" + dialog.value + "\"");
+    return dialog.value;
+  }
+  if (!typed.empty()) line.SetEditText(typed);
+  dialog.OnEnter();
+  return dialog.value;
+}
+
+uint8_t TerminalOperator::ChoosePort() {
+  if (fixedPort_ != 0) return fixedPort_;
+  Heading(out_, "Choose comm port");
+  PortList list(out_);
+  PortChooserDialog dialog(ports_, list);
+  dialog.OnInitDialog();
+  const uint8_t preselected = PortFromText(list.PortText());
+  for (;;) {
+    out_ << "Port number (0 for none) [" << static_cast<int>(preselected) << "]: ";
+    std::string line;
+    if (!ReadAnswer(line)) {
+      // As closing the window: no port.
+      EndOfInput("no port");
+      return 0;
+    }
+    const std::string answer = Trimmed(line);
+    if (!answer.empty() && !IsPortNumber(answer)) continue;
+    if (!answer.empty()) list.Type(answer);
+    dialog.OnSelect();
+    return dialog.port;
+  }
+}
+
+}  // namespace endcap

@@ -1,0 +1,104 @@
+// endcap-cli against the standalone simulated board on a pseudo-terminal, in real time: each
+// exchange costs about 0.2 s, so every test here keeps its exchanges few.
+
+#include <gtest/gtest.h>
+
+#include "tests/cli/run_program.h"
+#include "tests/integration/child_process.h"
+#include "tests/integration/pty_pair.h"
+
+namespace endcap {
+namespace {
+
+using testing::ProgramResult;
+using testing::RunProgram;
+
+constexpr int kReadyTimeoutMs = 10000;
+constexpr int kAnswerTimeoutMs = 5000;
+
+class CliEndToEndTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(sim.Start({ENDCAP_UNIT_SIM, "--unit-serial", "123456-001"})) << sim.error();
+    const auto path = sim.ReadLine(kReadyTimeoutMs);
+    ASSERT_TRUE(path) << "the simulator printed no device path";
+    device = *path;
+  }
+  // The simulator ends on a signal only; it keeps nothing, so it is stopped at once.
+  void TearDown() override { sim.Stop(0); }
+
+  // A control command to the simulator and its one-line answer.
+  std::string Control(const std::string& command) {
+    EXPECT_TRUE(sim.Send(command + "\n"));
+    return sim.ReadLine(kAnswerTimeoutMs).value_or("(no answer)");
+  }
+
+  ProgramResult Cli(std::vector<std::string> args, const std::string& input = "") {
+    args.insert(args.begin(), {ENDCAP_CLI, "--device", device, "--drive", "C=" + home.path()});
+    return RunProgram(args, input);
+  }
+
+  integration::ChildProcess sim;
+  integration::TempDir home;
+  std::string device;
+};
+
+TEST_F(CliEndToEndTest, RegistersReadPrintsTheFirmwareVersionBlock) {
+  const ProgramResult result = Cli({"registers", "read", "2", "3"});
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.out, "2\t1\t0x0001\n3\t2\t0x0002\n4\t97\t0x0061\n");
+  EXPECT_EQ(result.err, "");
+}
+
+TEST_F(CliEndToEndTest, TraceShowsTheRequestAndTheReplyOnStderr) {
+  const ProgramResult result = Cli({"--trace", "-", "registers", "read", "2", "3"});
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_NE(result.err.find(" >> fa 04 00 02 00 03 04 40\n"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find(" << fa 04 06 00 01 00 02 00 61 4a 4f\n"), std::string::npos) << result.err;
+}
+
+TEST_F(CliEndToEndTest, InfoPrintsTheInformationText) {
+  const ProgramResult result = Cli({"info"});
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.out,
+            "Overall unit serial\t123456-001\r\n"
+            "Firmware version\t1.02a\r\n"
+            "Modbus address\t\t250\r\n"
+            "Overall unit current\t0 ma\r\n\r\n"
+            "PCB\t\t\t6120-046-03\r\n"
+            "Serial\t\t\t000000-000\r\n"
+            "ID No\t\t\t01:0000181586090\r\n\r\n"
+            "Inclinometer FS\t\t90.000 degrees\r\n"
+            "Inclinometer accuracy\t0.100%\r\n"
+            "Inclinometer warm-up\t2.00 secs\r\n"
+            "Inclinometer samples \t10\r\n\r\n"
+            "Pressure sensor SerNo\t4051327\r\n"
+            "Pressure FS\t\t100.0 BAR\r\n"
+            "Pressure accuracy\t0.10 %\r\n"
+            "Pressure warm-up\t1.00 secs\r\n\r\n"
+            "Factory cal\t\tNot calibrated\r\n"
+            "Inclinometer cal\tNot calibrated\r\n"
+            "Pressure cal\t\tNot calibrated\r\n");
+  EXPECT_EQ(result.err, "");
+}
+
+TEST_F(CliEndToEndTest, AClosedDeviceExitsOneWithTheReason) {
+  ASSERT_EQ(Control("hangup"), "ok hangup");
+  const ProgramResult result = Cli({"registers", "read", "2", "3"});
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, "endcap-cli: COM1 could not be opened: " + device + ": No such file or directory\n");
+}
+
+TEST_F(CliEndToEndTest, EnableStrainWithPipedAnswers) {
+  ASSERT_EQ(Control("set 0 1"), "ok 0=0x0001");
+  const ProgramResult result = Cli({"enable", "strain"}, "ab\n\n");
+  EXPECT_EQ(result.exitStatus, 0);
+  // Piped answers are echoed after their prompts.
+  EXPECT_EQ(result.err, "Enter operator ID 2/3 chars: ab\nEnter unit serial No [123456-001]: \n");
+  EXPECT_NE(result.out.find("Pressure sensor SerNo\t4051327\r\n"), std::string::npos) << result.out;
+  EXPECT_EQ(Control("dump 0 1"), "ok 0=0x0003");
+}
+
+}  // namespace
+}  // namespace endcap
