@@ -32,6 +32,7 @@ bool SerialPort::Open() {
   if (!device) {
     Close();
     lastError_ = error;
+    if (trace_) trace_->Note("COM" + std::to_string(portNumber) + " not opened: " + error.reason);
     return false;
   }
   if (!device->SetBaudRate(9600)) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/temp_dir.h"
 #include "tests/cli/run_program.h"
 #include "tests/integration/child_process.h"
 #include "tests/integration/pty_pair.h"
@@ -39,7 +40,7 @@ protected:
   }
 
   integration::ChildProcess sim;
-  integration::TempDir home;
+  testing::TempDir home;
   std::string device;
 };
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/cli_options.h"
+#include "tests/support/temp_dir.h"
 #include "tests/cli/run_program.h"
 #include "tests/integration/pty_pair.h"
 
@@ -53,7 +54,7 @@ TEST(CliProgramTest, AnAbsentDeviceExitsOneWithTheReason) {
 }
 
 TEST(CliProgramTest, AWindowCommandOnAnAbsentDeviceShowsTheBoxAndTheReason) {
-  const integration::TempDir home;
+  const testing::TempDir home;
   const ProgramResult result =
       Cli({"--port", "4=/dev/endcap-absent", "--com", "4", "--drive", "C=" + home.path(), "info"});
   EXPECT_EQ(result.exitStatus, 1);

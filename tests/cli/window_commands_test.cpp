@@ -11,6 +11,7 @@
 #include "serial/memory_device.h"
 #include "sim/memory_unit_peer.h"
 #include "sim/simulated_unit.h"
+#include "tests/support/temp_dir.h"
 #include "tests/integration/pty_pair.h"
 #include "unit/conversions.h"
 #include "unit/register_map.h"
@@ -75,7 +76,7 @@ protected:
   MemoryPortProvider ports;
   sim::SimulatedUnit unit;
   sim::MemoryUnitPeer peer{line, unit};
-  integration::TempDir home;
+  testing::TempDir home;
   std::istringstream in;
   std::ostringstream out;
   std::ostringstream err;

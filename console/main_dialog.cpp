@@ -1,0 +1,266 @@
+#include "console/main_dialog.h"
+
+#include <cctype>
+#include <cmath>
+
+#include "console/control_ids.h"
+#include "unit/conversions.h"
+#include "unit/register_map.h"
+#include "unit/text_format.h"
+
+namespace endcap {
+
+namespace {
+
+// The sensor kinds the main window knows, in list order. The kind number equals its mask in
+// the enabled and fitted sensor words, and is what EnableSensors and DisableSensors take.
+struct SensorKind {
+  uint16_t mask;
+  const char* listText;
+};
+constexpr SensorKind kSensorKinds[] = {
+    {reg::kSensorInclinometer, "Inclinometer"},
+    {reg::kSensorStrainGauge, "RS485 Strain"},
+};
+
+// The choice was examined in a 52-byte buffer: only its first 51 characters count.
+constexpr size_t kChoiceLength = 51;
+
+// The handshake reads the firmware version block: a unit that answers it is programmed.
+constexpr int kHandshakeCount = 3;
+constexpr int kHandshakeTimeoutSeconds = 2;
+
+constexpr int kModbusAddressTimeoutSeconds = 2;
+constexpr int kDevTestTimeoutSeconds = 5;
+constexpr float kDevTestValue = 0.1f;
+constexpr int kPressureWaitSeconds = 10;
+
+// Which buttons each connection state shows. The status pane and the progress bar are not
+// the state's business.
+struct Visibility {
+  int id;
+  bool whenConnected;
+  bool whenNotConnected;
+};
+constexpr Visibility kVisibility[] = {
+    {ctl::kExit, true, true},
+    {ctl::kDevTest, false, false},
+    {ctl::kPcbTest, false, false},
+    {ctl::kCalibrationSheet, false, false},
+    {ctl::kConnect, false, true},
+    {ctl::kDisconnect, true, false},
+    {ctl::kSetModbusAddress, true, false},
+    {ctl::kBootload, true, false},
+    {ctl::kSensorList, true, false},
+    {ctl::kEnable, true, false},
+    {ctl::kDisable, true, false},
+    {ctl::kCalibrate, true, false},
+    {ctl::kRead, true, false},
+};
+
+struct Command {
+  int id;
+  void (MainDialog::*handler)();
+};
+constexpr Command kCommands[] = {
+    {ctl::kConnect, &MainDialog::OnConnect},
+    {ctl::kExit, &MainDialog::OnExit},
+    {ctl::kDisconnect, &MainDialog::OnDisconnect},
+    {ctl::kDevTest, &MainDialog::OnDevTest},
+    {ctl::kSetModbusAddress, &MainDialog::OnSetModbusAddress},
+    {ctl::kEnable, &MainDialog::OnEnable},
+    {ctl::kDisable, &MainDialog::OnDisable},
+    {ctl::kRead, &MainDialog::OnRead},
+};
+
+char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+
+}  // namespace
+
+int FindItemBeginningWith(const std::vector<std::string>& items, const std::string& text) {
+  for (size_t i = 0; i < items.size(); ++i) {
+    const std::string& item = items[i];
+    if (item.size() < text.size()) continue;
+    size_t k = 0;
+    while (k < text.size() && Lower(item[k]) == Lower(text[k])) ++k;
+    if (k == text.size()) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+MainDialog::MainDialog(TesterApp& app, MainView& view) : link(&app.link), app_(app), view_(view) {}
+
+void MainDialog::OnInitDialog() {
+  view_.SetTitle(TesterApp::WindowTitle());
+  link->chosenPort = 0;
+  connected = false;
+  UpdateControls();
+  app_.CreateStatusFolders();
+  link->lastUnitSerial.clear();
+}
+
+bool MainDialog::HasCommand(int id) {
+  for (const Command& command : kCommands)
+    if (command.id == id) return true;
+  return false;
+}
+
+bool MainDialog::OnCommand(int id) {
+  for (const Command& command : kCommands) {
+    if (command.id != id) continue;
+    (this->*command.handler)();
+    return true;
+  }
+  return false;
+}
+
+void MainDialog::Message(const std::string& text) { link->op().ShowMessage(WindowBox(text)); }
+
+void MainDialog::UpdateControls() {
+  for (const Visibility& v : kVisibility) view_.ShowControl(v.id, connected ? v.whenConnected : v.whenNotConnected);
+}
+
+void MainDialog::TransferToWindow() {
+  view_.SetPaneText(statusText);
+  const int index = FindItemBeginningWith(sensorItems_, sensorChoice);
+  if (index >= 0) view_.SelectSensorItem(index);
+  else view_.SetSensorEditText(sensorChoice);
+}
+
+void MainDialog::TransferFromWindow() {
+  statusText = view_.PaneText();
+  sensorChoice = view_.SensorText();
+}
+
+void MainDialog::OpenChosenPort() {
+  if (link->chosenPort == 0) {
+    const uint8_t chosen = link->op().ChoosePort();
+    if (chosen > 0) link->chosenPort = chosen;
+  }
+  if (link->chosenPort != 0) connected = link->port().OpenOnPort(link->chosenPort);
+}
+
+bool MainDialog::EnsureConnected() {
+  if (!connected) {
+    OpenChosenPort();
+    if (!connected) {
+      Message("Failed to Connect at all!!");
+      return false;
+    }
+  }
+  uint16_t version[kHandshakeCount];
+  if (!link->ReadInputRegisters(reg::kFirmwareMajor, kHandshakeCount, version, kHandshakeTimeoutSeconds)) {
+    Message("Failed to connect to the External inclinometer\r\nHas the board been programmed??");
+    connected = false;
+  }
+  return connected;
+}
+
+void MainDialog::RefreshUnitView() {
+  link->ReadUnitInfo();
+  statusText = link->FormatUnitInfo();
+  UpdateControls();
+  sensorItems_.clear();
+  for (const SensorKind& kind : kSensorKinds)
+    if ((kind.mask & link->fittedSensors) != 0) sensorItems_.push_back(kind.listText);
+  view_.SetSensorItems(sensorItems_);
+  TransferToWindow();
+}
+
+int MainDialog::SelectedSensorState() const {
+  const std::string choice = sensorChoice.substr(0, kChoiceLength);
+  for (const SensorKind& kind : kSensorKinds) {
+    if (choice.find(kind.listText) == std::string::npos) continue;
+    return (kind.mask & link->enabledSensors) != 0 ? kind.mask : -kind.mask;
+  }
+  return 0;
+}
+
+void MainDialog::OnConnect() {
+  if (EnsureConnected()) RefreshUnitView();
+}
+
+void MainDialog::OnExit() {
+  if (connected) {
+    Message("You are still connected");
+    return;
+  }
+  view_.EndDialog(ctl::kOk);
+}
+
+void MainDialog::OnDisconnect() {
+  link->ReleaseUnit(connected);
+  link->lastUnitSerial = link->unitSerial;
+  link->ResetUnitState();
+  statusText = "Disconnected";
+  connected = false;
+  UpdateControls();
+  TransferToWindow();
+}
+
+void MainDialog::OnDevTest() {
+  if (!connected) OpenChosenPort();
+  if (!EnsureConnected()) return;
+  uint16_t value[2];
+  Int32ToRegisters(value, 0, FloatBits(kDevTestValue));
+  link->WriteMultipleRegisters(reg::kDevTestValue, 2, value, kDevTestTimeoutSeconds);
+}
+
+void MainDialog::OnSetModbusAddress() {
+  if (!EnsureConnected()) return;
+  const std::string text = link->op().PromptText("Enter Modbus address for unit", "250");
+  const uint16_t address = static_cast<uint16_t>(LeadingInt(text));
+  link->WriteMultipleRegisters(reg::kModbusAddress, 1, &address, kModbusAddressTimeoutSeconds);
+  RefreshUnitView();
+}
+
+void MainDialog::SwitchSensor(bool enable) {
+  TransferFromWindow();
+  const int s = SelectedSensorState();
+  const bool toSwitch = enable ? s < 0 : s > 0;
+  if (toSwitch) {
+    const uint16_t kind = static_cast<uint16_t>(enable ? -s : s);
+    if (EnsureConnected()) {
+      link->ReadUnitInfo();
+      if (link->EnsureOperatorId() && link->ConfirmSerial(false) && link->BeginResultsRecord()) {
+        if (!link->CheckPowerSupplies(false)) Message("Warning power supply voltages!!");
+        else if (enable) link->EnableSensors(kind);
+        else link->DisableSensors(kind);
+      }
+    }
+  } else if (s == 0) {
+    Message("Unknown sensor error");
+  } else {
+    Message(enable ? "Sensor is already enabled!!" : "Sensor is already disabled!!");
+  }
+  RefreshUnitView();
+}
+
+void MainDialog::OnEnable() { SwitchSensor(true); }
+
+void MainDialog::OnDisable() { SwitchSensor(false); }
+
+void MainDialog::OnRead() {
+  TransferFromWindow();
+  const int s = SelectedSensorState();
+  if (s == reg::kSensorInclinometer) {
+    if (EnsureConnected()) {
+      const PitchRollReading reading = link->ReadPitchRoll(true);
+      statusText = reading.valid
+                       ? Format("Pitch   %f Degrees\r\nRoll    %f Degrees", reading.pitchDeg, reading.rollDeg)
+                       : "No reply";
+    }
+  } else if (s == reg::kSensorStrainGauge) {
+    if (EnsureConnected()) {
+      // The main window shows the first value, without a new trigger. A unit that never
+      // answered leaves no value at all, which reads as no reply, as for pitch and roll.
+      const double psi = link->ReadPressure(true, false, kPressureWaitSeconds);
+      statusText = std::isnan(psi) ? "No reply" : Format("Pressure %f PSI", psi);
+    }
+  } else {
+    Message(s < 0 ? "Error sensor is not enabled" : "Unknown sensor error");
+  }
+  TransferToWindow();
+}
+
+}  // namespace endcap

@@ -1,0 +1,89 @@
+#pragma once
+// The main window's logic: the connection state, the status pane and the sensor choice, the
+// rule that shows or hides the buttons, and the commands behind the buttons. It reaches its
+// window only through MainView and the operator only through the link's OperatorInterface,
+// so every command runs the same under Qt and in tests.
+
+#include <string>
+#include <vector>
+
+#include "console/tester_app.h"
+
+namespace endcap {
+
+// What the logic needs of its window. Control ids are those of console/control_ids.h.
+class MainView {
+public:
+  virtual ~MainView() = default;
+  virtual void SetTitle(const std::string& title) = 0;
+  virtual void ShowControl(int id, bool shown) = 0;
+  // The status pane, its line breaks as "\r\n" both ways.
+  virtual void SetPaneText(const std::string& text) = 0;
+  virtual std::string PaneText() const = 0;
+  // The sensor list: its items (replacing all), one of them selected (which also puts its
+  // text into the edit field), or a text in the edit field with no item selected.
+  virtual void SetSensorItems(const std::vector<std::string>& items) = 0;
+  virtual void SelectSensorItem(int index) = 0;
+  virtual void SetSensorEditText(const std::string& text) = 0;
+  virtual std::string SensorText() const = 0;
+  // Ends the modal run with ctl::kOk or ctl::kCancel.
+  virtual void EndDialog(int result) = 0;
+};
+
+// The first item that begins with text, letter case ignored (so an empty text finds the
+// first item); -1 when none does.
+int FindItemBeginningWith(const std::vector<std::string>& items, const std::string& text);
+
+class MainDialog {
+public:
+  MainDialog(TesterApp& app, MainView& view);
+
+  // Start-up of the window: title, no port chosen, not connected, buttons, status folders,
+  // no serial to offer the calibration sheet.
+  void OnInitDialog();
+
+  // Runs the command of a button; false when the id has no command.
+  bool OnCommand(int id);
+  static bool HasCommand(int id);
+
+  // Opens the chosen port if needed (offering the chooser while none is chosen) and checks
+  // that the unit answers; tells the operator what failed. Returns connected.
+  bool EnsureConnected();
+  // Re-reads the unit and redraws the pane, the buttons and the sensor list.
+  void RefreshUnitView();
+  // +kind when the choice names a kind that is enabled, -kind when it names one that is not,
+  // 0 when it names none.
+  int SelectedSensorState() const;
+  void UpdateControls();
+
+  // Data exchange with the window: the pane and the sensor choice.
+  void TransferToWindow();
+  void TransferFromWindow();
+
+  void OnConnect();
+  void OnExit();
+  void OnDisconnect();
+  void OnDevTest();
+  void OnSetModbusAddress();
+  void OnEnable();
+  void OnDisable();
+  void OnRead();
+
+  bool connected = false;
+  std::string statusText;
+  std::string sensorChoice;
+  ModbusLink* link;
+
+private:
+  void Message(const std::string& text);
+  // Offers the chooser while no port is chosen, then opens the chosen one; no message.
+  void OpenChosenPort();
+  // Enable and Disable: the same steps, with the test and the switch reversed.
+  void SwitchSensor(bool enable);
+
+  TesterApp& app_;
+  MainView& view_;
+  std::vector<std::string> sensorItems_;
+};
+
+}  // namespace endcap

@@ -1,0 +1,178 @@
+#include "console/qt/bench_window.h"
+
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <iterator>
+
+#include "sim/control_commands.h"
+
+namespace endcap {
+
+namespace {
+
+constexpr int kRotations[] = {0, 90, 180, 270};
+
+struct SupplyControl {
+  const char* name;
+  const char* label;
+  sim::Supply supply;
+};
+constexpr SupplyControl kSupplies[] = {
+    {"supply-12", "-12 V rail (V)", sim::Supply::BoardMinus12},
+    {"supply+12", "+12 V rail (V)", sim::Supply::BoardPlus12},
+    {"supply3.3", "3.3 V rail (V)", sim::Supply::Board3V3},
+    {"supplyExt-12", "External -12 V (V)", sim::Supply::ExternalMinus12},
+    {"supplyExt+12", "External +12 V (V)", sim::Supply::ExternalPlus12},
+};
+
+struct FaultChoice {
+  const char* label;
+  sim::Fault fault;
+};
+constexpr FaultChoice kFaults[] = {
+    {"No reply", sim::Fault::NoReply},
+    {"Bad CRC", sim::Fault::BadCrc},
+    {"Short reply", sim::Fault::ShortReply},
+    {"Exception reply", sim::Fault::ExceptionReply},
+    {"Reply cut in half", sim::Fault::CutReply},
+    {"Reply stalled", sim::Fault::StalledReply},
+    {"Measurement never ready", sim::Fault::NeverReady},
+    {"RS485 loop broken", sim::Fault::BrokenLoop},
+};
+
+double SupplyVolts(const sim::SupplyVolts& volts, sim::Supply supply) {
+  switch (supply) {
+    case sim::Supply::BoardMinus12: return volts.boardMinus12;
+    case sim::Supply::BoardPlus12: return volts.boardPlus12;
+    case sim::Supply::Board3V3: return volts.board3V3;
+    case sim::Supply::ExternalMinus12: return volts.externalMinus12;
+    case sim::Supply::ExternalPlus12: return volts.externalPlus12;
+  }
+  return 0.0;
+}
+
+}  // namespace
+
+BenchWindow::BenchWindow(sim::SimulatedUnit& unit, sim::LineControl* line, QWidget* parent)
+    : QWidget(parent, Qt::Window), unit_(unit), line_(line), form_(new QFormLayout(this)) {
+  setWindowTitle("Simulated bench");
+
+  tilt_ = AddNumber("tilt", "Fixture tilt (degrees)", -90.0, 90.0, 3);
+  connect(tilt_, &QDoubleSpinBox::valueChanged, this, [this](double deg) {
+    unit_.SetTilt(deg);
+    ShowUnit();
+  });
+  rotation_ = new QComboBox(this);
+  rotation_->setObjectName("rotation");
+  for (int deg : kRotations) rotation_->addItem(QString::number(deg), deg);
+  form_->addRow("End cap rotation (degrees)", rotation_);
+  connect(rotation_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    unit_.SetRotation(rotation_->itemData(index).toInt());
+    ShowUnit();
+  });
+  pressure_ = AddNumber("pressure", "Applied pressure (psi)", 0.0, 20000.0, 3);
+  connect(pressure_, &QDoubleSpinBox::valueChanged, this, [this](double psi) {
+    unit_.SetAppliedPressure(psi);
+    ShowUnit();
+  });
+  atmosphere_ = AddNumber("atmosphere", "Atmosphere (mbar)", 1.0, 2000.0, 2);
+  connect(atmosphere_, &QDoubleSpinBox::valueChanged, this, [this](double mbar) {
+    unit_.SetAtmosphere(mbar);
+    ShowUnit();
+  });
+  for (size_t i = 0; i < std::size(kSupplies); ++i) {
+    const SupplyControl& s = kSupplies[i];
+    supplies_[i] = AddNumber(s.name, s.label, -20.0, 20.0, 3);
+    connect(supplies_[i], &QDoubleSpinBox::valueChanged, this, [this, supply = s.supply](double volts) {
+      unit_.SetSupply(supply, volts);
+      ShowUnit();
+    });
+  }
+
+  fault_ = new QComboBox(this);
+  fault_->setObjectName("fault");
+  for (const FaultChoice& f : kFaults) fault_->addItem(f.label);
+  faultMode_ = new QComboBox(this);
+  faultMode_->setObjectName("faultMode");
+  faultMode_->addItem("once", static_cast<int>(sim::FaultMode::Once));
+  faultMode_->addItem("always", static_cast<int>(sim::FaultMode::Always));
+  auto* inject = new QPushButton("Inject", this);
+  inject->setObjectName("inject");
+  auto* clear = new QPushButton("Clear faults", this);
+  clear->setObjectName("clearFaults");
+  auto* faults = new QHBoxLayout;
+  faults->addWidget(fault_, 1);
+  faults->addWidget(faultMode_);
+  faults->addWidget(inject);
+  faults->addWidget(clear);
+  form_->addRow("Fault", faults);
+  connect(inject, &QPushButton::clicked, this, [this] {
+    unit_.InjectFault(kFaults[fault_->currentIndex()].fault, static_cast<sim::FaultMode>(faultMode_->currentData().toInt()));
+    ShowUnit();
+  });
+  connect(clear, &QPushButton::clicked, this, [this] {
+    unit_.ClearFaults();
+    ShowUnit();
+  });
+
+  command_ = new QLineEdit(this);
+  command_->setObjectName("command");
+  command_->setPlaceholderText("any simulator command, such as: noise 2, hangup, replug, dump 0 23");
+  form_->addRow("Command", command_);
+  connect(command_, &QLineEdit::returnPressed, this, [this] { RunTypedCommand(); });
+  log_ = new QPlainTextEdit(this);
+  log_->setObjectName("log");
+  log_->setReadOnly(true);
+  form_->addRow(log_);
+  state_ = new QLabel(this);
+  state_->setObjectName("state");
+  state_->setWordWrap(true);
+  form_->addRow(state_);
+  ShowUnit();
+}
+
+QDoubleSpinBox* BenchWindow::AddNumber(const QString& name, const QString& label, double low, double high,
+                                       int decimals) {
+  auto* box = new QDoubleSpinBox(this);
+  box->setObjectName(name);
+  box->setRange(low, high);
+  box->setDecimals(decimals);
+  // A value reaches the unit when it is complete, not at every keystroke.
+  box->setKeyboardTracking(false);
+  form_->addRow(label, box);
+  return box;
+}
+
+void BenchWindow::RunTypedCommand() {
+  const std::string command = command_->text().trimmed().toStdString();
+  if (command.empty()) return;
+  const std::string answer = sim::ExecuteCommand(unit_, line_, command);
+  log_->appendPlainText(QString::fromStdString("> " + command + "\n" + answer));
+  command_->clear();
+  ShowUnit();
+}
+
+void BenchWindow::ShowUnit() {
+  const sim::Bench bench = unit_.bench();
+  const sim::SupplyVolts volts = unit_.supplies();
+  const QSignalBlocker blockTilt(tilt_), blockRotation(rotation_), blockPressure(pressure_),
+      blockAtmosphere(atmosphere_);
+  tilt_->setValue(bench.tiltDeg);
+  rotation_->setCurrentIndex(rotation_->findData(bench.rotationDeg));
+  pressure_->setValue(bench.appliedPsi);
+  atmosphere_->setValue(bench.atmosphereMbar);
+  for (size_t i = 0; i < std::size(kSupplies); ++i) {
+    const QSignalBlocker block(supplies_[i]);
+    supplies_[i]->setValue(SupplyVolts(volts, kSupplies[i].supply));
+  }
+  state_->setText(QString::fromStdString(unit_.Describe()));
+}
+
+}  // namespace endcap

@@ -1,0 +1,43 @@
+#pragma once
+// The operator at the station's windows: message boxes, the text entry and the port chooser.
+// Boxes and dialogs owned by a window open over the main window once it is known.
+
+#include <QPointer>
+#include <QWidget>
+
+#include "console/operator_interface.h"
+#include "serial/busy_indicator.h"
+#include "serial/serial_device.h"
+
+namespace endcap {
+
+class QtOperator : public OperatorInterface {
+public:
+  // The chooser probes the ports through ports.
+  explicit QtOperator(PortProvider& ports) : ports_(ports) {}
+
+  void SetMainWindow(QWidget* window) { mainWindow_ = window; }
+
+  BoxAnswer ShowMessage(const MessageBox& box) override;
+  std::string PromptText(const std::string& caption, const std::string& defaultText) override;
+  uint8_t ChoosePort() override;
+
+private:
+  PortProvider& ports_;
+  QPointer<QWidget> mainWindow_;
+};
+
+// The wait cursor over every window of the station while an exchange blocks them. Calls nest:
+// the cursor comes back at the End that matches the first Begin.
+class QtBusyIndicator : public BusyIndicator {
+public:
+  ~QtBusyIndicator() override;
+  void Begin() override;
+  void End() override;
+  int depth() const { return depth_; }
+
+private:
+  int depth_ = 0;
+};
+
+}  // namespace endcap

@@ -1,0 +1,110 @@
+#include "console/qt/template_dialog.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace endcap {
+
+using resources::ControlKind;
+
+DialogBaseUnits BaseUnitsOf(const QFont& font) {
+  const QFontMetrics metrics(font);
+  return {AverageCharWidth(metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")),
+          metrics.height()};
+}
+
+namespace {
+
+QWidget* MakeControl(const resources::ControlTemplate& c, QWidget* parent) {
+  switch (c.kind) {
+    case ControlKind::StatusPane: {
+      auto* pane = new QPlainTextEdit(parent);
+      pane->setFrameShape(QFrame::Box);
+      return pane;
+    }
+    case ControlKind::ProgressBar: {
+      auto* bar = new QProgressBar(parent);
+      bar->setTextVisible(false);
+      bar->setValue(0);
+      return bar;
+    }
+    case ControlKind::Button:
+    case ControlKind::DefaultButton: {
+      auto* button = new QPushButton(QString::fromUtf8(c.caption), parent);
+      // Only the template's own default button takes the Enter key when it lacks the focus.
+      button->setAutoDefault(c.kind == ControlKind::DefaultButton);
+      button->setDefault(c.kind == ControlKind::DefaultButton);
+      return button;
+    }
+    case ControlKind::ComboBox: {
+      auto* combo = new QComboBox(parent);
+      combo->setEditable(true);
+      // The edit field is for typing a choice, not for growing the list.
+      combo->setInsertPolicy(QComboBox::NoInsert);
+      return combo;
+    }
+    case ControlKind::LineEdit:
+      return new QLineEdit(parent);
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+TemplateDialog::TemplateDialog(const resources::DialogTemplate& layout, QWidget* parent) : QDialog(parent) {
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  // A dialog over a station window blocks that window only, so that the simulated bench, a
+  // window of its own, stays usable while the station waits for the operator.
+  if (parent) setWindowModality(Qt::WindowModal);
+  QFont font(QString::fromUtf8(layout.fontFamily), layout.fontPointSize);
+  font.setStyleHint(QFont::SansSerif);
+  setFont(font);
+  base_ = BaseUnitsOf(font);
+  const PixelRect size = MapDialogRect(0, 0, layout.w, layout.h, base_);
+  setFixedSize(size.w, size.h);
+  setWindowTitle(QString::fromUtf8(layout.caption));
+  for (size_t i = 0; i < layout.controlCount; ++i) {
+    const resources::ControlTemplate& c = layout.controls[i];
+    QWidget* widget = MakeControl(c, this);
+    widget->setObjectName(QString::number(c.id));
+    const PixelRect r = MapDialogRect(c.x, c.y, c.w, c.h, base_);
+    // A combo box's template height includes its dropped list; the closed box is as tall as
+    // its font needs.
+    const int height = c.kind == ControlKind::ComboBox ? widget->sizeHint().height() : r.h;
+    widget->setGeometry(r.x, r.y, r.w, height);
+    controls_[c.id] = widget;
+  }
+}
+
+QWidget* TemplateDialog::control(int id) const {
+  const auto it = controls_.find(id);
+  return it == controls_.end() ? nullptr : it->second;
+}
+
+void TemplateDialog::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  const bool plain = event->modifiers() == Qt::NoModifier ||
+                     (event->modifiers() == Qt::KeypadModifier && event->key() == Qt::Key_Enter);
+  if (!enter || !plain) {
+    QDialog::keyPressEvent(event);
+    return;
+  }
+  for (const auto& [id, widget] : controls_) {
+    auto* button = qobject_cast<QPushButton*>(widget);
+    if (button && button->isDefault() && button->isVisible()) {
+      if (button->isEnabled()) button->click();
+      return;
+    }
+  }
+  if (auto* focused = qobject_cast<QPushButton*>(focusWidget()); focused && focused->isVisible()) {
+    focused->click();
+    return;
+  }
+  accept();
+}
+
+}  // namespace endcap

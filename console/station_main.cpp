@@ -1,0 +1,134 @@
+// endcap-station: the test and calibration station's window on this machine's serial ports,
+// or with --simulate on a simulated unit served in the same process.
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "console/qt/bench_window.h"
+#include "console/qt/main_window.h"
+#include "console/qt/qt_operator.h"
+#include "console/station_options.h"
+#include "console/station_simulator.h"
+#include "serial/line_trace.h"
+#include "serial/termios_device.h"
+
+namespace {
+
+using namespace endcap;
+
+constexpr int kBadUsage = 2;
+constexpr int kCannotStart = 1;
+
+// The trace stream; standard error is never closed here.
+struct TraceFile {
+  std::FILE* stream = nullptr;
+  ~TraceFile() {
+    if (stream && stream != stderr) std::fclose(stream);
+  }
+};
+
+// SIGINT and SIGTERM end the program as the main window's ending does, so that the simulated
+// unit's link is removed: the handler only writes to a pipe that the event loop watches.
+int signalPipe[2] = {-1, -1};
+
+void OnStopSignal(int) {
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t ignored = ::write(signalPipe[1], &byte, 1);
+}
+
+bool QuitOnStopSignals() {
+  if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+  struct sigaction action {};
+  action.sa_handler = OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  if (::sigaction(SIGINT, &action, nullptr) != 0 || ::sigaction(SIGTERM, &action, nullptr) != 0) return false;
+  auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+  QObject::connect(notifier, &QSocketNotifier::activated, QCoreApplication::instance(), &QCoreApplication::quit);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  StationOptions options;
+  PortMap ports;
+  DriveMap drives;
+  std::string error;
+  if (!ParseStationOptions(std::vector<std::string>(argv + 1, argv + argc), options, ports, drives, error)) {
+    std::fprintf(stderr, "endcap-station: %s\n\n%s", error.c_str(), kStationUsage);
+    return kBadUsage;
+  }
+  if (options.help) {
+    std::fputs(kStationUsage, stdout);
+    return 0;
+  }
+
+  TraceFile traceFile;
+  if (!options.traceFile.empty()) {
+    traceFile.stream = options.traceFile == "-" ? stderr : std::fopen(options.traceFile.c_str(), "w");
+    if (!traceFile.stream) {
+      std::fprintf(stderr, "endcap-station: cannot write the trace to %s: %s\n", options.traceFile.c_str(),
+                   std::strerror(errno));
+      return kCannotStart;
+    }
+  }
+
+  std::unique_ptr<StationSimulator> simulator;
+  if (options.simulate) {
+    simulator = std::make_unique<StationSimulator>();
+    if (!simulator->Start(error)) {
+      std::fprintf(stderr, "endcap-station: cannot start the simulated unit: %s\n", error.c_str());
+      return kCannotStart;
+    }
+    ports.Set(1, simulator->devicePath());
+  }
+
+  // Qt's own options are not offered: the platform and style come from the environment.
+  int qtArgc = 1;
+  QApplication application(qtArgc, argv);
+  // Qt takes the user's locale; the system's texts and record lines are written with a
+  // decimal point whatever it is.
+  std::setlocale(LC_NUMERIC, "C");
+  if (!QuitOnStopSignals())
+    std::fprintf(stderr, "endcap-station: stop signals not caught: %s\n", std::strerror(errno));
+
+  SystemClock clock;
+  TermiosPortProvider provider(ports);
+  SerialPort port(provider, clock);
+  QtBusyIndicator busy;
+  port.SetBusyIndicator(&busy);
+  std::unique_ptr<LineTrace> trace;
+  if (traceFile.stream) {
+    trace = std::make_unique<LineTrace>(traceFile.stream, clock);
+    port.SetTrace(trace.get());
+  }
+  QtOperator op(provider);
+  TesterApp app(port, op, drives);
+  app.link.SetBusyIndicator(&busy);
+
+  MainWindow window(app);
+  op.SetMainWindow(&window);
+  // The program ends with the main window, whichever other window is open.
+  QApplication::setQuitOnLastWindowClosed(false);
+  QObject::connect(&window, &QDialog::finished, &application, &QApplication::quit);
+  window.show();
+
+  std::unique_ptr<BenchWindow> bench;
+  if (simulator) {
+    bench = std::make_unique<BenchWindow>(simulator->unit(), &simulator->line());
+    bench->show();
+  }
+  return QApplication::exec() == 0 ? 0 : kCannotStart;
+}

@@ -1,0 +1,35 @@
+#pragma once
+// The application: owns the one ModbusLink for the whole run and the station's place on disk.
+// The main window (MainDialog) is built on top of it and runs until the program ends.
+
+#include <string>
+
+#include "console/operator_interface.h"
+#include "records/drive_map.h"
+#include "serial/serial_port.h"
+#include "unit/modbus_link.h"
+
+namespace endcap {
+
+class TesterApp {
+public:
+  // The ModbusLink is built here and starts with a reset unit state.
+  TesterApp(SerialPort& port, OperatorInterface& op, const DriveMap& drives);
+  TesterApp(const TesterApp&) = delete;
+  TesterApp& operator=(const TesterApp&) = delete;
+
+  // "Remote inclinometer calibrate V1.000.007 Offshore Version".
+  static std::string WindowTitle();
+
+  // Creates "C:\Quorvanta", then "C:\Quorvanta\D5Status", where the drive map puts them, and
+  // points the results record there. Failures are ignored here: the record file reports its
+  // own when a line cannot be written.
+  void CreateStatusFolders();
+
+  ModbusLink link;
+
+private:
+  DriveMap drives_;
+};
+
+}  // namespace endcap

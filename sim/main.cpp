@@ -1,0 +1,183 @@
+// endcap-unit-sim: the simulated sensor board on a pseudo-terminal, for the station and for any
+// Modbus master. The first line on standard output is the slave device path alone; after it,
+// each control command read from standard input is answered with one line. The end of
+// standard input does not stop the simulator; SIGINT or SIGTERM does, removing the link.
+
+#include <poll.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <iterator>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "serial/clock.h"
+#include "sim/control_commands.h"
+#include "sim/pty_unit_server.h"
+#include "sim/simulated_unit.h"
+#include "sim/state_file.h"
+
+namespace {
+
+using namespace endcap::sim;
+
+void PrintHelp() {
+  std::printf(
+      "usage: endcap-unit-sim [OPTIONS]\n"
+      "\n"
+      "Simulates the end-cap sensor board, Modbus RTU slave 250 at 9600 baud, on a pseudo-terminal.\n"
+      "Prints the slave device path alone on the first line, then answers one line for each command\n"
+      "read from standard input. Runs until SIGINT or SIGTERM.\n"
+      "\n"
+      "options:\n"
+      "  --link PATH            keep a symbolic link PATH pointing at the slave device\n"
+      "  --state FILE           keep the board's memory in FILE: loaded at start, saved after every write\n"
+      "  --measure-delay MS     time from a measurement start to ready (default %u)\n"
+      "  --seed N               seed of the inclinometer noise (default 1)\n"
+      "  --noise COUNTS         standard deviation of one inclinometer sample (default 0)\n"
+      "  --unit-serial SERIAL   unit serial, such as 123456-007 (default erased)\n"
+      "  --board-serial SERIAL  board serial (default erased)\n"
+      "  --fitted MASK          sensors fitted: 1 inclinometer, 2 strain gauge, 3 both (default 3)\n"
+      "  --help                 this text\n"
+      "\n"
+      "commands:\n%s",
+      kDefaultMeasureDelayMs, CommandHelp());
+}
+
+struct Options {
+  UnitConfig config;
+  std::string link;
+  std::string state;
+};
+
+// False after printing why; exits at once for --help.
+bool ParseOptions(int argc, char** argv, Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string name = argv[i];
+    if (name == "--help") {
+      PrintHelp();
+      std::exit(0);
+    }
+    static const char* const kValued[] = {"--link", "--state", "--measure-delay", "--seed",
+                                          "--noise", "--unit-serial", "--board-serial", "--fitted"};
+    if (std::find(std::begin(kValued), std::end(kValued), name) == std::end(kValued)) {
+      std::fprintf(stderr, "endcap-unit-sim: unknown option %s (see --help)\n", name.c_str());
+      return false;
+    }
+    if (i + 1 >= argc) {
+      std::fprintf(stderr, "endcap-unit-sim: %s needs a value (see --help)\n", name.c_str());
+      return false;
+    }
+    const char* value = argv[++i];
+    unsigned long number = 0;
+    bool ok = true;
+    if (name == "--link") {
+      options.link = value;
+    } else if (name == "--state") {
+      options.state = value;
+    } else if (name == "--measure-delay") {
+      ok = ParseUnsigned(value, 0xFFFFFFFFul, number);
+      options.config.measureDelayMs = static_cast<uint32_t>(number);
+    } else if (name == "--seed") {
+      ok = ParseUnsigned(value, 0xFFFFFFFFul, number);
+      options.config.seed = static_cast<uint32_t>(number);
+    } else if (name == "--noise") {
+      ok = ParseDouble(value, options.config.noiseCounts) && options.config.noiseCounts >= 0.0;
+    } else if (name == "--unit-serial") {
+      ok = EncodeSerial(value, options.config.unitSerial[0], options.config.unitSerial[1]);
+    } else if (name == "--board-serial") {
+      ok = EncodeSerial(value, options.config.boardSerial[0], options.config.boardSerial[1]);
+    } else {
+      ok = ParseUnsigned(value, 3, number);
+      options.config.fittedSensors = static_cast<uint16_t>(number);
+    }
+    if (!ok) {
+      std::fprintf(stderr, "endcap-unit-sim: bad value '%s' for %s (see --help)\n", value, name.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
+void Answer(const std::string& line) {
+  std::fputs(line.c_str(), stdout);
+  std::fputc('\n', stdout);
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!ParseOptions(argc, argv, options)) return 2;
+
+  // Block the stop signals in every thread, so that they arrive only through the signalfd.
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+  std::signal(SIGPIPE, SIG_IGN);
+  const int signalFd = signalfd(-1, &stopSignals, SFD_CLOEXEC);
+  if (signalFd < 0) {
+    std::fprintf(stderr, "endcap-unit-sim: signalfd: %s\n", std::strerror(errno));
+    return 2;
+  }
+
+  endcap::SystemClock clock;
+  SimulatedUnit unit(clock, options.config);
+  if (!options.state.empty()) {
+    MemoryImage image;
+    std::string error;
+    if (!ReadStateFile(options.state, image, error) || !unit.LoadMemory(image, error)) {
+      std::fprintf(stderr, "endcap-unit-sim: %s\n", error.c_str());
+      return 2;
+    }
+    unit.SetMemoryObserver([path = options.state](const MemoryImage& memory) {
+      std::string error;
+      if (!WriteStateFile(path, memory, error)) std::fprintf(stderr, "endcap-unit-sim: %s\n", error.c_str());
+    });
+  }
+
+  PtyUnitServer server(unit, options.link);
+  const std::string path = server.Start();
+  if (path.empty()) {
+    std::fprintf(stderr, "endcap-unit-sim: %s\n", server.lastError().c_str());
+    return 2;
+  }
+  Answer(path);
+
+  std::string pending;
+  bool stdinOpen = true;
+  for (;;) {
+    pollfd fds[2] = {{signalFd, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
+    if (::poll(fds, stdinOpen ? 2 : 1, -1) < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    if (fds[0].revents & POLLIN) break;
+    if (!stdinOpen || fds[1].revents == 0) continue;
+    char chunk[512];
+    const ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n > 0) pending.append(chunk, static_cast<size_t>(n));
+    else stdinOpen = false;
+    for (size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1)) {
+      std::string command = pending.substr(0, end);
+      if (!command.empty() && command.back() == '\r') command.pop_back();
+      Answer(ExecuteCommand(unit, &server, command));
+    }
+    if (!stdinOpen && !pending.empty()) {
+      Answer(ExecuteCommand(unit, &server, pending));
+      pending.clear();
+    }
+  }
+  server.Stop();
+  ::close(signalFd);
+  return 0;
+}

@@ -1,0 +1,630 @@
+#include "sim/simulated_unit.h"
+
+#include <algorithm>
+
+#include "sim/register_names.h"
+#include "unit/conversions.h"
+#include "unit/crc.h"
+#include "unit/text_format.h"
+
+namespace endcap::sim {
+
+namespace {
+
+using namespace endcap::sim::regs;
+
+// Modbus exception codes.
+constexpr uint8_t kIllegalFunction = 1;
+constexpr uint8_t kIllegalAddress = 2;
+constexpr uint8_t kIllegalValue = 3;
+constexpr uint8_t kDeviceFailure = 4;
+constexpr uint8_t kExceptionFlag = 0x80;
+
+constexpr uint16_t kMaxReadCount = 125;
+constexpr uint16_t kMaxWriteCount = 123;
+constexpr int kMaxAveragedSamples = 64;
+constexpr size_t kMaxTextLine = 256;
+
+enum Access : uint8_t { kRead = 1, kWrite = 2, kKept = 4 };
+struct Span {
+  uint16_t first;
+  uint16_t end;  // one past the last
+  uint8_t access;
+};
+
+// The board's register map. Registers 200, 210 and 300 are commands when written.
+constexpr Span kMap[] = {
+    {kEnabledSensors, kFittedSensors, kRead | kWrite | kKept},
+    {kFittedSensors, kBoardSerial, kRead | kKept},
+    {kBoardSerial, kIdNumber, kRead | kWrite | kKept},
+    {kIdNumber, kIdentityCount, kRead | kKept},
+    {kInclinometerCal, kInclinometerAccuracy, kRead | kWrite | kKept},
+    {kInclinometerAccuracy, kInclinometerSamples, kRead | kKept},
+    {kInclinometerSamples, kPressureSpare, kRead | kWrite | kKept},
+    {kPressureSpare, kDevTestValue, kRead | kKept},
+    {kDevTestValue, kDevTestValue + kFloatRegs, kRead | kWrite | kKept},
+    {kExternalSupply, kExternalSupply + 1, kRead | kWrite},
+    {kExternalSupply + 1, kExternalSupply + kExternalSupplyCount, kRead},
+    {kBoardSupplies, kBoardSupplies + 1, kRead | kWrite},
+    {kBoardSupplies + 1, kBoardSupplies + kBoardSuppliesCount, kRead},
+    {kRs485Loop, kRs485Loop + 1, kRead | kWrite},
+    {kMeasurement, kMeasurement + 1, kRead | kWrite},
+    {kMeasurement + 1, kMeasurementEnd, kRead},
+    {kCalRecords, kCalRecordsEnd, kRead | kWrite | kKept},
+};
+
+uint8_t AccessOf(uint16_t reg) {
+  for (const Span& span : kMap)
+    if (reg >= span.first && reg < span.end) return span.access;
+  return 0;
+}
+
+bool AllHave(uint16_t first, uint16_t count, uint8_t access) {
+  for (uint32_t r = first; r < static_cast<uint32_t>(first) + count; ++r)
+    if (r > 0xFFFF || (AccessOf(static_cast<uint16_t>(r)) & access) == 0) return false;
+  return true;
+}
+
+uint16_t Word(const Frame& frame, size_t at) { return static_cast<uint16_t>((frame[at] << 8) | frame[at + 1]); }
+
+void AppendWord(Frame& frame, uint16_t value) {
+  frame.push_back(static_cast<uint8_t>(value >> 8));
+  frame.push_back(static_cast<uint8_t>(value & 0xFF));
+}
+
+Frame Exception(uint8_t function, uint8_t code) { return {kUnitAddress, static_cast<uint8_t>(function | kExceptionFlag), code}; }
+
+uint32_t ArrivalDelayUs(size_t bytes) { return static_cast<uint32_t>(bytes) * kByteTimeUs + kTurnaroundUs; }
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+}  // namespace
+
+bool EncodeSerial(const std::string& text, uint16_t& first, uint16_t& second) {
+  const auto digit = [&](size_t i) { return text[i] >= '0' && text[i] <= '9'; };
+  if (text.size() != 10 || text[6] != '-' || text[7] != '0') return false;
+  const bool leadingE = text[0] == 'E' || text[0] == 'e';
+  if (!leadingE && !digit(0)) return false;
+  for (size_t i : {1, 2, 3, 4, 5, 8, 9})
+    if (!digit(i)) return false;
+  const auto nibble = [&](size_t i) { return static_cast<unsigned>(text[i] - '0'); };
+  first = static_cast<uint16_t>(((leadingE ? 0xEu : nibble(0)) << 12) | (nibble(1) << 8) | (nibble(2) << 4) | nibble(3));
+  second = static_cast<uint16_t>((nibble(4) << 12) | (nibble(5) << 8) | (nibble(8) << 4) | nibble(9));
+  return true;
+}
+
+const char* FaultName(Fault fault) {
+  switch (fault) {
+    case Fault::NoReply: return "noreply";
+    case Fault::BadCrc: return "badcrc";
+    case Fault::ShortReply: return "short";
+    case Fault::ExceptionReply: return "exception";
+    case Fault::CutReply: return "cut";
+    case Fault::StalledReply: return "stall";
+    case Fault::NeverReady: return "notready";
+    case Fault::BrokenLoop: return "loop";
+  }
+  return "?";
+}
+
+bool SimulatedUnit::FaultSlot::Take() {
+  if (!armed) return false;
+  if (mode == FaultMode::Once) armed = false;
+  return true;
+}
+
+SimulatedUnit::SimulatedUnit(Clock& clock, UnitConfig config)
+    : clock_(clock),
+      regs_(kCalRecordsEnd, 0),
+      truth_(config.truth),
+      measureDelayMs_(config.measureDelayMs),
+      noiseCounts_(config.noiseCounts),
+      rng_(config.seed) {
+  // A board as it leaves the factory: firmware 1.02a, both sensors fitted and enabled, the
+  // serials as configured (erased unless set), the calibration records erased, nominal
+  // calibration coefficients.
+  regs_[kEnabledSensors] = config.fittedSensors;
+  regs_[kFittedSensors] = config.fittedSensors;
+  regs_[kFirmwareMajor] = 1;
+  regs_[kFirmwareMinor] = 2;
+  regs_[kFirmwareLetter] = 'a';
+  regs_[kPcbDrawing] = 6120;
+  regs_[kPcbDrawing + 1] = 46;
+  regs_[kPcbDrawing + 2] = 3;
+  regs_[kBoardSerial] = config.boardSerial[0];
+  regs_[kBoardSerial + 1] = config.boardSerial[1];
+  regs_[kUnitSerial] = config.unitSerial[0];
+  regs_[kUnitSerial + 1] = config.unitSerial[1];
+  regs_[kModbusAddress] = kUnitAddress;
+  // The silicon serial number chip: family code, six serial bytes, check byte.
+  const uint8_t idChip[8] = {0x01, 0x5A, 0x3C, 0x9E, 0x12, 0x00, 0x00, 0xB7};
+  for (int k = 0; k < 8; ++k) regs_[kIdNumber + k] = idChip[k];
+  Int32ToRegisters(regs_.data(), kGaugeSerialNo, 4051327u);
+  PutFloat(kOffsetA, 32768.0);
+  PutFloat(kGainA, 20000.0);
+  PutFloat(kOffsetB, 32768.0);
+  PutFloat(kGainB, 20000.0);
+  PutFloat(kInclinometerAccuracy, 0.1);
+  PutFloat(kInclinometerFullScale, 90.0);
+  regs_[kInclinometerSamples] = 10;
+  regs_[kInclinometerWarmUp] = 20;
+  regs_[kPressureWarmUp] = 10;
+  PutFloat(kStrainGaugeOffset, 14.0);
+  PutFloat(kStrainGaugeScale, 1.0);
+  PutFloat(kPressureFullScale, 100.0);
+  PutFloat(kPressureAccuracy, 0.1);
+  std::fill(regs_.begin() + kCalRecords, regs_.end(), 0xFFFF);
+  PowerUp();
+}
+
+void SimulatedUnit::PowerUp() {
+  mode_ = UnitMode::Modbus;
+  unlocked_ = false;
+  framer_.Reset();
+  textLine_.clear();
+  bootRecords_ = bootErrors_ = 0;
+  for (uint16_t r = kExternalSupply; r < kMeasurementEnd; ++r)
+    if ((AccessOf(r) & kKept) == 0) regs_[r] = 0;
+  SelectExternalSupply(0);
+  MeasureBoardSupplies();
+  StartMeasurement(false);
+}
+
+// --- the line ---
+
+ReplyPlan SimulatedUnit::OnBytes(const uint8_t* data, size_t size) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Refresh();
+  ReplyPlan plan;
+  for (size_t i = 0; i < size; ++i) {
+    if (mode_ == UnitMode::BootLoader) {
+      BootLoaderByte(data[i], plan);
+    } else if (auto frame = framer_.Push(data[i])) {
+      HandleFrame(*frame, plan);
+    }
+  }
+  PublishMemory();
+  return plan;
+}
+
+ReplyPlan SimulatedUnit::OnSilence() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Refresh();
+  ReplyPlan plan;
+  if (mode_ == UnitMode::Modbus)
+    if (auto frame = framer_.Silence()) HandleFrame(*frame, plan);
+  PublishMemory();
+  return plan;
+}
+
+bool SimulatedUnit::ExpectsMore() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return mode_ == UnitMode::Modbus && framer_.collecting();
+}
+
+void SimulatedUnit::HandleFrame(const Frame& frame, ReplyPlan& plan) {
+  if (frame.size() < 4 || !RtuFramer::CrcMatches(frame) || frame[0] != kUnitAddress) return;
+  const int length = RtuFramer::RequestLength(frame);
+  const bool refused = replyFault_.fault == Fault::ExceptionReply && replyFault_.Take();
+  Frame reply;
+  if (refused)
+    reply = Exception(frame[1], kDeviceFailure);
+  else if (length >= 0 && frame.size() != static_cast<size_t>(length))
+    reply = Exception(frame[1], kIllegalValue);
+  else
+    reply = Execute(frame);
+  if (reply.empty()) return;
+  const uint16_t crc = Crc16(reply.data(), reply.size());
+  reply.push_back(static_cast<uint8_t>(crc & 0xFF));
+  reply.push_back(static_cast<uint8_t>(crc >> 8));
+  const uint32_t startUs = ArrivalDelayUs(frame.size());
+  if (refused) {
+    plan.push_back({std::move(reply), startUs});
+    return;
+  }
+  for (Transmission& t : Shape(std::move(reply), startUs)) plan.push_back(std::move(t));
+}
+
+Frame SimulatedUnit::Execute(const Frame& request) {
+  switch (request[1]) {
+    case kReadInputRegisters: return ReadRegisters(request);
+    case kWriteSingleRegister: return WriteSingle(request);
+    case kWriteMultipleRegisters: return WriteMultiple(request);
+    case kUnlockFunction:
+    case kReleaseFunction:
+    case kBoardTestFunction:
+    case kBootLoaderFunction:
+      return Control(request);
+    default: return Exception(request[1], kIllegalFunction);
+  }
+}
+
+Frame SimulatedUnit::ReadRegisters(const Frame& request) {
+  const uint16_t first = Word(request, 2), count = Word(request, 4);
+  if (count == 0 || count > kMaxReadCount) return Exception(request[1], kIllegalValue);
+  if (!AllHave(first, count, kRead)) return Exception(request[1], kIllegalAddress);
+  Frame reply{kUnitAddress, request[1], static_cast<uint8_t>(2 * count)};
+  for (uint16_t k = 0; k < count; ++k) AppendWord(reply, regs_[first + k]);
+  return reply;
+}
+
+Frame SimulatedUnit::WriteSingle(const Frame& request) {
+  const uint16_t reg = Word(request, 2), value = Word(request, 4);
+  if (const uint8_t code = CheckWrite(reg, value)) return Exception(request[1], code);
+  ApplyWrite(reg, value);
+  return Frame(request.begin(), request.begin() + 6);
+}
+
+Frame SimulatedUnit::WriteMultiple(const Frame& request) {
+  if (!unlocked_) return Exception(request[1], kIllegalFunction);
+  unlocked_ = false;
+  const uint16_t first = Word(request, 2), count = Word(request, 4);
+  if (count == 0 || count > kMaxWriteCount || request[6] != 2 * count) return Exception(request[1], kIllegalValue);
+  for (uint16_t k = 0; k < count; ++k) {
+    const uint32_t reg = static_cast<uint32_t>(first) + k;
+    if (reg > 0xFFFF) return Exception(request[1], kIllegalAddress);
+    if (const uint8_t code = CheckWrite(static_cast<uint16_t>(reg), Word(request, 7 + 2u * k)))
+      return Exception(request[1], code);
+  }
+  for (uint16_t k = 0; k < count; ++k) ApplyWrite(static_cast<uint16_t>(first + k), Word(request, 7 + 2u * k));
+  return Frame(request.begin(), request.begin() + 6);
+}
+
+Frame SimulatedUnit::Control(const Frame& request) {
+  const uint8_t function = request[1];
+  if (function == kUnlockFunction) {
+    unlocked_ = Word(request, 2) == kAccessCode;
+    if (!unlocked_) return Exception(function, kIllegalValue);
+  } else if (function == kReleaseFunction) {
+    unlocked_ = false;
+  } else if (function == kBootLoaderFunction) {
+    mode_ = UnitMode::BootLoader;
+    framer_.Reset();
+    return {};
+  }
+  return {kUnitAddress, function, kControlReplyMark};
+}
+
+uint8_t SimulatedUnit::CheckWrite(uint16_t reg, uint16_t value) const {
+  if ((AccessOf(reg) & kWrite) == 0) return kIllegalAddress;
+  if (reg == kExternalSupply) return value <= 1 ? 0 : kIllegalValue;
+  if (reg == kBoardSupplies || reg == kMeasurement) return value == 0 ? 0 : kIllegalValue;
+  return 0;
+}
+
+void SimulatedUnit::ApplyWrite(uint16_t reg, uint16_t value) {
+  if (reg == kExternalSupply) {
+    SelectExternalSupply(value);
+  } else if (reg == kBoardSupplies) {
+    MeasureBoardSupplies();
+  } else if (reg == kMeasurement) {
+    StartMeasurement(true);
+  } else if (reg == kRs485Loop) {
+    regs_[reg] = brokenLoop_.Take() ? 0 : value;
+  } else {
+    Store(reg, value);
+  }
+}
+
+void SimulatedUnit::Store(uint16_t reg, uint16_t value) {
+  if (regs_[reg] != value && (AccessOf(reg) & kKept)) memoryChanged_ = true;
+  regs_[reg] = value;
+}
+
+void SimulatedUnit::PublishMemory() {
+  if (memoryChanged_ && memoryObserver_) memoryObserver_(MemoryLocked());
+  memoryChanged_ = false;
+}
+
+ReplyPlan SimulatedUnit::Shape(Frame reply, uint32_t startUs) {
+  if (replyFault_.fault == Fault::ExceptionReply || !replyFault_.Take()) return {{std::move(reply), startUs}};
+  switch (replyFault_.fault) {
+    case Fault::NoReply: return {};
+    case Fault::BadCrc: reply.back() ^= 0xFF; break;
+    case Fault::ShortReply: reply.resize(2); break;
+    case Fault::CutReply: reply.resize(reply.size() / 2); break;
+    case Fault::StalledReply: {
+      const size_t half = reply.size() / 2;
+      Frame rest(reply.begin() + static_cast<long>(half), reply.end());
+      reply.resize(half);
+      const uint32_t restStartUs = startUs + static_cast<uint32_t>(half) * kByteTimeUs + kStallPauseMs * 1000;
+      return {{std::move(reply), startUs}, {std::move(rest), restStartUs}};
+    }
+    default: break;
+  }
+  return {{std::move(reply), startUs}};
+}
+
+// --- boot loader ---
+
+void SimulatedUnit::BootLoaderByte(uint8_t byte, ReplyPlan& plan) {
+  if (byte != '\n' && textLine_.size() < kMaxTextLine) {
+    textLine_.push_back(static_cast<char>(byte));
+    return;
+  }
+  // A line longer than any hex record is refused, and what follows starts a new line.
+  const bool whole = byte == '\n';
+  if (!whole) ++bootErrors_;
+  const std::string answer = whole ? BootLoaderAnswer(textLine_) : "ERR LENGTH\r\n";
+  plan.push_back({Frame(answer.begin(), answer.end()), ArrivalDelayUs(textLine_.size() + 1)});
+  textLine_.clear();
+}
+
+// Checks one hex record: ":" then pairs of hex digits holding count, address (2), type, count
+// data bytes and a check byte that makes the sum of all of them 0 modulo 256.
+std::string SimulatedUnit::BootLoaderAnswer(std::string line) {
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  std::vector<int> bytes;
+  bool wellFormed = line.size() >= 11 && line[0] == ':' && (line.size() - 1) % 2 == 0;
+  for (size_t i = 1; wellFormed && i + 1 < line.size(); i += 2) {
+    const int high = HexDigit(line[i]), low = HexDigit(line[i + 1]);
+    wellFormed = high >= 0 && low >= 0;
+    bytes.push_back(high * 16 + low);
+  }
+  wellFormed = wellFormed && bytes.size() == static_cast<size_t>(bytes[0]) + 5;
+  if (!wellFormed) {
+    ++bootErrors_;
+    return "ERR FORMAT\r\n";
+  }
+  int sum = 0;
+  for (int b : bytes) sum += b;
+  if (sum % 256 != 0) {
+    ++bootErrors_;
+    return "ERR CHECKSUM\r\n";
+  }
+  ++bootRecords_;
+  return "OK\r\n";
+}
+
+// --- measurements ---
+
+void SimulatedUnit::Refresh() {
+  if (measuring_ && !measurementStuck_ && clock_.TickCount() - measurementStartTick_ >= measureDelayMs_)
+    CompleteMeasurement();
+}
+
+void SimulatedUnit::StartMeasurement(bool byStation) {
+  measuring_ = true;
+  measurementStuck_ = byStation && neverReady_.Take();
+  measurementStartTick_ = clock_.TickCount();
+  regs_[kMeasurementReady] = 0;
+  PutFloat(kPressure, kPressureNotReady);
+  PutFloat(kSecondPressure, kPressureNotReady);
+}
+
+void SimulatedUnit::CompleteMeasurement() {
+  measuring_ = false;
+  const uint16_t measured = regs_[kEnabledSensors] & regs_[kFittedSensors];
+  uint16_t a = 0, b = 0;
+  double pitch = 0.0, roll = 0.0;
+  if (measured & kSensorInclinometer) {
+    const Attitude attitude = TrueAttitude(bench_);
+    a = SampleCount(truth_.offsetA, truth_.gainA, attitude.pitchRad);
+    b = SampleCount(truth_.offsetB, truth_.gainB, attitude.rollRad);
+    pitch = ReportedAngleRad(a, GetFloat(kOffsetA), GetFloat(kGainA));
+    roll = ReportedAngleRad(b, GetFloat(kOffsetB), GetFloat(kGainB));
+  }
+  regs_[kRawA] = a;
+  regs_[kRawB] = b;
+  PutFloat(kPitch, pitch);
+  PutFloat(kRoll, roll);
+  if (measured & kSensorStrainGauge) {
+    const double raw = RawPressure(bench_, truth_);
+    PutFloat(kPressure, CalibratedPressure(raw, GetFloat(kStrainGaugeOffset), GetFloat(kStrainGaugeScale)));
+    PutFloat(kSecondPressure, raw);
+  }
+  regs_[kMeasurementReady] = 1;
+}
+
+// The board averages as many samples as its samples setting asks for; the noise shrinks with it.
+uint16_t SimulatedUnit::SampleCount(double offset, double gain, double angleRad) {
+  double count = RawCount(offset, gain, angleRad);
+  if (noiseCounts_ > 0.0) {
+    const int samples = std::clamp<int>(regs_[kInclinometerSamples], 1, kMaxAveragedSamples);
+    std::normal_distribution<double> noise(0.0, noiseCounts_);
+    double sum = 0.0;
+    for (int k = 0; k < samples; ++k) sum += noise(rng_);
+    count += sum / samples;
+  }
+  return QuantiseCount(count);
+}
+
+void SimulatedUnit::MeasureBoardSupplies() {
+  PutFloat(kBoardMinus12, supplies_.boardMinus12);
+  PutFloat(kBoardPlus12, supplies_.boardPlus12);
+  PutFloat(kBoard3V3, supplies_.board3V3);
+}
+
+void SimulatedUnit::SelectExternalSupply(uint16_t channel) {
+  const double volts = channel == 0 ? supplies_.externalMinus12 : supplies_.externalPlus12;
+  Int32ToRegisters(regs_.data(), kExternalSupplyChannel, channel);
+  PutFloat(kExternalSupplyFull, volts);
+  PutFloat(kExternalSupplyVolts, volts / 3.0);
+}
+
+void SimulatedUnit::PutFloat(uint16_t reg, double value) {
+  Int32ToRegisters(regs_.data(), reg, FloatBits(static_cast<float>(value)));
+}
+
+double SimulatedUnit::GetFloat(uint16_t reg) const { return RegistersToFloat(regs_.data(), reg); }
+
+// --- the bench ---
+
+void SimulatedUnit::SetTilt(double tiltDeg) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  bench_.tiltDeg = tiltDeg;
+}
+
+bool SimulatedUnit::SetRotation(int rotationDeg) {
+  if (!IsFixtureRotation(rotationDeg)) return false;
+  std::lock_guard<std::mutex> lock(mutex_);
+  bench_.rotationDeg = rotationDeg;
+  return true;
+}
+
+void SimulatedUnit::SetAppliedPressure(double psi) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  bench_.appliedPsi = psi;
+}
+
+void SimulatedUnit::SetAtmosphere(double mbar) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  bench_.atmosphereMbar = mbar;
+}
+
+void SimulatedUnit::SetSupply(Supply supply, double volts) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  switch (supply) {
+    case Supply::BoardMinus12: supplies_.boardMinus12 = volts; break;
+    case Supply::BoardPlus12: supplies_.boardPlus12 = volts; break;
+    case Supply::Board3V3: supplies_.board3V3 = volts; break;
+    case Supply::ExternalMinus12: supplies_.externalMinus12 = volts; break;
+    case Supply::ExternalPlus12: supplies_.externalPlus12 = volts; break;
+  }
+}
+
+void SimulatedUnit::SetSensorTruth(const SensorTruth& truth) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  truth_ = truth;
+}
+
+Bench SimulatedUnit::bench() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return bench_;
+}
+
+SensorTruth SimulatedUnit::truth() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return truth_;
+}
+
+SupplyVolts SimulatedUnit::supplies() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return supplies_;
+}
+
+void SimulatedUnit::SetNoise(double counts) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  noiseCounts_ = counts;
+}
+
+void SimulatedUnit::SetSeed(uint32_t seed) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  rng_.seed(seed);
+}
+
+void SimulatedUnit::SetMeasureDelay(uint32_t ms) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  measureDelayMs_ = ms;
+}
+
+// --- faults ---
+
+void SimulatedUnit::InjectFault(Fault fault, FaultMode mode) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  FaultSlot& slot = fault == Fault::NeverReady ? neverReady_ : fault == Fault::BrokenLoop ? brokenLoop_ : replyFault_;
+  slot = {fault, mode, true};
+}
+
+void SimulatedUnit::ClearFaults() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  replyFault_.armed = neverReady_.armed = brokenLoop_.armed = false;
+}
+
+// --- the board ---
+
+void SimulatedUnit::PowerCycle() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  PowerUp();
+}
+
+UnitMode SimulatedUnit::mode() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return mode_;
+}
+
+bool SimulatedUnit::unlocked() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return unlocked_;
+}
+
+std::optional<uint16_t> SimulatedUnit::Register(uint16_t reg) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Refresh();
+  if (AccessOf(reg) == 0) return std::nullopt;
+  return regs_[reg];
+}
+
+std::vector<std::pair<uint16_t, uint16_t>> SimulatedUnit::Registers(uint16_t first, uint16_t count) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Refresh();
+  std::vector<std::pair<uint16_t, uint16_t>> found;
+  for (uint32_t r = first; r < regs_.size() && found.size() < count; ++r)
+    if (AccessOf(static_cast<uint16_t>(r)) != 0) found.emplace_back(static_cast<uint16_t>(r), regs_[r]);
+  return found;
+}
+
+bool SimulatedUnit::SetRegister(uint16_t reg, uint16_t value) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (AccessOf(reg) == 0) return false;
+  Store(reg, value);
+  PublishMemory();
+  return true;
+}
+
+MemoryImage SimulatedUnit::MemoryLocked() const {
+  MemoryImage image;
+  for (uint16_t r = 0; r < regs_.size(); ++r)
+    if (AccessOf(r) & kKept) image.emplace_back(r, regs_[r]);
+  return image;
+}
+
+MemoryImage SimulatedUnit::Memory() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return MemoryLocked();
+}
+
+bool SimulatedUnit::LoadMemory(const MemoryImage& image, std::string& error) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (const auto& [reg, value] : image) {
+    if ((AccessOf(reg) & kKept) == 0) {
+      error = "register " + std::to_string(reg) + " is not kept in the board's memory";
+      return false;
+    }
+  }
+  for (const auto& [reg, value] : image) regs_[reg] = value;
+  return true;
+}
+
+void SimulatedUnit::SetMemoryObserver(std::function<void(const MemoryImage&)> observer) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  memoryObserver_ = std::move(observer);
+}
+
+std::string SimulatedUnit::Describe() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Refresh();
+  std::string faults;
+  for (const FaultSlot* slot : {&replyFault_, &neverReady_, &brokenLoop_}) {
+    if (!slot->armed) continue;
+    if (!faults.empty()) faults += ',';
+    faults += FaultName(slot->fault);
+    faults += slot->mode == FaultMode::Once ? ":once" : ":always";
+  }
+  std::string line =
+      Format("mode=%s unlocked=%s tilt=%.3f rotation=%d pressure=%.3f atmosphere=%.2f measurement=%s faults=%s",
+             mode_ == UnitMode::Modbus ? "modbus" : "bootloader", unlocked_ ? "yes" : "no", bench_.tiltDeg,
+             bench_.rotationDeg, bench_.appliedPsi, bench_.atmosphereMbar,
+             regs_[kMeasurementReady] ? "ready" : (measurementStuck_ ? "stuck" : "running"),
+             faults.empty() ? "none" : faults.c_str());
+  if (mode_ == UnitMode::BootLoader)
+    line += " records=" + std::to_string(bootRecords_) + " bad=" + std::to_string(bootErrors_);
+  return line;
+}
+
+}  // namespace endcap::sim

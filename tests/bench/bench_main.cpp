@@ -1,0 +1,270 @@
+// endcap-bench: how long the station's Modbus exchanges take on a real pseudo-terminal against
+// the standalone simulated unit, compared with the floor the protocol allows: the pauses before
+// each request, the request and reply at 9600 baud, and the silence that ends a reply. Also
+// the CPU time the station spends per exchange, which shows whether its pauses and reads sleep.
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "console/operator_interface.h"
+#include "serial/clock.h"
+#include "serial/port_map.h"
+#include "serial/serial_port.h"
+#include "serial/termios_device.h"
+#include "tests/integration/child_process.h"
+#include "unit/modbus_link.h"
+#include "unit/register_map.h"
+
+namespace {
+
+using endcap::integration::ChildProcess;
+using Steady = std::chrono::steady_clock;
+
+constexpr int kPort = 1;
+constexpr int kSimulatorReadyMs = 10000;
+// What each exchange must take at least: 100 ms before Transact hands over the request, 20 ms,
+// purge, 20 ms before it is written; one byte is 10 bits at 9600 baud; a reply ends after more
+// than 50 ms of silence.
+constexpr double kPausesMs = 100.0 + 20.0 + 20.0;
+constexpr double kByteMs = 10.0 * 1000.0 / 9600.0;
+constexpr double kSilenceMs = 50.0;
+
+void PrintHelp() {
+  std::printf(
+      "usage: endcap-bench [--count N] [--connect] [--sim PATH]\n"
+      "\n"
+      "Times the station's Modbus exchanges against the simulated unit (endcap-unit-sim) on a\n"
+      "pseudo-terminal, and compares them with the protocol's floor: %.0f ms of pauses before\n"
+      "each request, the request and reply at 9600 baud (10 bits a byte), and %.0f ms of silence.\n"
+      "\n"
+      "options:\n"
+      "  --count N    runs to time (default 20)\n"
+      "  --connect    time the connect sequence (the handshake read of 3 registers from 2, then\n"
+      "               the four reads of the unit's identity, settings and calibration records)\n"
+      "               instead of single reads of 3 registers from 2 with a 2 s time-out\n"
+      "  --sim PATH   the simulator program (default: endcap-unit-sim beside this program)\n"
+      "  --help       this text\n",
+      kPausesMs, kSilenceMs);
+}
+
+// The bench runs no operation that talks to the operator; one that does is a broken bench.
+class NoOperator : public endcap::OperatorInterface {
+public:
+  endcap::BoxAnswer ShowMessage(const endcap::MessageBox& box) override { Fail("message \"" + box.text + "\""); }
+  std::string PromptText(const std::string& caption, const std::string&) override { Fail("prompt \"" + caption + "\""); }
+  uint8_t ChoosePort() override { Fail("port chooser"); }
+
+private:
+  [[noreturn]] static void Fail(const std::string& what) {
+    std::fprintf(stderr, "endcap-bench: unexpected operator interaction: %s\n", what.c_str());
+    std::abort();
+  }
+};
+
+// Bytes on the line per exchange, as the station's device saw them: an exchange begins with
+// each write.
+struct Exchange {
+  std::vector<uint8_t> request;
+  size_t replyBytes = 0;
+};
+
+class MeteredDevice : public endcap::SerialDevice {
+public:
+  MeteredDevice(std::unique_ptr<endcap::SerialDevice> inner, std::vector<Exchange>& log)
+      : inner_(std::move(inner)), log_(log) {}
+  endcap::ReadStatus ReadByte(uint8_t& byte, int waitMs) override {
+    const endcap::ReadStatus status = inner_->ReadByte(byte, waitMs);
+    if (status == endcap::ReadStatus::Byte && !log_.empty()) ++log_.back().replyBytes;
+    return status;
+  }
+  bool Write(const uint8_t* data, size_t size) override {
+    log_.push_back({std::vector<uint8_t>(data, data + size), 0});
+    return inner_->Write(data, size);
+  }
+  void Purge() override { inner_->Purge(); }
+  bool SetBaudRate(int baud) override { return inner_->SetBaudRate(baud); }
+
+private:
+  std::unique_ptr<endcap::SerialDevice> inner_;
+  std::vector<Exchange>& log_;
+};
+
+class MeteredProvider : public endcap::PortProvider {
+public:
+  MeteredProvider(endcap::PortProvider& inner, std::vector<Exchange>& log) : inner_(inner), log_(log) {}
+  std::unique_ptr<endcap::SerialDevice> OpenPort(int portNumber, endcap::SerialError& error) override {
+    auto device = inner_.OpenPort(portNumber, error);
+    if (!device) return nullptr;
+    return std::make_unique<MeteredDevice>(std::move(device), log_);
+  }
+
+private:
+  endcap::PortProvider& inner_;
+  std::vector<Exchange>& log_;
+};
+
+// A read of N registers is answered by address, function, byte count, 2N data bytes and CRC.
+bool FullReply(const Exchange& e) {
+  if (e.request.size() != 8 || e.request[1] != endcap::reg::kReadInputRegisters) return false;
+  const size_t count = static_cast<size_t>(e.request[4]) * 256 + e.request[5];
+  return e.replyBytes == 2 * count + 5;
+}
+
+size_t LineBytes(const std::vector<Exchange>& exchanges) {
+  size_t bytes = 0;
+  for (const Exchange& e : exchanges) bytes += e.request.size() + e.replyBytes;
+  return bytes;
+}
+
+double FloorMs(const std::vector<Exchange>& exchanges) {
+  return static_cast<double>(exchanges.size()) * (kPausesMs + kSilenceMs) + kByteMs * static_cast<double>(LineBytes(exchanges));
+}
+
+double CpuMs() {
+  rusage r{};
+  getrusage(RUSAGE_SELF, &r);
+  return (r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000.0 + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1000.0;
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  const size_t n = v.size();
+  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0;
+}
+
+std::string DefaultSimulator() {
+  char self[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  if (n <= 0) return "endcap-unit-sim";
+  const std::string path(self, static_cast<size_t>(n));
+  return path.substr(0, path.rfind('/') + 1) + "endcap-unit-sim";
+}
+
+struct Options {
+  int count = 20;
+  bool connect = false;
+  std::string simulator = DefaultSimulator();
+};
+
+// False after printing why; exits at once for --help.
+bool ParseOptions(int argc, char** argv, Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string name = argv[i];
+    if (name == "--help") {
+      PrintHelp();
+      std::exit(0);
+    }
+    if (name == "--connect") {
+      options.connect = true;
+      continue;
+    }
+    if (name != "--count" && name != "--sim") {
+      std::fprintf(stderr, "endcap-bench: unknown option %s (see --help)\n", name.c_str());
+      return false;
+    }
+    if (i + 1 >= argc) {
+      std::fprintf(stderr, "endcap-bench: %s needs a value (see --help)\n", name.c_str());
+      return false;
+    }
+    const char* value = argv[++i];
+    if (name == "--sim") {
+      options.simulator = value;
+      continue;
+    }
+    char* end = nullptr;
+    const long count = std::strtol(value, &end, 10);
+    if (*value == '\0' || *end != '\0' || count < 1 || count > 100000) {
+      std::fprintf(stderr, "endcap-bench: bad count '%s' (a whole number from 1)\n", value);
+      return false;
+    }
+    options.count = static_cast<int>(count);
+  }
+  return true;
+}
+
+// One timed run: a single read, or the connect sequence. True when the handshake read
+// succeeded; the four reads after it report nothing, and their replies are checked on the line.
+bool Run(endcap::ModbusLink& link, bool connect) {
+  uint16_t values[3] = {};
+  const bool handshake = link.ReadInputRegisters(2, 3, values, 2);
+  if (connect) link.ReadUnitInfo();
+  return handshake;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!ParseOptions(argc, argv, options)) return 2;
+
+  ChildProcess simulator;
+  if (!simulator.Start({options.simulator})) {
+    std::fprintf(stderr, "endcap-bench: cannot start the simulator: %s\n", simulator.error().c_str());
+    return 1;
+  }
+  const std::optional<std::string> slave = simulator.ReadLine(kSimulatorReadyMs);
+  if (!slave || slave->empty()) {
+    std::fprintf(stderr, "endcap-bench: %s printed no device path\n", options.simulator.c_str());
+    return 1;
+  }
+
+  std::vector<Exchange> log;
+  endcap::PortMap map;
+  map.Set(kPort, *slave);
+  endcap::TermiosPortProvider termios(map);
+  MeteredProvider provider(termios, log);
+  endcap::SystemClock clock;
+  endcap::SerialPort port(provider, clock);
+  NoOperator op;
+  endcap::ModbusLink link(port, op);
+  if (!port.OpenOnPort(kPort)) {
+    std::fprintf(stderr, "endcap-bench: %s\n", port.lastError().reason.c_str());
+    return 1;
+  }
+
+  std::vector<double> wallMs;
+  std::vector<double> excessMs;
+  double floorMs = 0.0;
+  size_t exchanges = 0;
+  const double cpuStart = CpuMs();
+  for (int i = 0; i < options.count; ++i) {
+    log.clear();
+    const auto start = Steady::now();
+    const bool ok = Run(link, options.connect);
+    const double wall = std::chrono::duration<double, std::milli>(Steady::now() - start).count();
+    const bool full = std::all_of(log.begin(), log.end(), FullReply);
+    if (!ok || !full || log.size() != (options.connect ? 5u : 1u)) {
+      std::fprintf(stderr, "endcap-bench: run %d failed: %zu exchanges, %s\n", i + 1, log.size(),
+                   ok ? "a reply was short or missing" : "the handshake read failed");
+      return 1;
+    }
+    floorMs = FloorMs(log);
+    wallMs.push_back(wall);
+    excessMs.push_back(wall - floorMs);
+    exchanges += log.size();
+  }
+  const double cpuMs = CpuMs() - cpuStart;
+
+  const auto [wallMin, wallMax] = std::minmax_element(wallMs.begin(), wallMs.end());
+  const auto [excessMin, excessMax] = std::minmax_element(excessMs.begin(), excessMs.end());
+  std::printf("endcap-bench: %s, %d runs on %s\n",
+              options.connect ? "connect sequence (handshake and four identity reads)"
+                              : "read of 3 registers from 2 (time-out 2 s)",
+              options.count, slave->c_str());
+  std::printf("  wall per run       median %8.1f ms   min %8.1f   max %8.1f\n", Median(wallMs), *wallMin, *wallMax);
+  std::printf("  floor                     %8.1f ms = %zu x (%.0f ms pauses + %.0f ms silence) + %zu bytes at 9600 baud\n",
+              floorMs, log.size(), kPausesMs, kSilenceMs, LineBytes(log));
+  std::printf("  excess over floor  median %8.1f ms   min %8.1f   max %8.1f\n", Median(excessMs), *excessMin, *excessMax);
+  std::printf("  CPU per exchange          %8.3f ms (user + system, %zu exchanges)\n",
+              cpuMs / static_cast<double>(exchanges), exchanges);
+  return 0;
+}
