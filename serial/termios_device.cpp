@@ -47,6 +47,7 @@ std::unique_ptr<TermiosDevice> TermiosDevice::Open(const std::string& path, Seri
     error = {SerialErrorCode::SettingsFailed, Reason(path, errno)};
     return nullptr;
   }
+  device->exclusive_ = true;
   termios tio{};
   if (::tcgetattr(fd, &tio) != 0) {
     error = {SerialErrorCode::SettingsFailed, Reason(path, errno)};
@@ -71,7 +72,9 @@ std::unique_ptr<TermiosDevice> TermiosDevice::Open(const std::string& path, Seri
 }
 
 TermiosDevice::~TermiosDevice() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ < 0) return;
+  if (exclusive_) (void)::ioctl(fd_, TIOCNXCL);
+  ::close(fd_);
 }
 
 ReadStatus TermiosDevice::ReadByte(uint8_t& byte, int waitMs) {

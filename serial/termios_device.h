@@ -25,6 +25,9 @@ private:
   TermiosDevice(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
   int fd_;
   std::string path_;
+  // Exclusive mode belongs to the terminal, not to this descriptor: it outlives the close on
+  // a pty whose master stays open, so the holder must clear it, and only the holder.
+  bool exclusive_ = false;
 };
 
 class TermiosPortProvider : public PortProvider {

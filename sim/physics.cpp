@@ -40,6 +40,6 @@ double RawPressure(const Bench& bench, const SensorTruth& truth) {
   return (absolute - truth.gaugeReferencePsi) * truth.gaugeRawPerPsi;
 }
 
-double CalibratedPressure(double raw, double offset, double scale) { return (raw + offset) * scale; }
+double CalibratedPressure(double raw, double offset, double scale) { return raw * scale + offset; }
 
 }  // namespace endcap::sim

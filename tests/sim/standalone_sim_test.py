@@ -17,16 +17,8 @@ import sys
 import tempfile
 import time
 import traceback
-import types
 
 import serial
-
-# Debian's pymodbus only recommends python3-serial-asyncio, yet its client package imports it
-# for the asyncio client; the synchronous client used here never touches it.
-try:
-    import serial_asyncio  # noqa: F401
-except ImportError:
-    sys.modules["serial_asyncio"] = types.SimpleNamespace(create_serial_connection=None)
 
 from pymodbus.client import ModbusSerialClient  # noqa: E402
 from pymodbus.utilities import computeCRC  # noqa: E402
