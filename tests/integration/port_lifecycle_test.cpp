@@ -23,6 +23,7 @@
 #include "serial/termios_device.h"
 #include "tests/integration/pty_pair.h"
 #include "tests/support/scripted_operator.h"
+#include "tests/support/temp_dir.h"
 #include "unit/modbus_link.h"
 
 namespace endcap::integration {
@@ -30,26 +31,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 constexpr int kPort = 7;
-
-// A private directory under $TMPDIR (or /tmp), removed with its contents at the end.
-class TempDir {
-public:
-  TempDir() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/endcap-int-XXXXXX";
-    if (::mkdtemp(pattern.data())) path_ = pattern;
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-
-private:
-  std::string path_;
-};
 
 // One byte exchange on port, answered from the far end on master; both directions arrive whole.
 void ExpectEcho(SerialPort& port, int master) {
@@ -100,7 +81,7 @@ TEST(HeldPort, SecondOpenerIsRefusedAsBusyAndTheFirstKeepsWorking) {
 }
 
 TEST(DeviceReplug, HangUpClosesThePortAndTheNextExchangeOpensTheNewDevice) {
-  TempDir dir;
+  testing::TempDir dir;
   ASSERT_FALSE(dir.path().empty());
   // The COM port is mapped to a stable link, as to /dev/serial/by-id/..., re-pointed when the
   // converter comes back as another device.
@@ -147,7 +128,7 @@ TEST(DeviceReplug, HangUpClosesThePortAndTheNextExchangeOpensTheNewDevice) {
 }
 
 TEST(PortOpenFailure, MissingDeviceIsNotOpenedAndTheReasonIsTheSystems) {
-  TempDir dir;
+  testing::TempDir dir;
   ASSERT_FALSE(dir.path().empty());
   const std::string path = dir.path() + "/ttyUSB9";
   PortMap map;
@@ -164,7 +145,7 @@ TEST(PortOpenFailure, MissingDeviceIsNotOpenedAndTheReasonIsTheSystems) {
 
 TEST(PortOpenFailure, DeviceWithoutPermissionIsNotOpenedAndTheReasonIsTheSystems) {
   if (geteuid() == 0) GTEST_SKIP() << "running as root, which opens a mode-000 device regardless of its permissions";
-  TempDir dir;
+  testing::TempDir dir;
   ASSERT_FALSE(dir.path().empty());
   const std::string path = dir.path() + "/ttyS9";
   const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0);
