@@ -12,7 +12,7 @@
 #include "sim/memory_unit_peer.h"
 #include "sim/simulated_unit.h"
 #include "tests/console/fake_views.h"
-#include "tests/support/temp_dir.h"
+#include "tests/console/simulated_station.h"
 #include "tests/support/scripted_operator.h"
 #include "unit/conversions.h"
 #include "unit/register_map.h"
@@ -22,7 +22,7 @@ namespace {
 
 using testing::FakeMainView;
 using testing::ScriptedOperator;
-using testing::TempDir;
+using testing::SimulatedStation;
 using Bytes = std::vector<uint8_t>;
 
 constexpr const char* kUnitInformation =
@@ -86,12 +86,6 @@ void StampIdentity(sim::SimulatedUnit& unit) {
   for (uint16_t k = 0; k < 12; ++k) unit.SetRegister(static_cast<uint16_t>(reg::kCalRecords + k), records[k]);
 }
 
-DriveMap HomeIn(const std::string& dir) {
-  DriveMap drives;
-  drives.Set('C', dir);
-  return drives;
-}
-
 // Passes the station's requests to the unit, except reads that start at one register.
 class DeafToReadsOf : public LinePeer {
 public:
@@ -106,10 +100,9 @@ private:
   uint16_t first_;
 };
 
-class MainDialogTest : public ::testing::Test {
+class MainDialogTest : public ::testing::Test, protected SimulatedStation {
 protected:
   MainDialogTest() {
-    ports_.Attach(1, line_);
     StampIdentity(unit_);
     dialog_.OnInitDialog();
   }
@@ -137,15 +130,6 @@ protected:
   }
   uint16_t UnitRegister(uint16_t r) { return unit_.Register(r).value_or(0xDEAD); }
 
-  TempDir home_;
-  VirtualClock clock_;
-  MemoryLine line_{clock_};
-  sim::SimulatedUnit unit_{clock_};
-  sim::MemoryUnitPeer peer_{line_, unit_};
-  MemoryPortProvider ports_;
-  SerialPort port_{ports_, clock_};
-  ScriptedOperator op_;
-  TesterApp app_{port_, op_, HomeIn(home_.path())};
   FakeMainView view_;
   MainDialog dialog_{app_, view_};
 };

@@ -23,14 +23,14 @@
 #include "serial/memory_device.h"
 #include "sim/memory_unit_peer.h"
 #include "tests/console/qt_test_support.h"
-#include "tests/support/temp_dir.h"
+#include "tests/console/simulated_station.h"
 #include "tests/support/scripted_operator.h"
 
 namespace endcap {
 namespace {
 
 using testing::ScriptedOperator;
-using testing::TempDir;
+using testing::SimulatedStation;
 using testing::WhenModal;
 
 template <class Widget = QWidget>
@@ -38,16 +38,9 @@ Widget* ControlAs(const QWidget& dialog, int id) {
   return dialog.findChild<Widget*>(QString::number(id));
 }
 
-DriveMap HomeIn(const std::string& dir) {
-  DriveMap drives;
-  drives.Set('C', dir);
-  return drives;
-}
-
 // The main window on the simulated unit over an in-memory line, COM1.
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public ::testing::Test, protected SimulatedStation {
 protected:
-  MainWindowTest() { ports_.Attach(1, line_); }
   QPlainTextEdit* Pane() { return ControlAs<QPlainTextEdit>(window_, ctl::kStatusPane); }
   QComboBox* Sensors() { return ControlAs<QComboBox>(window_, ctl::kSensorList); }
   void Click(int id) { ControlAs<QPushButton>(window_, id)->click(); }
@@ -56,15 +49,6 @@ protected:
     for (int id : hidden) EXPECT_FALSE(ControlAs(window_, id)->isVisible()) << id;
   }
 
-  TempDir home_;
-  VirtualClock clock_;
-  MemoryLine line_{clock_};
-  sim::SimulatedUnit unit_{clock_};
-  sim::MemoryUnitPeer peer_{line_, unit_};
-  MemoryPortProvider ports_;
-  SerialPort port_{ports_, clock_};
-  ScriptedOperator op_;
-  TesterApp app_{port_, op_, HomeIn(home_.path())};
   MainWindow window_{app_};
 };
 
