@@ -190,7 +190,7 @@ private:
         if (options_.command == CliCommand::Read) {
           const bool enabled = dialog.SelectedSensorState() > 0;
           dialog.OnRead();
-          done = enabled && dialog.connected && LastReplyAnswered();
+          done = enabled && dialog.connected && dialog.readingValid;
           failure = "no reading";
         } else {
           const bool enable = options_.command == CliCommand::Enable;

@@ -241,11 +241,13 @@ void MainDialog::OnEnable() { SwitchSensor(true); }
 void MainDialog::OnDisable() { SwitchSensor(false); }
 
 void MainDialog::OnRead() {
+  readingValid = false;
   TransferFromWindow();
   const int s = SelectedSensorState();
   if (s == reg::kSensorInclinometer) {
     if (EnsureConnected()) {
       const PitchRollReading reading = link->ReadPitchRoll(true);
+      readingValid = reading.valid;
       statusText = reading.valid
                        ? Format("Pitch   %f Degrees\r\nRoll    %f Degrees", reading.pitchDeg, reading.rollDeg)
                        : "No reply";
@@ -255,6 +257,7 @@ void MainDialog::OnRead() {
       // The main window shows the first value, without a new trigger. A unit that never
       // answered leaves no value at all, which reads as no reply, as for pitch and roll.
       const double psi = link->ReadPressure(true, false, kPressureWaitSeconds);
+      readingValid = !std::isnan(psi);
       statusText = std::isnan(psi) ? "No reply" : Format("Pressure %f PSI", psi);
     }
   } else {

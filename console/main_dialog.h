@@ -70,6 +70,9 @@ public:
   void OnRead();
 
   bool connected = false;
+  // Whether the last Read brought a reading (the pane then shows it, else "No reply"), for
+  // callers that must tell the two apart without parsing the pane.
+  bool readingValid = false;
   std::string statusText;
   std::string sensorChoice;
   ModbusLink* link;

@@ -141,6 +141,13 @@ TEST_F(WindowCommandsTest, ReadOfADisabledSensorIsRefused) {
   EXPECT_EQ(err.str(), kWindowCaption + "Error sensor is not enabled\nendcap-cli: no reading\n");
 }
 
+TEST_F(WindowCommandsTest, ReadOfAUnitThatNeverBecomesReadyFails) {
+  unit.InjectFault(sim::Fault::NeverReady, sim::FaultMode::Always);
+  EXPECT_EQ(Run({"read", "inclinometer"}), kExitUnitFailed);
+  EXPECT_EQ(out.str(), "");
+  EXPECT_EQ(err.str(), "endcap-cli: no reading\n");
+}
+
 class InclinometerOnlyTest : public WindowCommandsTest {
 protected:
   InclinometerOnlyTest() : WindowCommandsTest(Config(reg::kSensorInclinometer)) {}
