@@ -22,7 +22,7 @@ constexpr double kPressureNotReady = -500.0;
 constexpr int64_t kReadyPollLimitSeconds = 10;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// Reads count registers; a failed read leaves NaN in every float taken from them.
+// The float in registers i, i + 1 of a read, or NaN when the read failed.
 double FloatOrNaN(bool ok, const uint16_t* regs, int i) { return ok ? RegistersToFloat(regs, i) : kNaN; }
 
 }  // namespace

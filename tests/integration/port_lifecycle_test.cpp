@@ -127,20 +127,24 @@ TEST(DeviceReplug, HangUpClosesThePortAndTheNextExchangeOpensTheNewDevice) {
   EXPECT_EQ(values[2], 0x1004);
 }
 
-TEST(PortOpenFailure, MissingDeviceIsNotOpenedAndTheReasonIsTheSystems) {
-  testing::TempDir dir;
-  ASSERT_FALSE(dir.path().empty());
-  const std::string path = dir.path() + "/ttyUSB9";
+// Opening COM7 mapped to path fails as NotOpened, with the system's reason for err.
+void ExpectNotOpened(const std::string& path, int err) {
   PortMap map;
   map.Set(kPort, path);
   TermiosPortProvider provider(map);
   SystemClock clock;
   SerialPort port(provider, clock);
-
   EXPECT_FALSE(port.OpenOnPort(kPort));
   EXPECT_FALSE(port.isOpen);
   EXPECT_EQ(port.lastError().code, SerialErrorCode::NotOpened);
-  EXPECT_EQ(port.lastError().reason, path + ": " + std::strerror(ENOENT));
+  EXPECT_EQ(port.lastError().reason, path + ": " + std::strerror(err));
+}
+
+TEST(PortOpenFailure, MissingDeviceIsNotOpenedAndTheReasonIsTheSystems) {
+  testing::TempDir dir;
+  ASSERT_FALSE(dir.path().empty());
+  const std::string path = dir.path() + "/ttyUSB9";
+  ExpectNotOpened(path, ENOENT);
 }
 
 TEST(PortOpenFailure, DeviceWithoutPermissionIsNotOpenedAndTheReasonIsTheSystems) {
@@ -151,16 +155,7 @@ TEST(PortOpenFailure, DeviceWithoutPermissionIsNotOpenedAndTheReasonIsTheSystems
   const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0);
   ASSERT_GE(fd, 0) << std::strerror(errno);
   ::close(fd);
-  PortMap map;
-  map.Set(kPort, path);
-  TermiosPortProvider provider(map);
-  SystemClock clock;
-  SerialPort port(provider, clock);
-
-  EXPECT_FALSE(port.OpenOnPort(kPort));
-  EXPECT_FALSE(port.isOpen);
-  EXPECT_EQ(port.lastError().code, SerialErrorCode::NotOpened);
-  EXPECT_EQ(port.lastError().reason, path + ": " + std::strerror(EACCES));
+  ExpectNotOpened(path, EACCES);
 }
 
 }  // namespace

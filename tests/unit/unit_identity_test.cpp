@@ -14,6 +14,16 @@ using testing::Hex;
 using testing::LinkTest;
 using testing::ReadReply;
 
+// The lines shown whatever sensors are enabled, for the unit FillIdentity describes.
+constexpr const char* kIdentityLines =
+            "Overall unit serial\t123456-007\r\n"
+            "Firmware version\t1.02a\r\n"
+            "Modbus address\t\t250\r\n"
+            "Overall unit current\t72 ma\r\n\r\n"
+            "PCB\t\t\t6120-047-03\r\n"
+            "Serial\t\t\tE23456-001\r\n"
+            "ID No\t\t\t01:0706050403200\r\n\r\n";
+
 class IdentityTest : public LinkTest {
 protected:
   void FillIdentity() {
@@ -45,13 +55,7 @@ TEST_F(IdentityTest, InformationTextWithBothSensorsEnabled) {
   FillIdentity();
   link.enabledSensors = 3;
   EXPECT_EQ(link.FormatUnitInfo(),
-            "Overall unit serial\t123456-007\r\n"
-            "Firmware version\t1.02a\r\n"
-            "Modbus address\t\t250\r\n"
-            "Overall unit current\t72 ma\r\n\r\n"
-            "PCB\t\t\t6120-047-03\r\n"
-            "Serial\t\t\tE23456-001\r\n"
-            "ID No\t\t\t01:0706050403200\r\n\r\n"
+            std::string(kIdentityLines) +
             "Inclinometer FS\t\t45.000 degrees\r\n"
             "Inclinometer accuracy\t0.100%\r\n"
             "Inclinometer warm-up\t2.50 secs\r\n"
@@ -70,13 +74,7 @@ TEST_F(IdentityTest, InformationTextWithNoSensorEnabledFollowsRegisterZeroNotThe
   link.enabledSensors = 0;
   link.fittedSensors = 3;
   EXPECT_EQ(link.FormatUnitInfo(),
-            "Overall unit serial\t123456-007\r\n"
-            "Firmware version\t1.02a\r\n"
-            "Modbus address\t\t250\r\n"
-            "Overall unit current\t72 ma\r\n\r\n"
-            "PCB\t\t\t6120-047-03\r\n"
-            "Serial\t\t\tE23456-001\r\n"
-            "ID No\t\t\t01:0706050403200\r\n\r\n"
+            std::string(kIdentityLines) +
             "Factory cal\t\t07/03/05  AB@\r\n");
 }
 
