@@ -9,7 +9,7 @@
 #include <ostream>
 #include <string>
 
-#include "console/operator_interface.h"
+#include "operator/operator_interface.h"
 #include "serial/serial_device.h"
 
 namespace endcap {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "console/operator_interface.h"
+#include "operator/operator_interface.h"
 #include "records/drive_map.h"
 #include "serial/serial_port.h"
 #include "unit/modbus_link.h"

@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <string>
 
-#include "console/operator_interface.h"
-#include "records/default_limits.h"
+#include "operator/operator_interface.h"
+#include "unit/default_limits.h"
 #include "serial/serial_port.h"
 #include "unit/cal_record.h"
 

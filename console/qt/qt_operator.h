@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "console/operator_interface.h"
+#include "operator/operator_interface.h"
 #include "serial/busy_indicator.h"
 #include "serial/serial_device.h"
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "console/operator_interface.h"
+#include "operator/operator_interface.h"
 #include "serial/clock.h"
 #include "serial/port_map.h"
 #include "serial/serial_port.h"

@@ -6,7 +6,7 @@
 #include <deque>
 #include <string>
 
-#include "console/operator_interface.h"
+#include "operator/operator_interface.h"
 
 namespace endcap::testing {
 
