@@ -2,16 +2,27 @@
 // One run of endcap-cli: the station's objects built around the serial devices, the command
 // run to its end, and the exit status.
 //
-// The register and control commands call one unit operation each. The window commands (info,
-// read, enable, disable, set-address, disconnect) run the main window's own commands against a
-// text view: first Connect, as the operator would before any button is shown, then the button.
+// The register and control commands call one unit operation each. The window commands run the
+// main window's own commands against a text view: first Connect, as the operator would before
+// any button is shown, then the button.
 
+#include <cstdio>
+#include <functional>
 #include <istream>
+#include <memory>
 #include <ostream>
+#include <string>
 
+#include "cli/answering_operator.h"
 #include "cli/cli_options.h"
+#include "cli/terminal_operator.h"
+#include "cli/text_view.h"
+#include "console/main_dialog.h"
+#include "console/tester_app.h"
 #include "serial/clock.h"
+#include "serial/line_trace.h"
 #include "serial/serial_device.h"
+#include "serial/serial_port.h"
 
 namespace endcap {
 
@@ -28,7 +39,50 @@ struct CliStreams {
   bool echoAnswers;   // repeat each answer read on err (piped answers)
 };
 
-// devices: what the COM port numbers open (the chooser probes them too).
+class CliSession {
+public:
+  // devices: what the COM port numbers open (the chooser probes them too).
+  CliSession(const CliOptions& options, PortProvider& devices, Clock& clock, const CliStreams& streams);
+  ~CliSession();
+  CliSession(const CliSession&) = delete;
+  CliSession& operator=(const CliSession&) = delete;
+
+  // Starts the trace, then runs the command the options hold.
+  int Run();
+
+  // "endcap-cli: why" on stderr; the unit-failed status.
+  int Fail(const std::string& why);
+  // The last reply's fault as the reason ("no reply", "bad CRC", ...).
+  int UnitFailed();
+  bool LastReplyAnswered() const;
+
+  // For the commands that talk to the unit without the window's handshake: the chosen port,
+  // opened. False after saying why, with the status in status.
+  bool OpenChosenPort(int& status);
+
+  // Builds the main window on a text view, connects as the operator would, then runs command
+  // with the window; fails with the reason when the unit could not be reached.
+  int RunInWindow(const std::function<int(MainDialog&, TextView&)>& command);
+  // The status pane on stdout, its "\r\n" line breaks as this platform's "\n".
+  void PrintPane(const TextView& view);
+
+  const CliStreams& streams;
+  SerialPort port;
+  TerminalOperator terminal;
+  AnsweringOperator op;
+  TesterApp app;
+  ModbusLink& link;
+
+private:
+  bool StartTrace();
+  int PortFailed(int portNumber);
+  int ConnectFailed();
+
+  const CliOptions& options_;
+  std::FILE* traceFile_ = nullptr;
+  std::unique_ptr<LineTrace> trace_;
+};
+
 int RunCli(const CliOptions& options, PortProvider& devices, Clock& clock, const CliStreams& streams);
 
 }  // namespace endcap

@@ -13,17 +13,16 @@
 
 int main(int argc, char** argv) {
   using namespace endcap;
-  const std::vector<std::string> args(argv + 1, argv + argc);
-  const CliParse parse = ParseCommandLine(args);
-  if (parse.outcome == CliParse::Outcome::Help) {
-    std::cout << parse.text;
+  const CliParse parse = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  if (parse.outcome.kind == ParseOutcome::Kind::Help) {
+    std::cout << parse.outcome.text;
     return kExitDone;
   }
-  if (parse.outcome == CliParse::Outcome::UsageError) {
-    std::cerr << "endcap-cli: " << parse.text << "\n\n" << parse.usage;
+  if (parse.outcome.kind == ParseOutcome::Kind::UsageError) {
+    std::cerr << "endcap-cli: " << parse.outcome.text << "\n\n" << parse.outcome.usage;
     return kExitUsage;
   }
-  TermiosPortProvider devices(parse.options.ports);
+  TermiosPortProvider devices(parse.options.shared.ports);
   SystemClock clock;
   const CliStreams streams{std::cin, std::cout, std::cerr, isatty(STDIN_FILENO) == 0};
   return RunCli(parse.options, devices, clock, streams);

@@ -166,11 +166,8 @@ uint8_t TerminalOperator::ChoosePort() {
   for (;;) {
     out_ << "Port number (0 for none) [" << static_cast<int>(preselected) << "]: ";
     std::string line;
-    if (!ReadAnswer(line)) {
-      // As closing the window: no port.
-      EndOfInput("no port");
-      return 0;
-    }
+    // At the end of input the question takes its default, as an empty line does.
+    if (!ReadAnswer(line)) EndOfInput(preselected == 0 ? "no port" : list.PortText());
     const std::string answer = Trimmed(line);
     if (!answer.empty() && !IsPortNumber(answer)) continue;
     if (!answer.empty()) list.Type(answer);

@@ -63,23 +63,25 @@ bool QuitOnStopSignals() {
 
 int main(int argc, char** argv) {
   StationOptions options;
-  PortMap ports;
-  DriveMap drives;
-  std::string error;
-  if (!ParseStationOptions(std::vector<std::string>(argv + 1, argv + argc), options, ports, drives, error)) {
-    std::fprintf(stderr, "endcap-station: %s\n\n%s", error.c_str(), kStationUsage);
-    return kBadUsage;
-  }
-  if (options.help) {
-    std::fputs(kStationUsage, stdout);
+  const ParseOutcome parse = ParseStationOptions(std::vector<std::string>(argv + 1, argv + argc), options);
+  if (parse.kind == ParseOutcome::Kind::Help) {
+    std::fputs(parse.text.c_str(), stdout);
     return 0;
   }
+  if (parse.kind == ParseOutcome::Kind::UsageError) {
+    std::fprintf(stderr, "endcap-station: %s\n\n%s", parse.text.c_str(), parse.usage.c_str());
+    return kBadUsage;
+  }
+  PortMap& ports = options.shared.ports;
+  const DriveMap& drives = options.shared.drives;
+  const std::string& traceName = options.shared.traceFile;
+  std::string error;
 
   TraceFile traceFile;
-  if (!options.traceFile.empty()) {
-    traceFile.stream = options.traceFile == "-" ? stderr : std::fopen(options.traceFile.c_str(), "w");
+  if (!traceName.empty()) {
+    traceFile.stream = traceName == "-" ? stderr : std::fopen(traceName.c_str(), "w");
     if (!traceFile.stream) {
-      std::fprintf(stderr, "endcap-station: cannot write the trace to %s: %s\n", options.traceFile.c_str(),
+      std::fprintf(stderr, "endcap-station: cannot write the trace to %s: %s\n", traceName.c_str(),
                    std::strerror(errno));
       return kCannotStart;
     }

@@ -1,76 +1,77 @@
 #include "console/station_options.h"
 
+#include <CLI/CLI.hpp>
+#include <algorithm>
+
 namespace endcap {
 
-const char* const kStationUsage =
-    "usage: endcap-station [--port N=PATH]... [--drive X=DIR]... [--trace FILE] [--simulate]\n"
-    "\n"
-    "  --port N=PATH   COM port N is the device PATH (default COM1-4 /dev/ttyS0-3,\n"
-    "                  COM5-8 /dev/ttyUSB0-3)\n"
-    "  --drive X=DIR   drive X: is the directory DIR (default C: is the home directory,\n"
-    "                  other drives /mnt/x)\n"
-    "  --trace FILE    write every frame on the line to FILE ('-' for standard error)\n"
-    "  --simulate      run a simulated unit on COM1, with a window to set its bench\n"
-    "  --help          this text\n";
-
-namespace {
-
-// "--name VALUE" or "--name=VALUE"; advances i past the value.
-bool TakeValue(const std::vector<std::string>& args, size_t& i, const std::string& name, std::string& value,
-               std::string& error) {
-  const std::string& arg = args[i];
-  if (arg.size() > name.size() && arg.compare(0, name.size(), name) == 0 && arg[name.size()] == '=') {
-    value = arg.substr(name.size() + 1);
-    return true;
-  }
-  if (i + 1 >= args.size()) {
-    error = name + " needs a value";
-    return false;
-  }
-  value = args[++i];
-  return true;
+void AddSharedOptions(CLI::App& app, SharedOptions& options) {
+  app.add_option_function<std::string>(
+         "--port",
+         [&options](const std::string& value) {
+           if (!options.ports.SetFromOption(value))
+             throw CLI::ValidationError("--port", "'" + value + "': expected N=PATH with N from 1 to 255");
+         },
+         "COM port N is the device PATH (repeatable; default COM1-4 /dev/ttyS0-3, COM5-8 /dev/ttyUSB0-3)")
+      ->type_name("N=PATH")
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+      ->trigger_on_parse();
+  app.add_option_function<std::string>(
+         "--drive",
+         [&options](const std::string& value) {
+           if (!options.drives.SetFromOption(value))
+             throw CLI::ValidationError("--drive", "'" + value + "': expected X=DIR with X a drive letter");
+         },
+         "drive X: of the station's folders is the directory DIR (repeatable; C: is the home "
+         "directory, other drives /mnt/x)")
+      ->type_name("X=DIR")
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+      ->trigger_on_parse();
+  app.add_option("--trace", options.traceFile,
+                 "write every frame sent and received, with a millisecond time stamp, to FILE ('-' for "
+                 "standard error)")
+      ->type_name("FILE")
+      ->check([](const std::string& value) {
+        return value.empty() ? std::string("needs a file name ('-' for standard error)") : std::string();
+      });
 }
 
-bool Named(const std::string& arg, const std::string& name) {
-  return arg == name || (arg.size() > name.size() && arg.compare(0, name.size() + 1, name + "=") == 0);
+std::string SelectedUsage(const CLI::App& app) {
+  const CLI::App* current = &app;
+  std::string path;
+  for (;;) {
+    const auto selected = current->get_subcommands();
+    if (selected.empty()) return current->help(path);
+    path += (path.empty() ? "" : " ") + current->get_name();
+    current = selected.front();
+  }
 }
 
-}  // namespace
-
-bool ParseStationOptions(const std::vector<std::string>& args, StationOptions& options, PortMap& ports,
-                         DriveMap& drives, std::string& error) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    std::string value;
-    if (arg == "--help" || arg == "-h") {
-      options.help = true;
-    } else if (arg == "--simulate") {
-      options.simulate = true;
-    } else if (Named(arg, "--port")) {
-      if (!TakeValue(args, i, "--port", value, error)) return false;
-      if (!ports.SetFromOption(value)) {
-        error = "--port " + value + ": expected N=PATH with N from 1 to 255";
-        return false;
-      }
-    } else if (Named(arg, "--drive")) {
-      if (!TakeValue(args, i, "--drive", value, error)) return false;
-      if (!drives.SetFromOption(value)) {
-        error = "--drive " + value + ": expected X=DIR with X a drive letter";
-        return false;
-      }
-    } else if (Named(arg, "--trace")) {
-      if (!TakeValue(args, i, "--trace", value, error)) return false;
-      if (value.empty()) {
-        error = "--trace needs a file name ('-' for standard error)";
-        return false;
-      }
-      options.traceFile = value;
-    } else {
-      error = "unknown option " + arg;
-      return false;
-    }
+ParseOutcome ParseArguments(CLI::App& app, const std::vector<std::string>& args) {
+  ParseOutcome outcome;
+  // CLI11 takes its arguments last first.
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::CallForHelp&) {
+    outcome.kind = ParseOutcome::Kind::Help;
+    outcome.text = app.help();
+  } catch (const CLI::ParseError& error) {
+    outcome.kind = ParseOutcome::Kind::UsageError;
+    outcome.text = error.what();
+    outcome.usage = SelectedUsage(app);
   }
-  return true;
+  return outcome;
+}
+
+ParseOutcome ParseStationOptions(const std::vector<std::string>& args, StationOptions& options) {
+  CLI::App app("The test and calibration station's window for the end-cap sensor board.", "endcap-station");
+  app.get_formatter()->column_width(24);
+  AddSharedOptions(app, options.shared);
+  app.add_flag("--simulate", options.simulate,
+               "start the simulated unit (endcap-unit-sim --bench) on a pseudo-terminal mapped to COM1, "
+               "with its bench window");
+  return ParseArguments(app, args);
 }
 
 }  // namespace endcap

@@ -62,24 +62,24 @@ TEST_F(CliEndToEndTest, InfoPrintsTheInformationText) {
   const ProgramResult result = Cli({"info"});
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(result.out,
-            "Overall unit serial\t123456-001\r\n"
-            "Firmware version\t1.02a\r\n"
-            "Modbus address\t\t250\r\n"
-            "Overall unit current\t0 ma\r\n\r\n"
-            "PCB\t\t\t6120-046-03\r\n"
-            "Serial\t\t\t000000-000\r\n"
-            "ID No\t\t\t01:0000181586090\r\n\r\n"
-            "Inclinometer FS\t\t90.000 degrees\r\n"
-            "Inclinometer accuracy\t0.100%\r\n"
-            "Inclinometer warm-up\t2.00 secs\r\n"
-            "Inclinometer samples \t10\r\n\r\n"
-            "Pressure sensor SerNo\t4051327\r\n"
-            "Pressure FS\t\t100.0 BAR\r\n"
-            "Pressure accuracy\t0.10 %\r\n"
-            "Pressure warm-up\t1.00 secs\r\n\r\n"
-            "Factory cal\t\tNot calibrated\r\n"
-            "Inclinometer cal\tNot calibrated\r\n"
-            "Pressure cal\t\tNot calibrated\r\n");
+            "Overall unit serial\t123456-001\n"
+            "Firmware version\t1.02a\n"
+            "Modbus address\t\t250\n"
+            "Overall unit current\t0 ma\n\n"
+            "PCB\t\t\t6120-046-03\n"
+            "Serial\t\t\t000000-000\n"
+            "ID No\t\t\t01:0000181586090\n\n"
+            "Inclinometer FS\t\t90.000 degrees\n"
+            "Inclinometer accuracy\t0.100%\n"
+            "Inclinometer warm-up\t2.00 secs\n"
+            "Inclinometer samples \t10\n\n"
+            "Pressure sensor SerNo\t4051327\n"
+            "Pressure FS\t\t100.0 BAR\n"
+            "Pressure accuracy\t0.10 %\n"
+            "Pressure warm-up\t1.00 secs\n\n"
+            "Factory cal\t\tNot calibrated\n"
+            "Inclinometer cal\tNot calibrated\n"
+            "Pressure cal\t\tNot calibrated\n");
   EXPECT_EQ(result.err, "");
 }
 
@@ -97,7 +97,7 @@ TEST_F(CliEndToEndTest, EnableStrainWithPipedAnswers) {
   EXPECT_EQ(result.exitStatus, 0);
   // Piped answers are echoed after their prompts.
   EXPECT_EQ(result.err, "Enter operator ID 2/3 chars: ab\nEnter unit serial No [123456-001]: \n");
-  EXPECT_NE(result.out.find("Pressure sensor SerNo\t4051327\r\n"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("Pressure sensor SerNo\t4051327\n"), std::string::npos) << result.out;
   EXPECT_EQ(Control("dump 0 1"), "ok 0=0x0003");
 }
 

@@ -1,23 +1,17 @@
-// The command line: each command and its arguments, the options, and every kind of usage error.
+// The command line: numbers, the shared options, help, and every kind of usage error. What
+// each command does with its arguments is proved by running it (register_commands_test,
+// window_commands_test).
 
 #include "cli/cli_options.h"
 
 #include <gtest/gtest.h>
 
 #include "cli/number_text.h"
-#include "unit/register_map.h"
 
 namespace endcap {
 namespace {
 
-CliParse Parse(std::vector<std::string> args) { return ParseCommandLine(args); }
-
-// A usage error's one-line message.
-std::string UsageError(std::vector<std::string> args) {
-  const CliParse parse = Parse(std::move(args));
-  EXPECT_EQ(parse.outcome, CliParse::Outcome::UsageError);
-  return parse.text;
-}
+CliParse Parse(const std::vector<std::string>& args) { return ParseCommandLine(args); }
 
 TEST(NumberTextTest, ReadsDecimalAndHexWithinTheLimit) {
   uint32_t value = 0;
@@ -37,141 +31,120 @@ TEST(NumberTextTest, ReadsDecimalAndHexWithinTheLimit) {
   EXPECT_FALSE(ParseNumber(" 1", 0xFFFF, value));
 }
 
-TEST(CliOptionsTest, RegistersReadTakesFirstAndCount) {
-  const CliParse parse = Parse({"--device", "/dev/pts/7", "registers", "read", "2", "0x3"});
-  ASSERT_EQ(parse.outcome, CliParse::Outcome::Run);
-  EXPECT_EQ(parse.options.command, CliCommand::RegistersRead);
-  EXPECT_EQ(parse.options.first, 2);
-  EXPECT_EQ(parse.options.count, 3);
+TEST(CliOptionsTest, EveryCommandParsesToSomethingToRun) {
+  const std::vector<std::vector<std::string>> commands = {
+      {"registers", "read", "2", "0x3"},   {"registers", "write", "120", "0x3f80", "0", "65535"},
+      {"registers", "write-single", "220", "0xAA"}, {"control", "66", "0"},
+      {"info"},                            {"read", "inclinometer"},
+      {"enable", "strain"},                {"disable", "strain"},
+      {"set-address", "0x10"},             {"set-address"},
+      {"disconnect"},
+  };
+  for (const auto& args : commands) {
+    const CliParse parse = Parse(args);
+    EXPECT_EQ(parse.outcome.kind, ParseOutcome::Kind::Run) << args.front() << ": " << parse.outcome.text;
+    EXPECT_TRUE(parse.options.run) << args.front();
+  }
+}
+
+TEST(CliOptionsTest, DeviceIsComOne) {
+  const CliParse parse = Parse({"--device", "/dev/pts/7", "info"});
+  ASSERT_EQ(parse.outcome.kind, ParseOutcome::Kind::Run);
   EXPECT_EQ(parse.options.com, 1);
-  EXPECT_EQ(parse.options.ports.PathOf(1), "/dev/pts/7");
-}
-
-TEST(CliOptionsTest, RegistersWriteTakesEveryValue) {
-  const CliParse parse = Parse({"registers", "write", "120", "0x3f80", "0", "65535"});
-  ASSERT_EQ(parse.outcome, CliParse::Outcome::Run);
-  EXPECT_EQ(parse.options.command, CliCommand::RegistersWrite);
-  EXPECT_EQ(parse.options.first, 120);
-  EXPECT_EQ(parse.options.values, (std::vector<uint16_t>{0x3f80, 0, 0xFFFF}));
-}
-
-TEST(CliOptionsTest, WriteSingleTakesRegisterAndOneByteValue) {
-  const CliParse parse = Parse({"registers", "write-single", "220", "0xAA"});
-  ASSERT_EQ(parse.outcome, CliParse::Outcome::Run);
-  EXPECT_EQ(parse.options.command, CliCommand::RegistersWriteSingle);
-  EXPECT_EQ(parse.options.first, 220);
-  EXPECT_EQ(parse.options.values, (std::vector<uint16_t>{0xAA}));
-  EXPECT_EQ(UsageError({"registers", "write-single", "220", "256"}),
-            "VALUE must be a number from 0 to 255 (decimal or 0x hex): '256'");
-}
-
-TEST(CliOptionsTest, ControlTakesFunctionAndParameter) {
-  const CliParse parse = Parse({"--port", "3=/dev/ttyUSB9", "--com", "3", "control", "66", "0"});
-  ASSERT_EQ(parse.outcome, CliParse::Outcome::Run);
-  EXPECT_EQ(parse.options.command, CliCommand::Control);
-  EXPECT_EQ(parse.options.function, 66);
-  EXPECT_EQ(parse.options.parameter, 0);
-  EXPECT_EQ(parse.options.com, 3);
-  EXPECT_EQ(parse.options.ports.PathOf(3), "/dev/ttyUSB9");
-  EXPECT_EQ(parse.options.ports.PathOf(1), "/dev/ttyS0");
-}
-
-TEST(CliOptionsTest, SensorCommandsTakeTheSensorsBit) {
-  const CliParse read = Parse({"read", "inclinometer"});
-  ASSERT_EQ(read.outcome, CliParse::Outcome::Run);
-  EXPECT_EQ(read.options.command, CliCommand::Read);
-  EXPECT_EQ(read.options.sensorMask, reg::kSensorInclinometer);
-  const CliParse enable = Parse({"enable", "strain"});
-  EXPECT_EQ(enable.options.command, CliCommand::Enable);
-  EXPECT_EQ(enable.options.sensorMask, reg::kSensorStrainGauge);
-  EXPECT_EQ(Parse({"disable", "strain"}).options.command, CliCommand::Disable);
-  EXPECT_EQ(UsageError({"read", "pressure"}), "unknown sensor 'pressure': inclinometer or strain");
-  EXPECT_EQ(UsageError({"enable"}), "enable needs one sensor: inclinometer or strain");
-}
-
-TEST(CliOptionsTest, SetAddressTakesAnOptionalAddress) {
-  const CliParse given = Parse({"set-address", "0x10"});
-  ASSERT_EQ(given.outcome, CliParse::Outcome::Run);
-  EXPECT_EQ(given.options.command, CliCommand::SetAddress);
-  EXPECT_TRUE(given.options.addressGiven);
-  EXPECT_EQ(given.options.address, 16);
-  const CliParse asked = Parse({"set-address"});
-  ASSERT_EQ(asked.outcome, CliParse::Outcome::Run);
-  EXPECT_FALSE(asked.options.addressGiven);
-  EXPECT_EQ(UsageError({"set-address", "1", "2"}), "set-address takes at most one address");
+  EXPECT_EQ(parse.options.shared.ports.PathOf(1), "/dev/pts/7");
 }
 
 TEST(CliOptionsTest, OptionsMayComeAnywhereAndInEitherForm) {
-  const CliParse parse = Parse({"info", "--drive=C=/tmp/station", "--trace", "-", "--com=2"});
-  ASSERT_EQ(parse.outcome, CliParse::Outcome::Run);
-  EXPECT_EQ(parse.options.command, CliCommand::Info);
-  EXPECT_EQ(parse.options.traceFile, "-");
-  EXPECT_EQ(parse.options.com, 2);
-  EXPECT_EQ(parse.options.drives.Resolve("C:\\Quorvanta\\D5Status"), "/tmp/station/Quorvanta/D5Status");
+  const CliParse parse =
+      Parse({"--port", "3=/dev/ttyUSB9", "info", "--drive=C=/tmp/station", "--trace", "-", "--com=0x3"});
+  ASSERT_EQ(parse.outcome.kind, ParseOutcome::Kind::Run) << parse.outcome.text;
+  EXPECT_EQ(parse.options.shared.traceFile, "-");
+  EXPECT_EQ(parse.options.com, 3);
+  EXPECT_EQ(parse.options.shared.ports.PathOf(3), "/dev/ttyUSB9");
+  EXPECT_EQ(parse.options.shared.ports.PathOf(1), "/dev/ttyS0");
+  EXPECT_EQ(parse.options.shared.drives.Resolve("C:\\Quorvanta\\D5Status"), "/tmp/station/Quorvanta/D5Status");
 }
 
 TEST(CliOptionsTest, WithoutDeviceOrComTheChooserAsks) {
   const CliParse parse = Parse({"disconnect"});
-  ASSERT_EQ(parse.outcome, CliParse::Outcome::Run);
+  ASSERT_EQ(parse.outcome.kind, ParseOutcome::Kind::Run);
   EXPECT_EQ(parse.options.com, 0);
-  EXPECT_EQ(parse.options.traceFile, "");
+  EXPECT_EQ(parse.options.shared.traceFile, "");
 }
 
 TEST(CliOptionsTest, HelpForTheProgramAndForOneCommand) {
   const CliParse program = Parse({"--help"});
-  EXPECT_EQ(program.outcome, CliParse::Outcome::Help);
-  EXPECT_EQ(program.text, ProgramUsage());
-  EXPECT_NE(program.text.find("  registers read FIRST COUNT "), std::string::npos);
-  EXPECT_NE(program.text.find("  disconnect "), std::string::npos);
+  ASSERT_EQ(program.outcome.kind, ParseOutcome::Kind::Help);
+  for (const char* word : {"--device PATH", "--port N=PATH", "--com N", "--drive X=DIR", "--trace FILE", "registers",
+                           "control", "info", "read", "enable", "disable", "set-address", "disconnect", "exit status"})
+    EXPECT_NE(program.outcome.text.find(word), std::string::npos) << word;
 
-  const CliParse command = Parse({"registers", "read", "--help"});
-  EXPECT_EQ(command.outcome, CliParse::Outcome::Help);
-  EXPECT_EQ(command.text, CommandUsage("registers"));
-  EXPECT_EQ(command.text.rfind("usage: endcap-cli [OPTIONS]\n  registers read FIRST COUNT ", 0), 0u);
-  EXPECT_EQ(command.text.find("control"), std::string::npos);
-  EXPECT_EQ(Parse({"-h", "set-address"}).text, CommandUsage("set-address"));
+  const CliParse command = Parse({"registers", "write-single", "--help"});
+  ASSERT_EQ(command.outcome.kind, ParseOutcome::Kind::Help);
+  EXPECT_NE(command.outcome.text.find("Usage: endcap-cli registers write-single [OPTIONS] REGISTER VALUE"),
+            std::string::npos);
+  EXPECT_NE(command.outcome.text.find("200 (0xC8) is written as 0x01C8 and reads back as 456"), std::string::npos);
+  EXPECT_EQ(command.outcome.text.find("control"), std::string::npos);
 }
+
+struct UsageErrorRow {
+  std::vector<std::string> args;
+  const char* message;
+  const char* usageLine;  // the usage shown with it: the command's own when it was named
+};
 
 TEST(CliOptionsTest, UsageErrorsSayWhatIsWrong) {
-  EXPECT_EQ(UsageError({}), "no command given");
-  EXPECT_EQ(UsageError({"frobnicate"}), "unknown command 'frobnicate'");
-  EXPECT_EQ(UsageError({"--baud", "19200", "info"}), "unknown option '--baud'");
-  EXPECT_EQ(UsageError({"info", "--device"}), "--device needs a value");
-  EXPECT_EQ(UsageError({"--device", "/dev/a", "--com", "2", "info"}),
-            "--device cannot be combined with --port or --com");
-  EXPECT_EQ(UsageError({"--port", "1=/dev/a", "--device", "/dev/b", "info"}),
-            "--device cannot be combined with --port or --com");
-  EXPECT_EQ(UsageError({"--port", "0=/dev/a", "info"}), "--port needs N=PATH with N from 1 to 255: '0=/dev/a'");
-  EXPECT_EQ(UsageError({"--com", "0", "info"}), "--com needs a port number from 1 to 255: '0'");
-  EXPECT_EQ(UsageError({"--drive", "CC=/tmp", "info"}), "--drive needs X=DIR: 'CC=/tmp'");
-  EXPECT_EQ(UsageError({"--trace=", "info"}), "--trace needs a file name or -");
-  EXPECT_EQ(UsageError({"info", "now"}), "info takes no arguments");
-  EXPECT_EQ(UsageError({"registers"}), "registers needs read, write or write-single");
-  EXPECT_EQ(UsageError({"registers", "peek", "1"}), "unknown registers command 'peek': read, write or write-single");
-  EXPECT_EQ(UsageError({"registers", "read", "2"}), "registers read needs FIRST COUNT");
-  EXPECT_EQ(UsageError({"registers", "read", "2", "0"}), "COUNT must be at least 1");
-  EXPECT_EQ(UsageError({"registers", "read", "2", "126"}),
-            "COUNT must be a number from 0 to 125 (decimal or 0x hex): '126'");
-  EXPECT_EQ(UsageError({"registers", "read", "65535", "2"}), "registers beyond 65535 do not exist");
-  EXPECT_EQ(UsageError({"registers", "write", "12"}), "registers write needs FIRST and at least one VALUE");
-  EXPECT_EQ(UsageError({"registers", "write", "12", "x"}),
-            "VALUE must be a number from 0 to 65535 (decimal or 0x hex): 'x'");
-  EXPECT_EQ(UsageError({"control", "66"}), "control needs FUNCTION PARAMETER");
-  EXPECT_EQ(UsageError({"control", "256", "0"}), "FUNCTION must be a number from 0 to 255 (decimal or 0x hex): '256'");
-}
-
-TEST(CliOptionsTest, AUsageErrorCarriesTheUsageOfItsCommand) {
-  EXPECT_EQ(Parse({"control", "66"}).usage, CommandUsage("control"));
-  EXPECT_EQ(Parse({"frobnicate"}).usage, ProgramUsage());
-  EXPECT_EQ(Parse({"--com", "x", "control"}).usage, ProgramUsage());
+  const UsageErrorRow rows[] = {
+      {{}, "no command given", "Usage: endcap-cli [OPTIONS] [SUBCOMMAND]"},
+      {{"frobnicate"}, "unknown command 'frobnicate'", "Usage: endcap-cli [OPTIONS] [SUBCOMMAND]"},
+      {{"info", "now"}, "unexpected argument 'now'", "Usage: endcap-cli info [OPTIONS]"},
+      {{"--baud", "19200", "info"}, "unknown option '--baud'", "Usage: endcap-cli info [OPTIONS]"},
+      {{"info", "--device"}, "--device: 1 required PATH missing", "Usage: endcap-cli info"},
+      {{"--device", "/dev/a", "--com", "2", "info"}, "--device excludes --com", "Usage: endcap-cli info"},
+      {{"--port", "1=/dev/a", "--device", "/dev/b", "info"}, "--device excludes --port", "Usage: endcap-cli info"},
+      {{"--port", "0=/dev/a", "info"}, "--port: '0=/dev/a': expected N=PATH with N from 1 to 255",
+       "Usage: endcap-cli"},
+      {{"--com", "0", "info"}, "--com: must be a number from 1 to 255 (decimal or 0x hex): '0'",
+       "Usage: endcap-cli"},
+      {{"--drive", "CC=/tmp", "info"}, "--drive: 'CC=/tmp': expected X=DIR with X a drive letter",
+       "Usage: endcap-cli"},
+      {{"--trace", "", "info"}, "--trace: needs a file name ('-' for standard error)", "Usage: endcap-cli"},
+      {{"registers"}, "A subcommand is required", "Usage: endcap-cli registers [OPTIONS] SUBCOMMAND"},
+      {{"registers", "read", "2"}, "COUNT is required", "Usage: endcap-cli registers read [OPTIONS] FIRST COUNT"},
+      {{"registers", "read", "2", "0"}, "COUNT: must be a number from 1 to 125 (decimal or 0x hex): '0'",
+       "Usage: endcap-cli registers read"},
+      {{"registers", "read", "2", "126"}, "COUNT: must be a number from 1 to 125 (decimal or 0x hex): '126'",
+       "Usage: endcap-cli registers read"},
+      {{"registers", "read", "65535", "2"}, "registers beyond 65535 do not exist", "Usage: endcap-cli registers read"},
+      {{"registers", "write", "12"}, "VALUE is required", "Usage: endcap-cli registers write"},
+      {{"registers", "write", "12", "x"}, "VALUE: must be a number from 0 to 65535 (decimal or 0x hex): 'x'",
+       "Usage: endcap-cli registers write"},
+      {{"registers", "write-single", "220", "256"}, "VALUE: must be a number from 0 to 255 (decimal or 0x hex): '256'",
+       "Usage: endcap-cli registers write-single"},
+      {{"control", "66"}, "PARAMETER is required", "Usage: endcap-cli control [OPTIONS] FUNCTION PARAMETER"},
+      {{"control", "256", "0"}, "FUNCTION: must be a number from 0 to 255 (decimal or 0x hex): '256'",
+       "Usage: endcap-cli control"},
+      {{"read", "pressure"}, "SENSOR: pressure not in {inclinometer,strain}", "Usage: endcap-cli read"},
+      {{"enable"}, "SENSOR is required", "Usage: endcap-cli enable [OPTIONS] SENSOR"},
+      {{"set-address", "1", "2"}, "unexpected argument '2'", "Usage: endcap-cli set-address [OPTIONS] [N]"},
+  };
+  for (const UsageErrorRow& row : rows) {
+    const CliParse parse = Parse(row.args);
+    const std::string name = row.args.empty() ? "(nothing)" : row.args.front();
+    ASSERT_EQ(parse.outcome.kind, ParseOutcome::Kind::UsageError) << name;
+    EXPECT_EQ(parse.outcome.text, row.message) << name;
+    EXPECT_NE(parse.outcome.usage.find(row.usageLine), std::string::npos) << name << "\n" << parse.outcome.usage;
+  }
 }
 
 TEST(CliOptionsTest, WritesAtMostWhatOneRequestCarries) {
   std::vector<std::string> args = {"registers", "write", "0"};
   for (int i = 0; i < 123; ++i) args.push_back("1");
-  EXPECT_EQ(Parse(args).outcome, CliParse::Outcome::Run);
+  EXPECT_EQ(Parse(args).outcome.kind, ParseOutcome::Kind::Run);
   args.push_back("1");
-  EXPECT_EQ(UsageError(args), "at most 123 registers can be written at once");
+  const CliParse parse = Parse(args);
+  EXPECT_EQ(parse.outcome.kind, ParseOutcome::Kind::UsageError);
+  EXPECT_EQ(parse.outcome.text, "VALUE: at most 123 registers can be written at once");
 }
 
 }  // namespace

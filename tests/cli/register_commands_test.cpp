@@ -37,7 +37,7 @@ protected:
   int Run(std::vector<std::string> args) {
     args.insert(args.begin(), {"--com", "1"});
     const CliParse parse = ParseCommandLine(args);
-    EXPECT_EQ(parse.outcome, CliParse::Outcome::Run) << parse.text;
+    EXPECT_EQ(parse.outcome.kind, ParseOutcome::Kind::Run) << parse.outcome.text;
     const CliStreams streams{in, out, err, false};
     return RunCli(parse.options, ports, clock, streams);
   }
@@ -127,6 +127,15 @@ TEST_F(RegisterCommandsTest, APortThatDoesNotOpenSaysWhy) {
   EXPECT_TRUE(Sent().empty());
 }
 
+TEST_F(RegisterCommandsTest, APortHeldByAnotherProgramSaysItIsInUse) {
+  SerialError error;
+  const auto held = ports.OpenPort(1, error);
+  ASSERT_TRUE(held);
+  EXPECT_EQ(Run({"registers", "read", "2", "3"}), kExitUnitFailed);
+  EXPECT_EQ(err.str(), "endcap-cli: COM1 is in use by another program (COM1: Device or resource busy)\n");
+  EXPECT_TRUE(Sent().empty());
+}
+
 TEST_F(RegisterCommandsTest, NoPortChosenAtTheChooser) {
   in.str("0\n");
   const CliParse parse = ParseCommandLine({"registers", "read", "2", "3"});
@@ -163,8 +172,8 @@ TEST_F(RegisterCommandsTest, TraceLogsTheFramesBothWays) {
                        HexText(testing::WithCrc(Hex("fa 04 06 00 01 00 02 00 03"))) + "\n");
 }
 
-TEST_F(RegisterCommandsTest, ATraceFileThatCannotBeWrittenIsAUsageError) {
-  EXPECT_EQ(Run({"--trace", "/nonexistent/dir/trace.txt", "registers", "read", "2", "3"}), kExitUsage);
+TEST_F(RegisterCommandsTest, ATraceFileThatCannotBeWrittenStopsTheCommandBeforeThePort) {
+  EXPECT_EQ(Run({"--trace", "/nonexistent/dir/trace.txt", "registers", "read", "2", "3"}), kExitUnitFailed);
   EXPECT_EQ(err.str(),
             "endcap-cli: cannot write the trace file /nonexistent/dir/trace.txt: No such file or directory\n");
   EXPECT_TRUE(Sent().empty());

@@ -163,10 +163,10 @@ TEST_F(PortChooserTest, ZeroChoosesNoPort) {
   EXPECT_EQ(op.ChoosePort(), 0);
 }
 
-TEST_F(PortChooserTest, EndOfInputChoosesNoPortAndSaysSo) {
-  EXPECT_EQ(op.ChoosePort(), 0);
+TEST_F(PortChooserTest, EndOfInputTakesTheDefaultAndSaysSo) {
+  EXPECT_EQ(op.ChoosePort(), 3);
   EXPECT_EQ(out.str(),
-            "=== Choose comm port ===\nCOMM  3\nCOMM  5\nPort number (0 for none) [3]: (end of input: no port)\n");
+            "=== Choose comm port ===\nCOMM  3\nCOMM  5\nPort number (0 for none) [3]: (end of input: COMM  3)\n");
 }
 
 TEST_F(PortChooserTest, ABusyPortIsNotListed) {

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "cli/cli_session.h"
+#include "console/display_text.h"
 #include "serial/memory_device.h"
 #include "sim/memory_unit_peer.h"
 #include "sim/simulated_unit.h"
@@ -62,7 +63,7 @@ protected:
   int Run(std::vector<std::string> args, const std::string& answers = "") {
     args.insert(args.begin(), {"--com", "1", "--drive", "C=" + home.path()});
     const CliParse parse = ParseCommandLine(args);
-    EXPECT_EQ(parse.outcome, CliParse::Outcome::Run) << parse.text;
+    EXPECT_EQ(parse.outcome.kind, ParseOutcome::Kind::Run) << parse.outcome.text;
     in.str(answers);
     const CliStreams streams{in, out, err, false};
     return RunCli(parse.options, ports, clock, streams);
@@ -84,7 +85,7 @@ protected:
 
 TEST_F(WindowCommandsTest, InfoPrintsTheInformationText) {
   EXPECT_EQ(Run({"info"}), kExitDone);
-  EXPECT_EQ(out.str(), kBothSensors);
+  EXPECT_EQ(out.str(), ToDisplayText(kBothSensors));
   EXPECT_EQ(err.str(), "");
 }
 
@@ -121,7 +122,7 @@ TEST_F(WindowCommandsTest, ReadInclinometerPrintsPitchAndRoll) {
   // The board is not calibrated: it reads about the tilt, not exactly.
   EXPECT_NEAR(pitch, 10.0, 1.0);
   EXPECT_NEAR(roll, 0.0, 1.0);
-  EXPECT_EQ(out.str(), Format("Pitch   %f Degrees\r\nRoll    %f Degrees\r\n", pitch, roll));
+  EXPECT_EQ(out.str(), Format("Pitch   %f Degrees\nRoll    %f Degrees\n", pitch, roll));
   EXPECT_EQ(err.str(), "");
 }
 
@@ -131,7 +132,7 @@ TEST_F(WindowCommandsTest, ReadStrainPrintsThePressure) {
   uint16_t r[2] = {Register(reg::kPressure), Register(reg::kPressure + 1)};
   const double psi = RegistersToFloat(r, 0);
   EXPECT_NEAR(psi, 114.7, 10.0);
-  EXPECT_EQ(out.str(), Format("Pressure %f PSI\r\n", psi));
+  EXPECT_EQ(out.str(), Format("Pressure %f PSI\n", psi));
 }
 
 TEST_F(WindowCommandsTest, ReadOfADisabledSensorIsRefused) {
@@ -144,8 +145,9 @@ TEST_F(WindowCommandsTest, ReadOfADisabledSensorIsRefused) {
 TEST_F(WindowCommandsTest, ReadOfAUnitThatNeverBecomesReadyFails) {
   unit.InjectFault(sim::Fault::NeverReady, sim::FaultMode::Always);
   EXPECT_EQ(Run({"read", "inclinometer"}), kExitUnitFailed);
-  EXPECT_EQ(out.str(), "");
-  EXPECT_EQ(err.str(), "endcap-cli: no reading\n");
+  // As the window shows it, with the reason beside it.
+  EXPECT_EQ(out.str(), "No reply\n");
+  EXPECT_EQ(err.str(), "endcap-cli: no reading: the measurement did not become ready\n");
 }
 
 class InclinometerOnlyTest : public WindowCommandsTest {
@@ -161,14 +163,14 @@ TEST_F(InclinometerOnlyTest, ASensorThatIsNotFittedCannotBeChosen) {
 
 TEST_F(InclinometerOnlyTest, InfoShowsOnlyTheInclinometer) {
   EXPECT_EQ(Run({"info"}), kExitDone);
-  EXPECT_EQ(out.str(), kInclinometerOnly);
+  EXPECT_EQ(out.str(), ToDisplayText(kInclinometerOnly));
 }
 
 TEST_F(WindowCommandsTest, EnableStrainAsksForOperatorAndSerialThenEnables) {
   SetEnabled(reg::kSensorInclinometer);
   EXPECT_EQ(Run({"enable", "strain"}, "ab\n\n"), kExitDone);
   EXPECT_EQ(Register(reg::kEnabledSensors), reg::kSensorInclinometer | reg::kSensorStrainGauge);
-  EXPECT_EQ(out.str(), kBothSensors);
+  EXPECT_EQ(out.str(), ToDisplayText(kBothSensors));
   EXPECT_EQ(err.str(), kOperatorPrompt + kSerialPrompt);
 }
 
@@ -214,20 +216,20 @@ TEST_F(WindowCommandsTest, EnableWithAnotherSerialAnsweredYesStoresItAndStops) {
 TEST_F(WindowCommandsTest, EnableOfAnEnabledSensorSaysSoAndSucceeds) {
   EXPECT_EQ(Run({"enable", "inclinometer"}), kExitDone);
   EXPECT_EQ(err.str(), kWindowCaption + "Sensor is already enabled!!\n");
-  EXPECT_EQ(out.str(), kBothSensors);
+  EXPECT_EQ(out.str(), ToDisplayText(kBothSensors));
 }
 
 TEST_F(WindowCommandsTest, DisableInclinometer) {
   EXPECT_EQ(Run({"disable", "inclinometer"}, "ab\n\n"), kExitDone);
   EXPECT_EQ(Register(reg::kEnabledSensors), reg::kSensorStrainGauge);
-  EXPECT_EQ(out.str(), kIdentity + kPressure + kFactoryCal + kPressureCal);
+  EXPECT_EQ(out.str(), ToDisplayText(kIdentity + kPressure + kFactoryCal + kPressureCal));
 }
 
 TEST_F(WindowCommandsTest, DisableOfADisabledSensorSaysSoAndSucceeds) {
   SetEnabled(reg::kSensorInclinometer);
   EXPECT_EQ(Run({"disable", "strain"}), kExitDone);
   EXPECT_EQ(err.str(), kWindowCaption + "Sensor is already disabled!!\n");
-  EXPECT_EQ(out.str(), kInclinometerOnly);
+  EXPECT_EQ(out.str(), ToDisplayText(kInclinometerOnly));
 }
 
 TEST_F(WindowCommandsTest, SetAddressFromTheCommandLineAsksNothing) {
@@ -236,7 +238,7 @@ TEST_F(WindowCommandsTest, SetAddressFromTheCommandLineAsksNothing) {
   EXPECT_EQ(err.str(), "");
   std::string expected = kBothSensors;
   expected.replace(expected.find("\t\t250"), 5, "\t\t17");
-  EXPECT_EQ(out.str(), expected);
+  EXPECT_EQ(out.str(), ToDisplayText(expected));
 }
 
 TEST_F(WindowCommandsTest, SetAddressAsksWhenNoneIsGiven) {
@@ -255,7 +257,7 @@ TEST_F(WindowCommandsTest, SetAddressTakesTheDefaultAtTheEndOfInput) {
 TEST_F(WindowCommandsTest, DisconnectReleasesTheUnit) {
   const std::string trace = home.path() + "/trace.txt";
   EXPECT_EQ(Run({"--trace", trace, "disconnect"}), kExitDone);
-  EXPECT_EQ(out.str(), "Disconnected\r\n");
+  EXPECT_EQ(out.str(), "Disconnected\n");
   std::ifstream file(trace);
   std::vector<std::string> sent;
   for (std::string line; std::getline(file, line);)

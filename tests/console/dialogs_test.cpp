@@ -141,41 +141,49 @@ TEST(DisplayText, ConvertsLineBreaksBothWays) {
 
 class StationOptionsTest : public ::testing::Test {
 protected:
-  bool Parse(const std::vector<std::string>& args) { return ParseStationOptions(args, options_, ports_, drives_, error_); }
+  ParseOutcome Parse(const std::vector<std::string>& args) {
+    options_ = StationOptions();
+    return ParseStationOptions(args, options_);
+  }
+  // The one-line reason of a usage error.
+  std::string UsageError(const std::vector<std::string>& args) {
+    const ParseOutcome outcome = Parse(args);
+    EXPECT_EQ(outcome.kind, ParseOutcome::Kind::UsageError);
+    EXPECT_NE(outcome.usage.find("endcap-station"), std::string::npos);
+    return outcome.text;
+  }
   StationOptions options_;
-  PortMap ports_;
-  DriveMap drives_;
-  std::string error_;
 };
 
 TEST_F(StationOptionsTest, MapsPortsAndDrivesInBothFormsAndTakesTheSwitches) {
-  ASSERT_TRUE(Parse({"--port", "3=/dev/pts/4", "--port=2=/dev/ttyACM0", "--drive", "C=/srv/station/", "--drive=q=/mnt/cal"}))
-      << error_;
-  EXPECT_EQ(ports_.PathOf(3), "/dev/pts/4");
-  EXPECT_EQ(ports_.PathOf(2), "/dev/ttyACM0");
-  EXPECT_EQ(ports_.PathOf(1), "/dev/ttyS0");
-  EXPECT_EQ(drives_.Resolve("C:\\Quorvanta\\D5Status"), "/srv/station/Quorvanta/D5Status");
-  EXPECT_EQ(drives_.Resolve("Q:\\CALIBRAT"), "/mnt/cal/CALIBRAT");
+  const ParseOutcome outcome =
+      Parse({"--port", "3=/dev/pts/4", "--port=2=/dev/ttyACM0", "--drive", "C=/srv/station/", "--drive=q=/mnt/cal"});
+  ASSERT_EQ(outcome.kind, ParseOutcome::Kind::Run) << outcome.text;
+  EXPECT_EQ(options_.shared.ports.PathOf(3), "/dev/pts/4");
+  EXPECT_EQ(options_.shared.ports.PathOf(2), "/dev/ttyACM0");
+  EXPECT_EQ(options_.shared.ports.PathOf(1), "/dev/ttyS0");
+  EXPECT_EQ(options_.shared.drives.Resolve("C:\\Quorvanta\\D5Status"), "/srv/station/Quorvanta/D5Status");
+  EXPECT_EQ(options_.shared.drives.Resolve("Q:\\CALIBRAT"), "/mnt/cal/CALIBRAT");
   EXPECT_FALSE(options_.simulate);
-  EXPECT_FALSE(options_.help);
-  EXPECT_EQ(options_.traceFile, "");
-  ASSERT_TRUE(Parse({"--trace", "-", "--simulate", "--help"})) << error_;
-  EXPECT_EQ(options_.traceFile, "-");
+  EXPECT_EQ(options_.shared.traceFile, "");
+  ASSERT_EQ(Parse({"--trace", "-", "--simulate"}).kind, ParseOutcome::Kind::Run);
+  EXPECT_EQ(options_.shared.traceFile, "-");
   EXPECT_TRUE(options_.simulate);
-  EXPECT_TRUE(options_.help);
+}
+
+TEST_F(StationOptionsTest, HelpListsEveryOption) {
+  const ParseOutcome outcome = Parse({"--simulate", "--help"});
+  ASSERT_EQ(outcome.kind, ParseOutcome::Kind::Help);
+  for (const char* option : {"--port N=PATH", "--drive X=DIR", "--trace FILE", "--simulate", "--help"})
+    EXPECT_NE(outcome.text.find(option), std::string::npos) << option;
 }
 
 TEST_F(StationOptionsTest, RejectsWhatItDoesNotKnow) {
-  EXPECT_FALSE(Parse({"--bogus"}));
-  EXPECT_EQ(error_, "unknown option --bogus");
-  EXPECT_FALSE(Parse({"--port", "0=/dev/ttyS0"}));
-  EXPECT_EQ(error_, "--port 0=/dev/ttyS0: expected N=PATH with N from 1 to 255");
-  EXPECT_FALSE(Parse({"--drive", "CC=/tmp"}));
-  EXPECT_EQ(error_, "--drive CC=/tmp: expected X=DIR with X a drive letter");
-  EXPECT_FALSE(Parse({"--trace"}));
-  EXPECT_EQ(error_, "--trace needs a value");
-  EXPECT_FALSE(Parse({"--portable"}));
-  EXPECT_EQ(error_, "unknown option --portable");
+  EXPECT_EQ(UsageError({"--bogus"}), "The following argument was not expected: --bogus");
+  EXPECT_EQ(UsageError({"--port", "0=/dev/ttyS0"}), "--port: '0=/dev/ttyS0': expected N=PATH with N from 1 to 255");
+  EXPECT_EQ(UsageError({"--drive", "CC=/tmp"}), "--drive: 'CC=/tmp': expected X=DIR with X a drive letter");
+  EXPECT_EQ(UsageError({"--trace"}), "--trace: 1 required FILE missing");
+  EXPECT_EQ(UsageError({"--trace", ""}), "--trace: needs a file name ('-' for standard error)");
 }
 
 }  // namespace
