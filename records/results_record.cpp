@@ -4,8 +4,8 @@
 
 #include <cctype>
 #include <cmath>
-#include <cstdio>
 
+#include "records/append_line.h"
 #include "unit/conversions.h"
 #include "unit/modbus_link.h"
 #include "unit/text_format.h"
@@ -17,12 +17,6 @@ constexpr const char* kRecordFileName = "RemoteInclinometerLog.txt";
 }  // namespace
 
 void ModbusLink::AppendRecordLine(const std::string& text) {
-  const std::string path = recordFolder + "/" + kRecordFileName;
-  std::FILE* file = std::fopen(path.c_str(), "a");
-  if (!file) {
-    op_.ShowMessage(UnownedBox("Unable to open record file SAVE_FILE"));
-    return;
-  }
   std::string line;
   if (!text.empty()) {
     const LocalDateTime now = clock().Now();
@@ -31,9 +25,10 @@ void ModbusLink::AppendRecordLine(const std::string& text) {
            text;
   }
   line += '\n';
-  const bool written = std::fputs(line.c_str(), file) >= 0;
-  // A full disk shows at the close; the line is lost either way, and the operator must know.
-  if (std::fclose(file) != 0 || !written) op_.ShowMessage(UnownedBox("Unable to open record file SAVE_FILE"));
+  // The line is lost when it does not land whole (no folder, no rights, a full disk); the
+  // operator must know.
+  if (!AppendWholeLine(recordFolder + "/" + kRecordFileName, line))
+    op_.ShowMessage(UnownedBox("Unable to open record file SAVE_FILE"));
 }
 
 bool ModbusLink::EnsureOperatorId() {

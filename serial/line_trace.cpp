@@ -1,24 +1,50 @@
 #include "serial/line_trace.h"
 
+#include <cerrno>
+#include <cstring>
+
 namespace endcap {
 
-LineTrace::LineTrace(std::FILE* out, Clock& clock) : out_(out), clock_(clock), startTick_(clock.TickCount()) {}
+LineTrace::LineTrace(std::FILE* out, Clock& clock, std::string name)
+    : out_(out), clock_(clock), name_(std::move(name)), startTick_(clock.TickCount()) {}
 
-void LineTrace::Stamp(const char* direction) {
-  const uint32_t ms = clock_.TickCount() - startTick_;
+LineTrace::~LineTrace() { EndRepeats(); }
+
+void LineTrace::Stamp(uint32_t tick, const char* direction) {
+  const uint32_t ms = tick - startTick_;
   std::fprintf(out_, "%6u.%03u %s", ms / 1000, ms % 1000, direction);
 }
 
+void LineTrace::EndLine() {
+  if (std::fflush(out_) == 0 && !std::ferror(out_)) return;
+  failed_ = true;
+  std::fprintf(stderr, "%s could not be written (%s); tracing stops\n", name_.c_str(), std::strerror(errno));
+}
+
+void LineTrace::EndRepeats() {
+  if (repeats_ == 0 || failed_) return;
+  Stamp(lastRepeatTick_, "--");
+  std::fprintf(out_, " (the line above %u more time%s)\n", repeats_, repeats_ == 1 ? "" : "s");
+  repeats_ = 0;
+  EndLine();
+}
+
 void LineTrace::Bytes(const char* direction, const uint8_t* data, size_t size) {
-  Stamp(direction);
+  if (failed_) return;
+  EndRepeats();
+  lastNote_.clear();
+  Stamp(clock_.TickCount(), direction);
   for (size_t i = 0; i < size; ++i) std::fprintf(out_, " %02x", data[i]);
   if (size == 0) std::fputs(" (nothing)", out_);
   std::fputc('\n', out_);
-  std::fflush(out_);
+  EndLine();
 }
 
 void LineTrace::Text(const char* direction, const std::string& text) {
-  Stamp(direction);
+  if (failed_) return;
+  EndRepeats();
+  lastNote_.clear();
+  Stamp(clock_.TickCount(), direction);
   std::fputs(" \"", out_);
   for (unsigned char c : text) {
     if (c == '\r') std::fputs("\\r", out_);
@@ -27,13 +53,21 @@ void LineTrace::Text(const char* direction, const std::string& text) {
     else std::fputc(c, out_);
   }
   std::fputs("\"\n", out_);
-  std::fflush(out_);
+  EndLine();
 }
 
 void LineTrace::Note(const std::string& text) {
-  Stamp("--");
+  if (failed_) return;
+  if (!lastNote_.empty() && text == lastNote_) {
+    ++repeats_;
+    lastRepeatTick_ = clock_.TickCount();
+    return;
+  }
+  EndRepeats();
+  lastNote_ = text;
+  Stamp(clock_.TickCount(), "--");
   std::fprintf(out_, " %s\n", text.c_str());
-  std::fflush(out_);
+  EndLine();
 }
 
 }  // namespace endcap

@@ -71,17 +71,11 @@ bool SerialPort::SetBaudRateFromText(const char* text) {
 }
 
 void SerialPort::WaitMilliseconds(uint32_t ms) {
-  // Same conditions as a spin on the tick counter, but each round sleeps for the time still
-  // remaining instead of burning a core; the tick is re-checked after every sleep.
+  // Same end as a spin on the tick counter, but each round sleeps for the time still to go
+  // instead of burning a core. The time passed is the unsigned difference from the start, so
+  // neither the tick's wrap nor a sleep that overshoots it can make the end seem far away.
   const uint32_t start = clock_.TickCount();
-  const uint32_t end = start + ms;
-  // The end lies beyond the wrap: first wait for the counter to wrap. "Not yet wrapped" must
-  // include a tick still equal to start, or a pause begun just before the wrap returns at once.
-  if (end < start) {
-    for (uint32_t now = clock_.TickCount(); now >= start; now = clock_.TickCount())
-      clock_.Sleep(static_cast<uint32_t>(0u - now));
-  }
-  for (uint32_t now = clock_.TickCount(); now < end; now = clock_.TickCount()) clock_.Sleep(end - now);
+  for (uint32_t passed = 0; passed < ms; passed = clock_.TickCount() - start) clock_.Sleep(ms - passed);
 }
 
 void SerialPort::PauseAndPurge() {
@@ -90,10 +84,10 @@ void SerialPort::PauseAndPurge() {
   WaitMilliseconds(kPurgePauseMs);
 }
 
-ReadStatus SerialPort::ReadOne(uint8_t& byte) {
-  const ReadStatus status = device_->ReadByte(byte, kReadWaitMs);
+ReadStatus SerialPort::ReadOne(uint8_t& byte, int waitMs) {
+  const ReadStatus status = device_->ReadByte(byte, waitMs);
   if (status == ReadStatus::HungUp) {
-    lastError_ = {SerialErrorCode::HungUp, "COM" + std::to_string(portNumber) + ": device hung up"};
+    lastError_ = {SerialErrorCode::HungUp, "COM" + std::to_string(portNumber) + ": the device was unplugged"};
     if (trace_) trace_->Note("COM" + std::to_string(portNumber) + " hung up; closed");
     Close();
   }
@@ -118,7 +112,7 @@ bool SerialPort::TransactText(char* buffer, size_t capacity, int32_t timeoutSeco
   std::string seen;
   do {
     uint8_t byte = 0;
-    const ReadStatus status = ReadOne(byte);
+    const ReadStatus status = ReadOne(byte, kReadWaitMs);
     if (status == ReadStatus::HungUp) break;
     if (status == ReadStatus::Byte) {
       if (stored + 1 < capacity) buffer[stored++] = static_cast<char>(byte);
@@ -150,8 +144,16 @@ int32_t SerialPort::TransactBytes(uint8_t* buffer, size_t capacity, int32_t writ
   uint32_t lastByteTick = 0;
   bool done = false;
   do {
+    // Once a byte has come, wait no longer than the silence still to go, so that the end of a
+    // reply is seen within a millisecond of it rather than up to a whole read later.
+    int waitMs = kReadWaitMs;
+    if (count > 0 && silence != 0) {
+      const uint32_t quiet = clock_.TickCount() - lastByteTick;
+      const uint32_t toGo = quiet > silence ? 0 : silence + 1 - quiet;
+      if (toGo < static_cast<uint32_t>(waitMs)) waitMs = static_cast<int>(toGo);
+    }
     uint8_t byte = 0;
-    const ReadStatus status = ReadOne(byte);
+    const ReadStatus status = ReadOne(byte, waitMs);
     if (status == ReadStatus::HungUp) break;
     if (status == ReadStatus::Byte) {
       buffer[count++] = byte;

@@ -42,7 +42,7 @@ public:
   int32_t TransactBytes(uint8_t* buffer, size_t capacity, int32_t writeCount, int32_t expected,
                         int32_t timeoutSeconds, int32_t silenceMs);
 
-  // Blocking pause on the tick counter, correct across its wrap.
+  // Blocking pause on the tick counter, correct across its wrap and with sleeps that overshoot.
   void WaitMilliseconds(uint32_t ms);
 
   void SetBusyIndicator(BusyIndicator* busy) { busy_ = busy; }
@@ -59,8 +59,8 @@ public:
 private:
   void Close();
   void PauseAndPurge();
-  // One-byte read of at most 10 ms; a hang-up closes the port so the next exchange reopens it.
-  ReadStatus ReadOne(uint8_t& byte);
+  // One-byte read of at most waitMs; a hang-up closes the port so the next exchange reopens it.
+  ReadStatus ReadOne(uint8_t& byte, int waitMs);
 
   PortProvider& provider_;
   Clock& clock_;

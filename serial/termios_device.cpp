@@ -4,11 +4,15 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+
+#include "serial/close_on_signal.h"
 
 namespace endcap {
 
@@ -27,6 +31,14 @@ speed_t SpeedOf(int baud) {
   }
 }
 
+// Pseudo-terminal slaves: Unix 98 ones (majors 136-143) and the old BSD kind (major 3).
+bool IsPseudoTerminal(int fd) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) return false;
+  const unsigned kind = major(st.st_rdev);
+  return kind == 3 || (kind >= 136 && kind <= 143);
+}
+
 }  // namespace
 
 std::unique_ptr<TermiosDevice> TermiosDevice::Open(const std::string& path, SerialError& error) {
@@ -43,11 +55,17 @@ std::unique_ptr<TermiosDevice> TermiosDevice::Open(const std::string& path, Seri
              err == EWOULDBLOCK ? path + ": in use by another program" : Reason(path, err)};
     return nullptr;
   }
-  if (::ioctl(fd, TIOCEXCL) != 0) {
-    error = {SerialErrorCode::SettingsFailed, Reason(path, errno)};
-    return nullptr;
+  // On a pseudo-terminal exclusive mode outlives the last close while the master stays open,
+  // so a program that dies holding it would lock out every later non-root opener. The lock
+  // alone holds such a port: the kernel releases it with the process, however it ends.
+  if (!IsPseudoTerminal(fd)) {
+    if (::ioctl(fd, TIOCEXCL) != 0) {
+      error = {SerialErrorCode::SettingsFailed, Reason(path, errno)};
+      return nullptr;
+    }
+    device->exclusive_ = true;
   }
-  device->exclusive_ = true;
+  HoldPortUntilSignal(fd, device->exclusive_);
   termios tio{};
   if (::tcgetattr(fd, &tio) != 0) {
     error = {SerialErrorCode::SettingsFailed, Reason(path, errno)};
@@ -73,6 +91,7 @@ std::unique_ptr<TermiosDevice> TermiosDevice::Open(const std::string& path, Seri
 
 TermiosDevice::~TermiosDevice() {
   if (fd_ < 0) return;
+  ReleasePortHeldUntilSignal(fd_);
   if (exclusive_) (void)::ioctl(fd_, TIOCNXCL);
   ::close(fd_);
 }

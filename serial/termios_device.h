@@ -1,7 +1,7 @@
 #pragma once
 // A real serial port (or pseudo-terminal) through POSIX termios: raw 9600 8N1, CLOCAL|CREAD,
-// DTR and RTS on, held exclusively (TIOCEXCL and flock) so that no second station or terminal
-// program shares it.
+// DTR and RTS on, held exclusively (flock, and TIOCEXCL on a real port) so that no second
+// station or terminal program shares it.
 
 #include <string>
 
@@ -25,8 +25,8 @@ private:
   TermiosDevice(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
   int fd_;
   std::string path_;
-  // Exclusive mode belongs to the terminal, not to this descriptor: it outlives the close on
-  // a pty whose master stays open, so the holder must clear it, and only the holder.
+  // Exclusive mode belongs to the terminal, not to this descriptor, so the holder clears it,
+  // and only the holder.
   bool exclusive_ = false;
 };
 

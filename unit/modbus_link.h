@@ -69,7 +69,7 @@ public:
   // bytes with a good CRC, its first n bytes in buffer; -n: the same with a wrong CRC.
   int Transact(uint8_t* buffer, int length, int expected, int timeoutSeconds);
   // For diagnosis (never shown by the station itself): what the last reply was.
-  // "no reply", "bad CRC", "exception code N", or "" for a good reply.
+  // "no reply", "bad CRC", "exception code N", "wrong reply", or "" for a good reply.
   std::string DescribeLastReply() const;
   int lastTransactResult = 0;
 
@@ -85,6 +85,8 @@ public:
   // --- identity and configuration ---
   void ResetUnitState();
   void ReadUnitInfo();
+  // The reads of the last ReadUnitInfo that failed, each with why; "" when all four succeeded.
+  std::string unitInfoReadFailures;
   std::string FormatUnitInfo() const;
   std::string FormatCalRecord(int kind) const;
   bool ValidateSerialText(std::string& text, bool showMessages);
@@ -187,11 +189,14 @@ private:
   // Polls the ready register; false when it did not become ready in time.
   bool WaitMeasurementReady();
   void WriteSerial(const std::string& serial, uint16_t firstRegister);
+  // Whether a reply of the given length is the unit's answer to a request of function.
+  bool FromTheUnit(const uint8_t* reply, int length, uint8_t function);
 
   SerialPort& port_;
   OperatorInterface& op_;
   BusyIndicator* busy_ = nullptr;
   uint8_t lastExceptionCode_ = 0;
+  bool lastReplyWrong_ = false;
 };
 
 }  // namespace endcap

@@ -13,11 +13,23 @@ uint8_t Low(unsigned v) { return static_cast<uint8_t>(v & 0xFF); }
 
 }  // namespace
 
+// A line that only echoes what the station sends (a converter with local echo and no unit
+// behind it) gives back each request with a good CRC. The unit's own answer comes from its
+// address with the request's function code (with the top bit for an exception); a read's reply
+// counts the data it carries, and a multiple write's reply is the 6 bytes that name the write.
+bool ModbusLink::FromTheUnit(const uint8_t* reply, int length, uint8_t function) {
+  bool unit = reply[0] == reg::kUnitAddress && (reply[1] == function || reply[1] == (function | 0x80));
+  if (unit && reply[1] == reg::kReadInputRegisters) unit = reply[2] == length - 3;
+  if (unit && reply[1] == reg::kWriteMultipleRegisters) unit = length == 6;
+  lastReplyWrong_ = !unit;
+  return unit;
+}
+
 bool ModbusLink::ReadInputRegisters(uint16_t first, int count, uint16_t* values, int timeoutSeconds) {
   uint8_t frame[kFrameBufferSize] = {reg::kUnitAddress, reg::kReadInputRegisters, High(first), Low(first),
                                      High(static_cast<unsigned>(count)), Low(static_cast<unsigned>(count))};
   const int result = Transact(frame, 6, 2 * count + 6, timeoutSeconds);
-  if (result < 5) return false;
+  if (result < 5 || !FromTheUnit(frame, result, reg::kReadInputRegisters)) return false;
   // A short reply is accepted from 5 bytes on; registers it did not carry read as 0 rather
   // than as leftovers of the request.
   for (int k = 0; k < count; ++k) {
@@ -31,13 +43,13 @@ bool ModbusLink::WriteSingleRegister(uint16_t value, uint16_t reg, int timeoutSe
   // The unit takes the value field's first byte as a flag: 1 for values above 8.
   uint8_t frame[kFrameBufferSize] = {reg::kUnitAddress, reg::kWriteSingleRegister, High(reg), Low(reg),
                                      static_cast<uint8_t>(value > 8 ? 1 : 0), Low(value)};
-  return Transact(frame, 6, 9, timeoutSeconds) >= 6;
+  return Transact(frame, 6, 9, timeoutSeconds) >= 6 && FromTheUnit(frame, 6, reg::kWriteSingleRegister);
 }
 
 bool ModbusLink::SendControlFunction(uint16_t parameter, uint8_t function, int timeoutSeconds) {
   uint8_t frame[kFrameBufferSize] = {reg::kUnitAddress, function, High(parameter), Low(parameter)};
   const int result = Transact(frame, 4, 7, timeoutSeconds);
-  return result >= 3 && frame[2] == reg::kControlReplyMark;
+  return result >= 3 && FromTheUnit(frame, result, function) && frame[2] == reg::kControlReplyMark;
 }
 
 bool ModbusLink::Unlock() { return SendControlFunction(reg::kAccessCode, reg::kUnlockFunction, 1); }
@@ -58,7 +70,7 @@ bool ModbusLink::WriteMultipleRegisters(uint16_t first, int count, const uint16_
     frame[8 + 2 * k] = Low(values[k]);
   }
   const int result = Transact(frame, 7 + 2 * count, 9, timeoutSeconds);
-  return result >= 6 && (frame[0] != 0 || frame[1] != 0);
+  return result >= 6 && FromTheUnit(frame, result, reg::kWriteMultipleRegisters);
 }
 
 bool ModbusLink::PrepareBoardTest() {

@@ -78,6 +78,9 @@ bool ModbusLink::WaitMeasurementReady() {
   for (;;) {
     uint16_t ready = 0;
     if (ReadInputRegisters(reg::kMeasurementReady, 1, &ready, 1) && ready != 0) return true;
+    // A port that closed under the poll (the device was unplugged) or would not open again
+    // fails every further poll at once: the reading is invalid now, not after a spin.
+    if (!port_.isOpen) return false;
     if (clock().WholeSeconds() - start >= kReadyPollLimitSeconds) return false;
   }
 }
@@ -140,15 +143,18 @@ bool ModbusLink::WriteUnitCurrent() {
 double ModbusLink::ReadPressure(bool first, bool trigger, int timeLimitSeconds) {
   if (trigger) WriteSingleRegister(0, reg::kMeasurement, 1);
   const int64_t start = clock().WholeSeconds();
+  // The values of the last read that succeeded; NaN until one does.
   double firstValue = kNaN;
   double secondValue = kNaN;
   do {
     uint16_t r[reg::kPressureCount];
-    const bool ok = ReadInputRegisters(reg::kPressure, reg::kPressureCount, r, 1);
-    firstValue = FloatOrNaN(ok, r, 0);
-    secondValue = FloatOrNaN(ok, r, 2);
-    // A failed read is not a valid value either: keep waiting for one within the limit.
-  } while ((!(secondValue >= kPressureNotReady)) && clock().WholeSeconds() - start < timeLimitSeconds);
+    if (ReadInputRegisters(reg::kPressure, reg::kPressureCount, r, 1)) {
+      firstValue = RegistersToFloat(r, 0);
+      secondValue = RegistersToFloat(r, 2);
+    } else if (!port_.isOpen) {
+      break;  // the device was unplugged: no later read can succeed
+    }
+  } while (!(secondValue >= kPressureNotReady) && clock().WholeSeconds() - start < timeLimitSeconds);
   return first ? firstValue : secondValue;
 }
 

@@ -15,6 +15,7 @@ int ModbusLink::Transact(uint8_t* buffer, int length, int expected, int timeoutS
   const int l = length % 256;
   const auto crc = ComputeCrc(buffer, static_cast<size_t>(l));
   lastTransactResult = 0;
+  lastReplyWrong_ = false;
   if (!port_.Open()) return 0;
   buffer[l] = crc[0];
   buffer[l + 1] = crc[1];
@@ -32,6 +33,7 @@ int ModbusLink::Transact(uint8_t* buffer, int length, int expected, int timeoutS
 std::string ModbusLink::DescribeLastReply() const {
   if (lastTransactResult == 0) return "no reply";
   if (lastTransactResult < 0) return "bad CRC";
+  if (lastReplyWrong_) return "wrong reply";
   if (lastExceptionCode_ != 0) return "exception code " + std::to_string(lastExceptionCode_);
   return "";
 }

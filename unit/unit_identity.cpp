@@ -52,8 +52,15 @@ void ModbusLink::ResetUnitState() {
 }
 
 void ModbusLink::ReadUnitInfo() {
+  unitInfoReadFailures.clear();
+  const auto failed = [this](const char* what) {
+    if (!unitInfoReadFailures.empty()) unitInfoReadFailures += "; ";
+    unitInfoReadFailures += std::string(what) + ": " + DescribeLastReply();
+  };
   uint16_t r[reg::kIdentityCount];
-  if (ReadInputRegisters(0, reg::kIdentityCount, r, 6)) {
+  if (!ReadInputRegisters(0, reg::kIdentityCount, r, 6)) {
+    failed("identity (registers 0-22)");
+  } else {
     enabledSensors = r[reg::kEnabledSensors];
     fittedSensors = r[reg::kFittedSensors];
     firmwareMajor = r[reg::kFirmwareMajor];
@@ -67,7 +74,9 @@ void ModbusLink::ReadUnitInfo() {
     gaugeSerialNo = static_cast<uint32_t>(r[reg::kGaugeSerialNo]) * 65536u + r[reg::kGaugeSerialNo + 1];
   }
   uint16_t s[reg::kSettingsCount];
-  if (ReadInputRegisters(reg::kInclinometerAccuracy, reg::kSettingsCount, s, 3)) {
+  if (!ReadInputRegisters(reg::kInclinometerAccuracy, reg::kSettingsCount, s, 3)) {
+    failed("settings (registers 128-139)");
+  } else {
     const auto at = [](uint16_t reg) { return reg - reg::kInclinometerAccuracy; };
     inclinometerAccuracyPercent = RegistersToFloat(s, at(reg::kInclinometerAccuracy));
     inclinometerFullScaleDeg = RegistersToFloat(s, at(reg::kInclinometerFullScale));
@@ -77,12 +86,16 @@ void ModbusLink::ReadUnitInfo() {
     unitCurrentMa = s[at(reg::kUnitCurrent)];
   }
   uint16_t p[reg::kPressureSettingsCount];
-  if (ReadInputRegisters(reg::kPressureFullScale, reg::kPressureSettingsCount, p, 3)) {
+  if (!ReadInputRegisters(reg::kPressureFullScale, reg::kPressureSettingsCount, p, 3)) {
+    failed("pressure settings (registers 140-144)");
+  } else {
     gaugeFullScaleBar = RegistersToFloat(p, 0);
     gaugeAccuracyPercent = RegistersToFloat(p, reg::kPressureAccuracy - reg::kPressureFullScale);
   }
   uint16_t c[reg::kCalRecordSlots * reg::kCalRecordSize];
-  if (ReadInputRegisters(reg::kCalRecords, reg::kCalRecordSlots * reg::kCalRecordSize, c, 5)) {
+  if (!ReadInputRegisters(reg::kCalRecords, reg::kCalRecordSlots * reg::kCalRecordSize, c, 5)) {
+    failed("calibration records (registers 400-419)");
+  } else {
     for (int kind = kFactoryCal; kind <= kPressureCalKind; ++kind) calRecords[kind] = DecodeCalRecord(c + reg::kCalRecordSize * kind);
   }
 }
@@ -98,7 +111,9 @@ std::string ModbusLink::FormatUnitInfo() const {
   const bool gauge = (enabledSensors & reg::kSensorStrainGauge) != 0;
   std::string text;
   text += Format("Overall unit serial\t%s\r\n", unitSerial.c_str());
-  text += Format("Firmware version\t%d.%02d%c\r\n", firmwareMajor, firmwareMinor, firmwareLetter);
+  // A letter of 0 (a board without a revision letter) prints as nothing, not as a NUL byte.
+  const char letter[2] = {firmwareLetter, '\0'};
+  text += Format("Firmware version\t%d.%02d%s\r\n", firmwareMajor, firmwareMinor, letter);
   text += Format("Modbus address\t\t%d\r\n", modbusAddress);
   text += Format("Overall unit current\t%d ma\r\n\r\n", unitCurrentMa);
   text += Format("PCB\t\t\t%d-%03d-%02d\r\n", pcbDrawing[0], pcbDrawing[1], pcbDrawing[2]);
