@@ -16,10 +16,11 @@ uint8_t Low(unsigned v) { return static_cast<uint8_t>(v & 0xFF); }
 // A line that only echoes what the station sends (a converter with local echo and no unit
 // behind it) gives back each request with a good CRC. The unit's own answer comes from its
 // address with the request's function code (with the top bit for an exception); a read's reply
-// counts the data it carries, and a multiple write's reply is the 6 bytes that name the write.
+// counts the data it carries, two bytes a register, and a multiple write's reply is the 6 bytes
+// that name the write.
 bool ModbusLink::FromTheUnit(const uint8_t* reply, int length, uint8_t function) {
   bool unit = reply[0] == reg::kUnitAddress && (reply[1] == function || reply[1] == (function | 0x80));
-  if (unit && reply[1] == reg::kReadInputRegisters) unit = reply[2] == length - 3;
+  if (unit && reply[1] == reg::kReadInputRegisters) unit = reply[2] == length - 3 && reply[2] % 2 == 0;
   if (unit && reply[1] == reg::kWriteMultipleRegisters) unit = length == 6;
   lastReplyWrong_ = !unit;
   return unit;

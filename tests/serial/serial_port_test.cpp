@@ -91,6 +91,28 @@ TEST(WaitMilliseconds, WaitsTheFullTimeAcrossTheTickWrap) {
   }
 }
 
+// A clock whose sleeps overshoot, as a loaded machine's do.
+class OvershootingClock : public VirtualClock {
+public:
+  OvershootingClock(uint32_t start, uint32_t overshootMs) : VirtualClock(start), overshootMs_(overshootMs) {}
+  void Sleep(uint32_t ms) override { Advance(static_cast<uint64_t>(ms) + overshootMs_); }
+
+private:
+  uint32_t overshootMs_;
+};
+
+TEST(WaitMilliseconds, APauseEndingJustBeforeTheWrapIsNotStretchedByAnOvershootingSleep) {
+  // The end of each pause lies 1 or 2 ms below the wrap; the sleep carries the tick past it.
+  for (uint32_t start : {0xFFFFFFFFu - 200, 0xFFFFFFFFu - 201, 0xFFFFFFFFu - 199}) {
+    OvershootingClock clock(start, 2);
+    MemoryPortProvider none;
+    SerialPort port(none, clock);
+    port.WaitMilliseconds(199);
+    EXPECT_GE(clock.ElapsedMs(), 199u) << "start tick " << start;
+    EXPECT_LE(clock.ElapsedMs(), 201u) << "start tick " << start;
+  }
+}
+
 TEST_F(SerialPortTest, TransactTextWithTimeOutZeroWritesAndLeavesBufferAlone) {
   ASSERT_TRUE(port.OpenOnPort(1));
   char buffer[100] = ":10000000\r\n";
@@ -160,11 +182,24 @@ TEST_F(SerialPortTest, TransactBytesEndsALittleOverTheSilenceAfterTheLastByte) {
   uint8_t buffer[500] = {0xfa};
   const uint32_t start = clock.TickCount();
   EXPECT_EQ(port.TransactBytes(buffer, sizeof buffer, 1, 12, 1, 50), 11);
-  // 40 ms of pauses, 10 ms to the first byte, ~10.4 ms of bytes, then more than 50 of silence
-  // seen within one 10 ms read.
+  // 40 ms of pauses, 10 ms to the first byte, ~10.4 ms of bytes, then more than 50 of silence,
+  // seen at its end, not at the end of the 10 ms read in progress.
+  const uint32_t lastByte = 40 + 10 + 10;  // the eleventh byte, 10.42 ms after the first
   const uint32_t took = clock.TickCount() - start;
-  EXPECT_GT(took, 40u + 10u + 10u + 50u);
-  EXPECT_LE(took, 40u + 10u + 11u + 50u + 11u);
+  EXPECT_EQ(took, lastByte + 51);
+}
+
+TEST_F(SerialPortTest, TheEndOfAReplyIsSeenWithinAMillisecondOfItsSilenceWhateverTheByteTiming) {
+  ASSERT_TRUE(port.OpenOnPort(1));
+  // Bytes spaced so that the 10 ms reads fall at every phase of the silence.
+  for (uint32_t gapUs : {1042u, 3000u, 7300u, 9999u, 12500u, 49000u}) {
+    const uint32_t firstDue = clock.TickCount() + 60;  // after the pauses and the purge
+    line.Send(Hex("01 02 03 04 05"), 60, gapUs);
+    const uint32_t lastDue = firstDue + 4 * gapUs / 1000;
+    uint8_t buffer[500] = {0xfa};
+    EXPECT_EQ(port.TransactBytes(buffer, sizeof buffer, 1, 12, 1, 50), 5) << gapUs;
+    EXPECT_EQ(clock.TickCount() - lastDue, 51u) << gapUs;
+  }
 }
 
 TEST_F(SerialPortTest, TransactBytesWithNoReplyEndsOnlyAtTheTimeOut) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "tests/unit/link_fixture.h"
 #include "unit/conversions.h"
 #include "unit/crc.h"
@@ -125,7 +127,7 @@ TEST_F(RegisterAccessTest, ReadInputRegistersFrameAndValues) {
 }
 
 TEST_F(RegisterAccessTest, ShortReplyOfSevenBytesStillCountsAndMissingValuesReadZero) {
-  peer.QueueWithCrc(Hex("fa 04 06 12 34"));
+  peer.QueueWithCrc(Hex("fa 04 02 12 34"));
   uint16_t values[3] = {0xAAAA, 0xAAAA, 0xAAAA};
   ASSERT_TRUE(link.ReadInputRegisters(2, 3, values, 2));
   EXPECT_EQ(values[0], 0x1234);
@@ -144,6 +146,74 @@ TEST_F(RegisterAccessTest, ExceptionReplyFailsEveryOperation) {
   EXPECT_FALSE(link.SendControlFunction(5827, 65, 1));
   peer.QueueWithCrc(Hex("fa c1 01"));
   peer.QueueWithCrc(Hex("fa 90 02"));
+  EXPECT_FALSE(link.WriteMultipleRegisters(12, 1, &one, 1));
+}
+
+// The far end of a line that only echoes what the station sends: a converter with local echo
+// and no unit behind it.
+class EchoPeer : public LinePeer {
+public:
+  explicit EchoPeer(MemoryLine& line) : line_(line) { line_.SetPeer(this); }
+  ~EchoPeer() override { line_.SetPeer(nullptr); }
+  void OnHostBytes(const uint8_t* data, size_t size) override { line_.Send({data, data + size}, 1); }
+
+private:
+  MemoryLine& line_;
+};
+
+TEST_F(RegisterAccessTest, AnEchoOfTheRequestFailsEveryOperation) {
+  EchoPeer echo(line);
+  uint16_t values[4];
+  const uint16_t one = 1;
+  const struct {
+    const char* name;
+    std::function<bool()> run;
+    const char* why;
+  } rows[] = {
+      {"read 3 from 2", [&] { return link.ReadInputRegisters(2, 3, values, 1); }, "wrong reply"},
+      {"read 4 from 300", [&] { return link.ReadInputRegisters(300, 4, values, 1); }, "wrong reply"},
+      // The echo's third byte is the first register's high byte: 3 here, as many as it carries.
+      {"read 1 from 1000", [&] { return link.ReadInputRegisters(1000, 1, values, 1); }, "wrong reply"},
+      {"write single", [&] { return link.WriteSingleRegister(1, 200, 1); }, nullptr},
+      {"unlock", [&] { return link.Unlock(); }, ""},
+      // Longer than the expected count: cut short, so its CRC is wrong.
+      {"write multiple", [&] { return link.WriteMultipleRegisters(12, 1, &one, 1); }, "bad CRC"},
+  };
+  for (const auto& row : rows) {
+    const bool done = row.run();
+    if (!row.why) {
+      // The unit's own reply to a single write is the echo of the request: nothing tells them apart.
+      EXPECT_TRUE(done) << row.name;
+      continue;
+    }
+    EXPECT_FALSE(done) << row.name;
+    EXPECT_EQ(link.DescribeLastReply(), row.why) << row.name;
+  }
+}
+
+TEST_F(RegisterAccessTest, AReplyFromAnotherAddressOrFunctionIsWrong) {
+  const struct {
+    const char* reply;
+    bool ok;
+  } rows[] = {
+      {"fa 04 02 00 07", true},
+      {"fb 04 02 00 07", false},  // another slave
+      {"fa 03 02 00 07", false},  // another function
+      {"fa 04 04 00 07", false},  // counts more data than it carries
+      {"fa 04 00 00 07", false},
+      {"fa 04 03 00 07 08", false},  // registers come in pairs of bytes
+  };
+  for (const auto& row : rows) {
+    peer.QueueWithCrc(Hex(row.reply));
+    uint16_t value = 0;
+    EXPECT_EQ(link.ReadInputRegisters(2, 1, &value, 1), row.ok) << row.reply;
+    EXPECT_EQ(link.DescribeLastReply(), row.ok ? "" : "wrong reply") << row.reply;
+  }
+  peer.QueueWithCrc(Hex("fa 04 00 c8 00 01"));
+  EXPECT_FALSE(link.WriteSingleRegister(1, 200, 1));
+  peer.QueueWithCrc(Hex("fa 41 42"));
+  peer.QueueWithCrc(Hex("fa 10 00 0c 00 01 02"));
+  const uint16_t one = 1;
   EXPECT_FALSE(link.WriteMultipleRegisters(12, 1, &one, 1));
 }
 

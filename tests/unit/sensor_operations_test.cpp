@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 #include "tests/unit/link_fixture.h"
 #include "unit/conversions.h"
@@ -217,6 +218,43 @@ TEST_F(SensorTest, PressureNeverReadyReturnsOnceTheLimitHasPassed) {
 
 TEST_F(SensorTest, PressureOfASilentUnitIsNotANumber) {
   EXPECT_TRUE(std::isnan(link.ReadPressure(true, false, 2)));
+}
+
+TEST_F(SensorTest, PressureKeepsTheValuesOfTheLastReadThatSucceeded) {
+  peer.QueueWithCrc(ReadReply(Floats({2.5f, -1000.0f})));
+  auto damaged = testing::WithCrc(ReadReply(Floats({9.0f, -900.0f})));
+  damaged.back() ^= 0x01;
+  peer.Queue(damaged);
+  // The rest of the wait is silent.
+  EXPECT_EQ(link.ReadPressure(true, false, 3), 2.5);
+  EXPECT_GE(Sent().size(), 3u);
+}
+
+// The device goes away under a measurement: the wait ends with the exchange that found it
+// gone, without trying to open the port again and again until its time limit.
+TEST_F(SensorTest, AnUnpluggedDeviceEndsEveryMeasurementWaitAtOnce) {
+  const struct {
+    const char* name;
+    std::function<bool()> valid;
+  } rows[] = {
+      {"pitch and roll", [&] { return link.ReadPitchRoll(false).valid; }},
+      {"pressure", [&] { return !std::isnan(link.ReadPressure(true, false, 10)); }},
+      {"raw counts", [&] {
+         link.ReadInclinometerRaw(0);
+         return link.rawSlots[0].a != 0;
+       }},
+  };
+  for (const auto& row : rows) {
+    line.Replug();
+    ASSERT_TRUE(port.Open());
+    const int opens = ports.openCount();
+    line.HangUp();
+    const uint64_t before = clock.ElapsedMs();
+    EXPECT_FALSE(row.valid()) << row.name;
+    EXPECT_LE(clock.ElapsedMs() - before, 300u) << row.name;
+    EXPECT_LE(ports.openCount() - opens, 1) << row.name;
+    EXPECT_FALSE(port.isOpen) << row.name;
+  }
 }
 
 }  // namespace

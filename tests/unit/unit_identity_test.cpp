@@ -133,6 +133,37 @@ TEST_F(IdentityTest, FailedReadsLeaveTheirFieldsUnchanged) {
   EXPECT_EQ(link.unitCurrentMa, 33);
 }
 
+TEST_F(IdentityTest, EachFailedReadIsNamedWithWhy) {
+  const char* const names[] = {"identity (registers 0-22)", "settings (registers 128-139)",
+                               "pressure settings (registers 140-144)", "calibration records (registers 400-419)"};
+  const std::vector<uint16_t> sizes = {23, 12, 5, 20};
+  for (int failing = 0; failing < 4; ++failing) {
+    for (int read = 0; read < 4; ++read) {
+      if (read == failing) peer.QueueWithCrc(Hex("fa 04 04 00 07"));  // counts more than it carries
+      else peer.QueueWithCrc(ReadReply(std::vector<uint16_t>(sizes[read], 0)));
+    }
+    link.ReadUnitInfo();
+    EXPECT_EQ(link.unitInfoReadFailures, std::string(names[failing]) + ": wrong reply") << failing;
+  }
+  for (int read = 0; read < 4; ++read) peer.QueueWithCrc(ReadReply(std::vector<uint16_t>(sizes[read], 0)));
+  link.ReadUnitInfo();
+  EXPECT_EQ(link.unitInfoReadFailures, "");
+  peer.QueueSilence();
+  for (int read = 1; read < 3; ++read) peer.QueueWithCrc(ReadReply(std::vector<uint16_t>(sizes[read], 0)));
+  peer.QueueWithCrc(Hex("fa 84 02"));
+  link.ReadUnitInfo();
+  EXPECT_EQ(link.unitInfoReadFailures,
+            "identity (registers 0-22): no reply; calibration records (registers 400-419): exception code 2");
+}
+
+TEST_F(IdentityTest, FirmwareLetterZeroPrintsAsNothing) {
+  FillIdentity();
+  link.firmwareLetter = '\0';
+  const std::string text = link.FormatUnitInfo();
+  EXPECT_EQ(text.find('\0'), std::string::npos);
+  EXPECT_NE(text.find("Firmware version\t1.02\r\n"), std::string::npos);
+}
+
 TEST(CalRecord, LettersAndMarkerRoundTrip) {
   const CalRecord written{2, 31, 12, 99, {'A', 'B', 0, 0}, 0x155};
   const auto regs = EncodeCalRecord(written);
