@@ -2,9 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <functional>
+
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -31,7 +38,7 @@ protected:
     rmdir(folder.c_str());
   }
   std::string File() const {
-    std::ifstream in(folder + "/RemoteInclinometerLog.txt");
+    std::ifstream in(link.recordFolder + "/RemoteInclinometerLog.txt");
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
@@ -55,6 +62,68 @@ TEST_F(RecordTest, UnopenableFileShowsABoxPerLineAndGoesOn) {
   op.ExpectUnownedBox("Unable to open record file SAVE_FILE");
   link.AppendRecordLine("a");
   link.AppendRecordLine("b");
+}
+
+// A file system with room for only part of the next line. The line must land whole or not at
+// all: the next line then starts a line of its own, never inside a fragment.
+class NearlyFullRecordTest : public RecordTest {
+protected:
+  static constexpr size_t kRoom = 20;  // bytes left when the line comes
+  const std::string kLine = "External digital inclinometer calibrated ";
+  const std::string kPrefix = "AB 123456-001 09:05 07/03/2005 ";
+
+  // Fills the record file so that kRoom bytes are left below a limit of limitBytes.
+  std::string Fill(size_t limitBytes) {
+    std::string text;
+    while (text.size() + 40 <= limitBytes - kRoom) text += std::string(38, 'x') + " \n";
+    text += std::string(limitBytes - kRoom - text.size() - 1, 'y') + "\n";
+    std::ofstream(link.recordFolder + "/RemoteInclinometerLog.txt") << text;
+    return text;
+  }
+
+  // appendUnderLimit runs AppendRecordLine with the file system nearly full.
+  void ExpectWholeLinesOnly(const std::string& before, const std::function<void(const std::string&)>& appendUnderLimit) {
+    op.ExpectUnownedBox("Unable to open record file SAVE_FILE");
+    appendUnderLimit(kLine);
+    EXPECT_EQ(File(), before);
+    // A line short enough for the room left lands, on a line of its own.
+    appendUnderLimit("");
+    EXPECT_EQ(File(), before + "\n");
+  }
+};
+
+TEST_F(NearlyFullRecordTest, OnASmallFileSystem) {
+  const std::string small = folder + "/small";
+  ASSERT_EQ(::mkdir(small.c_str(), 0700), 0);
+  if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=4k") != 0) {
+    ::rmdir(small.c_str());
+    GTEST_SKIP() << "cannot mount a tmpfs here (" << std::strerror(errno) << "); the file-size limit case covers it";
+  }
+  link.recordFolder = small;
+  const std::string before = Fill(4096);
+  ExpectWholeLinesOnly(before, [&](const std::string& text) { link.AppendRecordLine(text); });
+  ::umount2(small.c_str(), MNT_DETACH);
+  ::rmdir(small.c_str());
+}
+
+TEST_F(NearlyFullRecordTest, UnderAFileSizeLimit) {
+  const std::string before = Fill(1000);
+  // A write past the limit is cut short at it (and would raise SIGXFSZ, which a full disk does not).
+  struct sigaction ignore {}, old {};
+  ignore.sa_handler = SIG_IGN;
+  ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &old), 0);
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  ExpectWholeLinesOnly(before, [&](const std::string& text) {
+    rlimit limited = saved;
+    limited.rlim_cur = 1000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    link.AppendRecordLine(text);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+  });
+  ::sigaction(SIGXFSZ, &old, nullptr);
+  link.AppendRecordLine("Warm up 5 seconds");
+  EXPECT_EQ(File(), before + "\n" + kPrefix + "Warm up 5 seconds\n");
 }
 
 TEST_F(RecordTest, OperatorIdIsTakenInUpperCaseOncePerConnection) {
