@@ -168,6 +168,7 @@ std::string ExecuteCommand(SimulatedUnit& unit, LineControl* line, const std::st
     if (args.size() > 3 || (args.size() >= 2 && !ParseUnsigned(args[1], 0xFFFF, first)) ||
         (args.size() == 3 && !ParseUnsigned(args[2], 0xFFFF, count)))
       return Usage("dump [FIRST [COUNT]]");
+    if (count == 0) return "error COUNT must be 1 or more";
     const auto registers = unit.Registers(static_cast<uint16_t>(first), static_cast<uint16_t>(count));
     if (registers.empty()) return Format("error no register of the map from %lu on", first);
     return Registers(registers);

@@ -1,7 +1,7 @@
 // endcap-unit-sim: the simulated sensor board on a pseudo-terminal, for the station and for any
 // Modbus master. The first line on standard output is the slave device path alone; after it,
 // each control command read from standard input is answered with one line. The end of
-// standard input does not stop the simulator; SIGINT or SIGTERM does, removing the link.
+// standard input does not stop the simulator; SIGINT, SIGTERM or SIGHUP does, removing the link.
 
 #include <poll.h>
 #include <sys/signalfd.h>
@@ -18,6 +18,7 @@
 
 #include "serial/clock.h"
 #include "sim/control_commands.h"
+#include "sim/control_lines.h"
 #include "sim/pty_unit_server.h"
 #include "sim/simulated_unit.h"
 #include "sim/state_file.h"
@@ -32,7 +33,7 @@ void PrintHelp() {
       "\n"
       "Simulates the end-cap sensor board, Modbus RTU slave 250 at 9600 baud, on a pseudo-terminal.\n"
       "Prints the slave device path alone on the first line, then answers one line for each command\n"
-      "read from standard input. Runs until SIGINT or SIGTERM.\n"
+      "read from standard input. Runs until SIGINT, SIGTERM or SIGHUP.\n"
       "\n"
       "options:\n"
       "  --link PATH            keep a symbolic link PATH pointing at the slave device\n"
@@ -121,6 +122,7 @@ int main(int argc, char** argv) {
   sigemptyset(&stopSignals);
   sigaddset(&stopSignals, SIGINT);
   sigaddset(&stopSignals, SIGTERM);
+  sigaddset(&stopSignals, SIGHUP);
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
   const int signalFd = signalfd(-1, &stopSignals, SFD_CLOEXEC);
@@ -134,7 +136,8 @@ int main(int argc, char** argv) {
   if (!options.state.empty()) {
     MemoryImage image;
     std::string error;
-    if (!ReadStateFile(options.state, image, error) || !unit.LoadMemory(image, error)) {
+    if (!ReadStateFile(options.state, image, error) || !unit.LoadMemory(image, error) ||
+        !CheckStateFileWritable(options.state, error)) {
       std::fprintf(stderr, "endcap-unit-sim: %s\n", error.c_str());
       return 2;
     }
@@ -152,7 +155,8 @@ int main(int argc, char** argv) {
   }
   Answer(path);
 
-  std::string pending;
+  ControlLines lines;
+  const auto answer = [&server, &unit](const std::string& command) { Answer(ExecuteCommand(unit, &server, command)); };
   bool stdinOpen = true;
   for (;;) {
     pollfd fds[2] = {{signalFd, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
@@ -162,19 +166,14 @@ int main(int argc, char** argv) {
     }
     if (fds[0].revents & POLLIN) break;
     if (!stdinOpen || fds[1].revents == 0) continue;
-    char chunk[512];
+    char chunk[4096];
     const ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
     if (n < 0 && errno == EINTR) continue;
-    if (n > 0) pending.append(chunk, static_cast<size_t>(n));
-    else stdinOpen = false;
-    for (size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1)) {
-      std::string command = pending.substr(0, end);
-      if (!command.empty() && command.back() == '\r') command.pop_back();
-      Answer(ExecuteCommand(unit, &server, command));
-    }
-    if (!stdinOpen && !pending.empty()) {
-      Answer(ExecuteCommand(unit, &server, pending));
-      pending.clear();
+    if (n > 0) {
+      lines.Feed(chunk, static_cast<size_t>(n), answer);
+    } else {
+      stdinOpen = false;
+      lines.Finish(answer);
     }
   }
   server.Stop();

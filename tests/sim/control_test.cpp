@@ -2,12 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "sim/control_commands.h"
 #include "sim/register_names.h"
@@ -91,6 +97,8 @@ TEST_F(SimControl, DumpAndSet) {
   EXPECT_EQ(Run("set 21 0x0012"), "ok 21=0x0012");
   // Unmapped registers are skipped.
   EXPECT_EQ(Run("dump 21 3"), "ok 21=0x0012 22=0xD17F 120=0x4700");
+  EXPECT_EQ(Run("dump 0 0"), "error COUNT must be 1 or more");
+  EXPECT_EQ(Run("dump 500 2"), "error no register of the map from 500 on");
 }
 
 TEST_F(SimControl, StatusAndPowerCycle) {
@@ -161,16 +169,36 @@ TEST(SimMemory, LoadRefusesARegisterTheBoardDoesNotKeep) {
   EXPECT_EQ(unit.Register(reg::kUnitSerial), 0x1111);
 }
 
-TEST(SimStateFile, RoundTripMissingFileAndMalformedLine) {
-  char folder[] = "/tmp/endcap-sim-state-XXXXXX";
-  ASSERT_NE(::mkdtemp(folder), nullptr);
-  const std::string path = std::string(folder) + "/unit.state";
+class SimStateFile : public ::testing::Test {
+protected:
+  SimStateFile() {
+    char pattern[] = "/tmp/endcap-sim-state-XXXXXX";
+    if (::mkdtemp(pattern)) folder = pattern;
+    path = folder + "/unit.state";
+  }
+  ~SimStateFile() override { std::filesystem::remove_all(folder); }
+  std::string Contents() const {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  // The files in the folder besides the state file itself.
+  std::vector<std::string> Others() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+      if (entry.path() != path) names.push_back(entry.path().filename());
+    return names;
+  }
+  std::string folder;
+  std::string path;
+  VirtualClock clock;
+};
+
+TEST_F(SimStateFile, RoundTripAndMissingFile) {
   MemoryImage image{{1, 1}};
   std::string error;
   EXPECT_TRUE(ReadStateFile(path, image, error));
   EXPECT_TRUE(image.empty());
 
-  VirtualClock clock;
   SimulatedUnit first(clock);
   first.SetRegister(reg::kBoardSerial, 0x1234);
   ASSERT_TRUE(WriteStateFile(path, first.Memory(), error)) << error;
@@ -179,12 +207,99 @@ TEST(SimStateFile, RoundTripMissingFileAndMalformedLine) {
   SimulatedUnit second(clock);
   ASSERT_TRUE(second.LoadMemory(image, error));
   EXPECT_EQ(second.Register(reg::kBoardSerial), 0x1234);
+  EXPECT_EQ(Others(), std::vector<std::string>{});
+}
 
-  std::ofstream(path) << "# comment\n10 4660\n11 x\n";
-  EXPECT_FALSE(ReadStateFile(path, image, error));
-  EXPECT_EQ(error, path + ":3: expected REGISTER VALUE, found '11 x'");
-  std::remove(path.c_str());
-  ::rmdir(folder);
+TEST_F(SimStateFile, MalformedAndMiscountedFilesAreRefusedWithTheirLine) {
+  const struct {
+    const char* text;
+    const char* error;
+  } rows[] = {
+      {"# comment\n10 4660\n11 x\nend 2\n", ":3: expected REGISTER VALUE, found '11 x'"},
+      {"10 4660\nend 2\n", ":2: the end line 'end 2' does not count the 1 registers before it"},
+      {"10 4660\nend 1\n11 1\n", ":3: a line after the end line ('11 1')"},
+      {"10 4660\n", ":2: no end line: the file is incomplete"},
+      {"", ":1: no end line: the file is incomplete"},
+  };
+  for (const auto& row : rows) {
+    std::ofstream(path, std::ios::trunc) << row.text;
+    MemoryImage image;
+    std::string error;
+    EXPECT_FALSE(ReadStateFile(path, image, error)) << row.text;
+    EXPECT_EQ(error, path + row.error) << row.text;
+  }
+}
+
+TEST_F(SimStateFile, AFileCutShortAnywhereIsRefused) {
+  SimulatedUnit unit(clock);
+  unit.SetRegister(reg::kUnitSerial, 0x1234);
+  std::string error;
+  ASSERT_TRUE(WriteStateFile(path, unit.Memory(), error)) << error;
+  const std::string whole = Contents();
+  for (size_t cut = 0; cut < whole.size(); ++cut) {
+    std::ofstream(path, std::ios::trunc | std::ios::binary) << whole.substr(0, cut);
+    MemoryImage image;
+    EXPECT_FALSE(ReadStateFile(path, image, error)) << "cut at " << cut << " of " << whole.size();
+  }
+  std::ofstream(path, std::ios::trunc | std::ios::binary) << whole;
+  MemoryImage image;
+  EXPECT_TRUE(ReadStateFile(path, image, error)) << error;
+}
+
+TEST_F(SimStateFile, ADirectoryIsNotAStateFile) {
+  MemoryImage image;
+  std::string error;
+  EXPECT_FALSE(ReadStateFile(folder, image, error));
+  EXPECT_EQ(error, folder + ": Is a directory (not a state file)");
+}
+
+TEST_F(SimStateFile, WhereTheMemoryCannotBeKeptIsFoundAtStart) {
+  std::string error;
+  EXPECT_TRUE(CheckStateFileWritable(path, error)) << error;
+  EXPECT_EQ(Others(), std::vector<std::string>{});
+
+  const std::string nowhere = folder + "/missing/unit.state";
+  EXPECT_FALSE(CheckStateFileWritable(nowhere, error));
+  EXPECT_EQ(error, folder + "/missing: No such file or directory (the state file " + nowhere + " cannot be saved there)");
+
+  std::ofstream(path) << "end 0\n";
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  EXPECT_FALSE(CheckStateFileWritable(path, error));
+  EXPECT_EQ(error, path + ": the file is read-only; the memory would not be kept");
+  // Nor is it replaced by a save.
+  EXPECT_FALSE(WriteStateFile(path, {{10, 1}}, error));
+  EXPECT_EQ(Contents(), "end 0\n");
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0444u);
+}
+
+TEST_F(SimStateFile, ASaveKeepsTheFilesModeAndAFailedOneLeavesNothingBehind) {
+  std::string error;
+  ASSERT_TRUE(WriteStateFile(path, {{10, 1}}, error)) << error;
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  ASSERT_TRUE(WriteStateFile(path, {{10, 2}}, error)) << error;
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  const std::string saved = Contents();
+
+  // A disk that takes only the first bytes of the new file.
+  struct sigaction ignore {}, old {};
+  ignore.sa_handler = SIG_IGN;
+  ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &old), 0);
+  rlimit limits{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limits), 0);
+  rlimit small = limits;
+  small.rlim_cur = 20;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool written = WriteStateFile(path, {{10, 3}, {11, 4}}, error);
+  ::setrlimit(RLIMIT_FSIZE, &limits);
+  ::sigaction(SIGXFSZ, &old, nullptr);
+  EXPECT_FALSE(written);
+  EXPECT_EQ(error, path + ": File too large");
+  EXPECT_EQ(Contents(), saved);
+  EXPECT_EQ(Others(), std::vector<std::string>{});
 }
 
 }  // namespace
