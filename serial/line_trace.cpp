@@ -5,8 +5,8 @@
 
 namespace endcap {
 
-LineTrace::LineTrace(std::FILE* out, Clock& clock, std::string name)
-    : out_(out), clock_(clock), name_(std::move(name)), startTick_(clock.TickCount()) {}
+LineTrace::LineTrace(std::FILE* out, Clock& clock, FailureHandler onFailure)
+    : out_(out), clock_(clock), onFailure_(std::move(onFailure)), startTick_(clock.TickCount()) {}
 
 LineTrace::~LineTrace() { EndRepeats(); }
 
@@ -18,7 +18,7 @@ void LineTrace::Stamp(uint32_t tick, const char* direction) {
 void LineTrace::EndLine() {
   if (std::fflush(out_) == 0 && !std::ferror(out_)) return;
   failed_ = true;
-  std::fprintf(stderr, "%s could not be written (%s); tracing stops\n", name_.c_str(), std::strerror(errno));
+  if (onFailure_) onFailure_(std::strerror(errno));
 }
 
 void LineTrace::EndRepeats() {

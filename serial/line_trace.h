@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "serial/clock.h"
@@ -14,10 +15,12 @@ namespace endcap {
 
 class LineTrace {
 public:
+  // Told once, with the system's reason, when the stream fails (a full disk); the trace then
+  // stops and the program goes on.
+  using FailureHandler = std::function<void(const std::string& reason)>;
+
   // The stream stays the caller's; it is flushed after every line so a crash loses nothing.
-  // name says in the one message on standard error what could not be written, should the
-  // stream fail (a full disk); the trace then stops and the program goes on.
-  LineTrace(std::FILE* out, Clock& clock, std::string name = "the trace");
+  LineTrace(std::FILE* out, Clock& clock, FailureHandler onFailure);
   ~LineTrace();
   LineTrace(const LineTrace&) = delete;
   LineTrace& operator=(const LineTrace&) = delete;
@@ -36,7 +39,7 @@ private:
 
   std::FILE* out_;
   Clock& clock_;
-  std::string name_;
+  FailureHandler onFailure_;
   uint32_t startTick_;
   bool failed_ = false;
   std::string lastNote_;

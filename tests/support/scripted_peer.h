@@ -33,6 +33,18 @@ private:
   std::vector<std::vector<uint8_t>> received_;
 };
 
+// The far end of a line that only echoes what the station sends: a converter with local echo
+// and no unit behind it.
+class EchoPeer : public LinePeer {
+public:
+  explicit EchoPeer(MemoryLine& line) : line_(line) { line_.SetPeer(this); }
+  ~EchoPeer() override { line_.SetPeer(nullptr); }
+  void OnHostBytes(const uint8_t* data, size_t size) override { line_.Send({data, data + size}, 1); }
+
+private:
+  MemoryLine& line_;
+};
+
 std::vector<uint8_t> WithCrc(std::vector<uint8_t> bytes);
 // The unit's reply to a read of these register values: fa 04 count values..., without CRC.
 std::vector<uint8_t> ReadReply(const std::vector<uint16_t>& values);

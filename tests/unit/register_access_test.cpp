@@ -11,6 +11,7 @@
 namespace endcap {
 namespace {
 
+using testing::EchoPeer;
 using testing::Hex;
 using testing::LinkTest;
 using testing::WithCrc;
@@ -148,18 +149,6 @@ TEST_F(RegisterAccessTest, ExceptionReplyFailsEveryOperation) {
   peer.QueueWithCrc(Hex("fa 90 02"));
   EXPECT_FALSE(link.WriteMultipleRegisters(12, 1, &one, 1));
 }
-
-// The far end of a line that only echoes what the station sends: a converter with local echo
-// and no unit behind it.
-class EchoPeer : public LinePeer {
-public:
-  explicit EchoPeer(MemoryLine& line) : line_(line) { line_.SetPeer(this); }
-  ~EchoPeer() override { line_.SetPeer(nullptr); }
-  void OnHostBytes(const uint8_t* data, size_t size) override { line_.Send({data, data + size}, 1); }
-
-private:
-  MemoryLine& line_;
-};
 
 TEST_F(RegisterAccessTest, AnEchoOfTheRequestFailsEveryOperation) {
   EchoPeer echo(line);
