@@ -44,7 +44,8 @@ bool ModbusLink::WriteSingleRegister(uint16_t value, uint16_t reg, int timeoutSe
   // The unit takes the value field's first byte as a flag: 1 for values above 8.
   uint8_t frame[kFrameBufferSize] = {reg::kUnitAddress, reg::kWriteSingleRegister, High(reg), Low(reg),
                                      static_cast<uint8_t>(value > 8 ? 1 : 0), Low(value)};
-  return Transact(frame, 6, 9, timeoutSeconds) >= 6 && FromTheUnit(frame, 6, reg::kWriteSingleRegister);
+  const int result = Transact(frame, 6, 9, timeoutSeconds);
+  return result >= 6 && FromTheUnit(frame, result, reg::kWriteSingleRegister);
 }
 
 bool ModbusLink::SendControlFunction(uint16_t parameter, uint8_t function, int timeoutSeconds) {
