@@ -44,6 +44,8 @@ int CliSession::Fail(const std::string& why) {
 bool CliSession::LastReplyAnswered() const { return link.DescribeLastReply().empty(); }
 
 int CliSession::UnitFailed() {
+  // The device went away (unplugged) or would not open again: its reason, not "no reply".
+  if (!port.isOpen && port.lastError()) return Fail(port.lastError().reason);
   const std::string why = link.DescribeLastReply();
   return Fail("the unit did not answer as expected: " + (why.empty() ? std::string("unexpected reply") : why));
 }
@@ -64,7 +66,9 @@ bool CliSession::StartTrace() {
     Fail("cannot write the trace file " + file + ": " + std::strerror(errno));
     return false;
   }
-  trace_ = std::make_unique<LineTrace>(traceFile_, port.clock());
+  trace_ = std::make_unique<LineTrace>(traceFile_, port.clock(), [this, file](const std::string& reason) {
+    Fail("the trace file " + file + " could not be written (" + reason + "); tracing stops");
+  });
   port.SetTrace(trace_.get());
   return true;
 }

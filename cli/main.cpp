@@ -9,6 +9,7 @@
 #include "cli/cli_options.h"
 #include "cli/cli_session.h"
 #include "serial/clock.h"
+#include "serial/close_on_signal.h"
 #include "serial/termios_device.h"
 
 int main(int argc, char** argv) {
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     std::cerr << "endcap-cli: " << parse.outcome.text << "\n\n" << parse.outcome.usage;
     return kExitUsage;
   }
+  CloseSerialPortsOnSignals();
   TermiosPortProvider devices(parse.options.shared.ports);
   SystemClock clock;
   const CliStreams streams{std::cin, std::cout, std::cerr, isatty(STDIN_FILENO) == 0};

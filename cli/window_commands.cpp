@@ -39,6 +39,17 @@ int Conclude(CliSession& session, const TextView& view, bool done, const std::st
   return kExitDone;
 }
 
+// The verdict on a write the window made (enable, disable, set-address): the write's own
+// result first. An acknowledged write whose re-reading of the unit failed is not called done,
+// nor undone: change says what the write did.
+int ConcludeWrite(CliSession& session, const TextView& view, bool acknowledged, bool taken, const std::string& change,
+                  const std::string& failure) {
+  const std::string& unread = session.link.unitInfoReadFailures;
+  if (acknowledged && !unread.empty())
+    return session.Fail(change + ", but the unit's information could not be read back: " + unread);
+  return Conclude(session, view, acknowledged && taken, failure);
+}
+
 int RunSensorCommand(CliSession& session, SensorCommand command, uint16_t mask) {
   return session.RunInWindow([&](MainDialog& dialog, TextView& view) {
     if (!ChooseSensor(dialog, view, mask)) return session.Fail(std::string("the unit has no ") + SensorName(mask) + " fitted");
@@ -54,13 +65,17 @@ int RunSensorCommand(CliSession& session, SensorCommand command, uint16_t mask) 
       return Conclude(session, view, enabled && dialog.connected, "no reading");
     }
     const bool enable = command == SensorCommand::Enable;
+    const bool wasEnabled = dialog.SelectedSensorState() > 0;
     if (enable)
       dialog.OnEnable();
     else
       dialog.OnDisable();
     const bool isEnabled = (session.link.enabledSensors & mask) != 0;
-    return Conclude(session, view, dialog.connected && isEnabled == enable,
-                    enable ? "the sensor was not enabled" : "the sensor was not disabled");
+    // Nothing to switch: the window said so, and the unit is as wanted.
+    if (wasEnabled == enable) return Conclude(session, view, dialog.connected && isEnabled == enable, "");
+    return ConcludeWrite(session, view, dialog.unitWriteAcknowledged, isEnabled == enable,
+                         enable ? "the sensor was enabled" : "the sensor was disabled",
+                         enable ? "the sensor was not enabled" : "the sensor was not disabled");
   });
 }
 
@@ -82,7 +97,12 @@ void AddSensorCommand(CLI::App& cli, CliOptions& options, const std::string& wor
 void AddWindowCommands(CLI::App& cli, CliOptions& options) {
   cli.add_subcommand("info", "connect (handshake) and print the unit's information text")->callback([&options] {
     options.run = [](CliSession& session) {
-      return session.RunInWindow([&session](MainDialog&, TextView& view) { return Conclude(session, view, true, ""); });
+      return session.RunInWindow([&session](MainDialog&, TextView& view) {
+        // A unit whose identity did not come is not shown as one with an all-zero identity.
+        const std::string& unread = session.link.unitInfoReadFailures;
+        if (!unread.empty()) return session.Fail("the unit's information could not be read: " + unread);
+        return Conclude(session, view, true, "");
+      });
     };
   });
 
@@ -103,8 +123,9 @@ void AddWindowCommands(CLI::App& cli, CliOptions& options) {
         if (addressGiven) session.op.AnswerNextPrompt(std::to_string(*address));
         dialog.OnSetModbusAddress();
         const auto wanted = static_cast<uint16_t>(LeadingInt(session.op.lastAnswer()));
-        return Conclude(session, view, dialog.connected && session.link.modbusAddress == wanted,
-                        "the unit did not take Modbus address " + std::to_string(wanted));
+        return ConcludeWrite(session, view, dialog.unitWriteAcknowledged, session.link.modbusAddress == wanted,
+                             "Modbus address " + std::to_string(wanted) + " was written",
+                             "the unit did not take Modbus address " + std::to_string(wanted));
       });
     };
   });

@@ -207,14 +207,16 @@ void MainDialog::OnDevTest() {
 }
 
 void MainDialog::OnSetModbusAddress() {
+  unitWriteAcknowledged = false;
   if (!EnsureConnected()) return;
   const std::string text = link->op().PromptText("Enter Modbus address for unit", "250");
   const uint16_t address = static_cast<uint16_t>(LeadingInt(text));
-  link->WriteMultipleRegisters(reg::kModbusAddress, 1, &address, kModbusAddressTimeoutSeconds);
+  unitWriteAcknowledged = link->WriteMultipleRegisters(reg::kModbusAddress, 1, &address, kModbusAddressTimeoutSeconds);
   RefreshUnitView();
 }
 
 void MainDialog::SwitchSensor(bool enable) {
+  unitWriteAcknowledged = false;
   TransferFromWindow();
   const int s = SelectedSensorState();
   const bool toSwitch = enable ? s < 0 : s > 0;
@@ -224,8 +226,7 @@ void MainDialog::SwitchSensor(bool enable) {
       link->ReadUnitInfo();
       if (link->EnsureOperatorId() && link->ConfirmSerial(false) && link->BeginResultsRecord()) {
         if (!link->CheckPowerSupplies(false)) Message("Warning power supply voltages!!");
-        else if (enable) link->EnableSensors(kind);
-        else link->DisableSensors(kind);
+        else unitWriteAcknowledged = enable ? link->EnableSensors(kind) : link->DisableSensors(kind);
       }
     }
   } else if (s == 0) {

@@ -73,6 +73,9 @@ public:
   // Whether the last Read brought a reading (the pane then shows it, else "No reply"), for
   // callers that must tell the two apart without parsing the pane.
   bool readingValid = false;
+  // Whether the unit acknowledged the write of the last Enable, Disable or Set Modbus address,
+  // whatever the re-reading after it brought.
+  bool unitWriteAcknowledged = false;
   std::string statusText;
   std::string sensorChoice;
   ModbusLink* link;

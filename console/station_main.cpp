@@ -20,6 +20,7 @@
 #include "console/qt/qt_operator.h"
 #include "console/station_options.h"
 #include "console/station_simulator.h"
+#include "serial/close_on_signal.h"
 #include "serial/line_trace.h"
 #include "serial/termios_device.h"
 
@@ -62,6 +63,7 @@ bool QuitOnStopSignals() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  CloseSerialPortsOnSignals();
   StationOptions options;
   const ParseOutcome parse = ParseStationOptions(std::vector<std::string>(argv + 1, argv + argc), options);
   if (parse.kind == ParseOutcome::Kind::Help) {
@@ -113,7 +115,10 @@ int main(int argc, char** argv) {
   port.SetBusyIndicator(&busy);
   std::unique_ptr<LineTrace> trace;
   if (traceFile.stream) {
-    trace = std::make_unique<LineTrace>(traceFile.stream, clock);
+    trace = std::make_unique<LineTrace>(traceFile.stream, clock, [&traceName](const std::string& reason) {
+      std::fprintf(stderr, "endcap-station: the trace file %s could not be written (%s); tracing stops\n",
+                   traceName.c_str(), reason.c_str());
+    });
     port.SetTrace(trace.get());
   }
   QtOperator op(provider);

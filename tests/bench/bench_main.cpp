@@ -17,6 +17,7 @@
 
 #include "operator/operator_interface.h"
 #include "serial/clock.h"
+#include "serial/close_on_signal.h"
 #include "serial/port_map.h"
 #include "serial/serial_port.h"
 #include "serial/termios_device.h"
@@ -203,6 +204,7 @@ bool Run(endcap::ModbusLink& link, bool connect) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  endcap::CloseSerialPortsOnSignals();
   Options options;
   if (!ParseOptions(argc, argv, options)) return 2;
 

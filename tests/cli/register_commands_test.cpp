@@ -179,5 +179,20 @@ TEST_F(RegisterCommandsTest, ATraceFileThatCannotBeWrittenStopsTheCommandBeforeT
   EXPECT_TRUE(Sent().empty());
 }
 
+TEST_F(RegisterCommandsTest, ATraceThatFailsWhileWrittenSaysSoOnceAndTheCommandGoesOn) {
+  if (::access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+  peer.QueueWithCrc(Hex("fa 04 06 00 01 00 02 00 03"));
+  EXPECT_EQ(Run({"--trace", "/dev/full", "registers", "read", "2", "3"}), kExitDone);
+  EXPECT_EQ(out.str(), "2\t1\t0x0001\n3\t2\t0x0002\n4\t3\t0x0003\n");
+  EXPECT_EQ(err.str(), "endcap-cli: the trace file /dev/full could not be written (No space left on device); tracing stops\n");
+}
+
+TEST_F(RegisterCommandsTest, ALineThatOnlyEchoesIsNotAUnit) {
+  testing::EchoPeer echo(line);
+  EXPECT_EQ(Run({"registers", "read", "2", "3"}), kExitUnitFailed);
+  EXPECT_EQ(out.str(), "");
+  EXPECT_EQ(err.str(), "endcap-cli: the unit did not answer as expected: wrong reply\n");
+}
+
 }  // namespace
 }  // namespace endcap

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "cli/cli_session.h"
@@ -148,6 +150,100 @@ TEST_F(WindowCommandsTest, ReadOfAUnitThatNeverBecomesReadyFails) {
   // As the window shows it, with the reason beside it.
   EXPECT_EQ(out.str(), "No reply\n");
   EXPECT_EQ(err.str(), "endcap-cli: no reading: the measurement did not become ready\n");
+}
+
+// Sees each request before the simulated unit does, so that a test can break the exchange it
+// picks out (a fault on the unit, or the line unplugged).
+class RequestHook : public LinePeer {
+public:
+  RequestHook(MemoryLine& line, LinePeer& unit, std::function<void(const std::string& request)> hook)
+      : line_(line), unit_(unit), hook_(std::move(hook)) {
+    line_.SetPeer(this);
+  }
+  ~RequestHook() override { line_.SetPeer(&unit_); }
+  void OnHostBytes(const uint8_t* data, size_t size) override {
+    std::string hex;
+    for (size_t i = 0; i < size; ++i) hex += Format(i ? " %02x" : "%02x", data[i]);
+    hook_(hex);
+    unit_.OnHostBytes(data, size);
+  }
+
+private:
+  MemoryLine& line_;
+  LinePeer& unit_;
+  std::function<void(const std::string&)> hook_;
+};
+
+bool Starts(const std::string& request, const char* head) { return request.compare(0, std::strlen(head), head) == 0; }
+
+TEST_F(WindowCommandsTest, InfoFailsNamingEachIdentityReadThatFailed) {
+  const struct {
+    const char* read;  // the request's first bytes
+    const char* named;
+  } rows[] = {
+      {"fa 04 00 00 00 17", "identity (registers 0-22): bad CRC"},
+      {"fa 04 00 80 00 0c", "settings (registers 128-139): bad CRC"},
+      {"fa 04 00 8c 00 05", "pressure settings (registers 140-144): bad CRC"},
+      {"fa 04 01 90 00 14", "calibration records (registers 400-419): bad CRC"},
+  };
+  for (const auto& row : rows) {
+    RequestHook hook(line, peer, [&](const std::string& request) {
+      if (Starts(request, row.read)) unit.InjectFault(sim::Fault::BadCrc, sim::FaultMode::Once);
+    });
+    out.str("");
+    err.str("");
+    EXPECT_EQ(Run({"info"}), kExitUnitFailed) << row.read;
+    EXPECT_EQ(out.str(), "") << row.read;
+    EXPECT_EQ(err.str(), std::string("endcap-cli: the unit's information could not be read: ") + row.named + "\n");
+  }
+}
+
+TEST_F(WindowCommandsTest, EnableWhoseRereadFailsSaysTheSensorWasEnabled) {
+  SetEnabled(reg::kSensorInclinometer);
+  bool written = false;
+  RequestHook hook(line, peer, [&](const std::string& request) {
+    if (Starts(request, "fa 10 00 00 00 01")) written = true;
+    else if (written && Starts(request, "fa 04 00 00 00 17")) unit.InjectFault(sim::Fault::NoReply, sim::FaultMode::Once);
+  });
+  EXPECT_EQ(Run({"enable", "strain"}, "ab\n\n"), kExitUnitFailed);
+  EXPECT_EQ(Register(reg::kEnabledSensors), reg::kSensorInclinometer | reg::kSensorStrainGauge);
+  EXPECT_EQ(out.str(), "");
+  EXPECT_EQ(err.str(), kOperatorPrompt + kSerialPrompt +
+                           "endcap-cli: the sensor was enabled, but the unit's information could not be read back: "
+                           "identity (registers 0-22): no reply\n");
+}
+
+TEST_F(WindowCommandsTest, SetAddressWhoseRereadFailsSaysTheAddressWasWritten) {
+  bool written = false;
+  RequestHook hook(line, peer, [&](const std::string& request) {
+    if (Starts(request, "fa 10 00 0c 00 01")) written = true;
+    else if (written && Starts(request, "fa 04 01 90")) unit.InjectFault(sim::Fault::ExceptionReply, sim::FaultMode::Once);
+  });
+  EXPECT_EQ(Run({"set-address", "17"}), kExitUnitFailed);
+  EXPECT_EQ(Register(reg::kModbusAddress), 17);
+  EXPECT_EQ(err.str(), "endcap-cli: Modbus address 17 was written, but the unit's information could not be read back: "
+                       "calibration records (registers 400-419): exception code 4\n");
+}
+
+TEST_F(WindowCommandsTest, AWriteTheUnitRefusedIsReportedAsNotDone) {
+  RequestHook hook(line, peer, [&](const std::string& request) {
+    if (Starts(request, "fa 10 00 0c 00 01")) unit.InjectFault(sim::Fault::ExceptionReply, sim::FaultMode::Once);
+  });
+  EXPECT_EQ(Run({"set-address", "17"}), kExitUnitFailed);
+  EXPECT_EQ(Register(reg::kModbusAddress), 250);
+  EXPECT_EQ(err.str(), "endcap-cli: the unit did not take Modbus address 17\n");
+}
+
+TEST_F(WindowCommandsTest, ADeviceUnpluggedDuringAReadSaysSo) {
+  RequestHook hook(line, peer, [&](const std::string& request) {
+    if (Starts(request, "fa 04 01 30")) line.HangUp();
+  });
+  const uint64_t before = clock.ElapsedMs();
+  EXPECT_EQ(Run({"read", "inclinometer"}), kExitUnitFailed);
+  EXPECT_EQ(out.str(), "No reply\n");
+  EXPECT_EQ(err.str(), "endcap-cli: COM1: the device was unplugged\n");
+  // Connect, then the read up to the first poll: no waiting for the poll's time limit.
+  EXPECT_LT(clock.ElapsedMs() - before, 3000u);
 }
 
 class InclinometerOnlyTest : public WindowCommandsTest {
