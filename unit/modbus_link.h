@@ -69,7 +69,8 @@ public:
   // bytes with a good CRC, its first n bytes in buffer; -n: the same with a wrong CRC.
   int Transact(uint8_t* buffer, int length, int expected, int timeoutSeconds);
   // For diagnosis (never shown by the station itself): what the last reply was.
-  // "no reply", "bad CRC", "exception code N", "wrong reply", or "" for a good reply.
+  // "no reply", "short reply (N bytes)", "bad CRC", "exception code N", "wrong reply", or ""
+  // for a good reply.
   std::string DescribeLastReply() const;
   int lastTransactResult = 0;
 
@@ -191,12 +192,17 @@ private:
   void WriteSerial(const std::string& serial, uint16_t firstRegister);
   // Whether a reply of the given length is the unit's answer to a request of function.
   bool FromTheUnit(const uint8_t* reply, int length, uint8_t function);
+  // Whether a reply of result bytes (without its CRC) reaches the operation's minimum; a
+  // shorter one is described as short.
+  bool ReplyLongEnough(int result, int minimum);
 
   SerialPort& port_;
   OperatorInterface& op_;
   BusyIndicator* busy_ = nullptr;
   uint8_t lastExceptionCode_ = 0;
   bool lastReplyWrong_ = false;
+  bool lastReplyShort_ = false;
+  int lastReplyBytes_ = 0;  // as received, with the CRC
 };
 
 }  // namespace endcap

@@ -30,7 +30,7 @@ bool ModbusLink::ReadInputRegisters(uint16_t first, int count, uint16_t* values,
   uint8_t frame[kFrameBufferSize] = {reg::kUnitAddress, reg::kReadInputRegisters, High(first), Low(first),
                                      High(static_cast<unsigned>(count)), Low(static_cast<unsigned>(count))};
   const int result = Transact(frame, 6, 2 * count + 6, timeoutSeconds);
-  if (result < 5 || !FromTheUnit(frame, result, reg::kReadInputRegisters)) return false;
+  if (!ReplyLongEnough(result, 5) || !FromTheUnit(frame, result, reg::kReadInputRegisters)) return false;
   // A short reply is accepted from 5 bytes on; registers it did not carry read as 0 rather
   // than as leftovers of the request.
   for (int k = 0; k < count; ++k) {
@@ -45,13 +45,13 @@ bool ModbusLink::WriteSingleRegister(uint16_t value, uint16_t reg, int timeoutSe
   uint8_t frame[kFrameBufferSize] = {reg::kUnitAddress, reg::kWriteSingleRegister, High(reg), Low(reg),
                                      static_cast<uint8_t>(value > 8 ? 1 : 0), Low(value)};
   const int result = Transact(frame, 6, 9, timeoutSeconds);
-  return result >= 6 && FromTheUnit(frame, result, reg::kWriteSingleRegister);
+  return ReplyLongEnough(result, 6) && FromTheUnit(frame, result, reg::kWriteSingleRegister);
 }
 
 bool ModbusLink::SendControlFunction(uint16_t parameter, uint8_t function, int timeoutSeconds) {
   uint8_t frame[kFrameBufferSize] = {reg::kUnitAddress, function, High(parameter), Low(parameter)};
   const int result = Transact(frame, 4, 7, timeoutSeconds);
-  return result >= 3 && FromTheUnit(frame, result, function) && frame[2] == reg::kControlReplyMark;
+  return ReplyLongEnough(result, 3) && FromTheUnit(frame, result, function) && frame[2] == reg::kControlReplyMark;
 }
 
 bool ModbusLink::Unlock() { return SendControlFunction(reg::kAccessCode, reg::kUnlockFunction, 1); }
@@ -72,7 +72,7 @@ bool ModbusLink::WriteMultipleRegisters(uint16_t first, int count, const uint16_
     frame[8 + 2 * k] = Low(values[k]);
   }
   const int result = Transact(frame, 7 + 2 * count, 9, timeoutSeconds);
-  return result >= 6 && FromTheUnit(frame, result, reg::kWriteMultipleRegisters);
+  return ReplyLongEnough(result, 6) && FromTheUnit(frame, result, reg::kWriteMultipleRegisters);
 }
 
 bool ModbusLink::PrepareBoardTest() {

@@ -15,12 +15,15 @@ int ModbusLink::Transact(uint8_t* buffer, int length, int expected, int timeoutS
   const int l = length % 256;
   const auto crc = ComputeCrc(buffer, static_cast<size_t>(l));
   lastTransactResult = 0;
+  lastReplyBytes_ = 0;
   lastReplyWrong_ = false;
+  lastReplyShort_ = false;
   if (!port_.Open()) return 0;
   buffer[l] = crc[0];
   buffer[l + 1] = crc[1];
   port_.WaitMilliseconds(kPauseBeforeRequestMs);
   const int received = port_.TransactBytes(buffer, kFrameBufferSize, l + 2, expected, timeoutSeconds, kReplySilenceMs);
+  lastReplyBytes_ = received > 0 ? received : 0;
   if (received <= 2) return 0;
   int result = received - 2;
   const auto replyCrc = ComputeCrc(buffer, static_cast<size_t>(result));
@@ -31,11 +34,19 @@ int ModbusLink::Transact(uint8_t* buffer, int length, int expected, int timeoutS
 }
 
 std::string ModbusLink::DescribeLastReply() const {
-  if (lastTransactResult == 0) return "no reply";
+  const std::string shortReply = "short reply (" + std::to_string(lastReplyBytes_) + " bytes)";
+  if (lastReplyBytes_ == 0) return "no reply";
+  if (lastTransactResult == 0) return shortReply;
   if (lastTransactResult < 0) return "bad CRC";
   if (lastReplyWrong_) return "wrong reply";
   if (lastExceptionCode_ != 0) return "exception code " + std::to_string(lastExceptionCode_);
+  if (lastReplyShort_) return shortReply;
   return "";
+}
+
+bool ModbusLink::ReplyLongEnough(int result, int minimum) {
+  lastReplyShort_ = result > 0 && result < minimum;
+  return result >= minimum;
 }
 
 }  // namespace endcap

@@ -100,6 +100,21 @@ TEST_F(TransactTest, LastReplyIsDescribedForDiagnosis) {
   EXPECT_EQ(link.DescribeLastReply(), "");
 }
 
+TEST_F(TransactTest, AShortReplyIsDescribedWithItsLength) {
+  uint16_t values[1];
+  // Two bytes are too few to carry a CRC: not a reply, but not silence either.
+  peer.Queue(Hex("fa 04"));
+  EXPECT_FALSE(link.ReadInputRegisters(2, 1, values, 1));
+  EXPECT_EQ(link.DescribeLastReply(), "short reply (2 bytes)");
+  // A good CRC over four bytes: below the five a read needs.
+  peer.QueueWithCrc(Hex("fa 04 00 00"));
+  EXPECT_FALSE(link.ReadInputRegisters(2, 1, values, 1));
+  EXPECT_EQ(link.DescribeLastReply(), "short reply (6 bytes)");
+  peer.QueueWithCrc(Hex("fa 06 00 c8 01"));
+  EXPECT_FALSE(link.WriteSingleRegister(200, 200, 1));
+  EXPECT_EQ(link.DescribeLastReply(), "short reply (7 bytes)");
+}
+
 TEST_F(TransactTest, PortThatCannotOpenGivesZeroAndWritesNothing) {
   port.isOpen = false;
   port.portNumber = 2;
