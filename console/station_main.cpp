@@ -1,7 +1,9 @@
 // endcap-station: the test and calibration station's window on this machine's serial ports,
-// or with --simulate on a simulated unit served in the same process.
+// or with --simulate on a simulated unit: endcap-unit-sim with its bench window, run beside the
+// station as a process of its own.
 
 #include <QApplication>
+#include <QScreen>
 #include <QSocketNotifier>
 #include <fcntl.h>
 #include <signal.h>
@@ -13,13 +15,14 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "console/qt/bench_window.h"
+#include "console/bench_process.h"
 #include "console/qt/main_window.h"
 #include "console/qt/qt_operator.h"
 #include "console/station_options.h"
-#include "console/station_simulator.h"
+#include "operator/display_check.h"
 #include "serial/close_on_signal.h"
 #include "serial/line_trace.h"
 #include "serial/termios_device.h"
@@ -60,6 +63,15 @@ bool QuitOnStopSignals() {
   return true;
 }
 
+// The main window at the top left of the screen and the bench's top left corner beside it, far
+// enough to the right for the window manager's frame.
+std::pair<int, int> PlaceBesideEachOther(QWidget& window) {
+  constexpr int kMargin = 24;
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  window.move(screen.left() + kMargin, screen.top() + kMargin);
+  return {screen.left() + window.width() + 3 * kMargin, screen.top() + kMargin};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -89,14 +101,9 @@ int main(int argc, char** argv) {
     }
   }
 
-  std::unique_ptr<StationSimulator> simulator;
-  if (options.simulate) {
-    simulator = std::make_unique<StationSimulator>();
-    if (!simulator->Start(error)) {
-      std::fprintf(stderr, "endcap-station: cannot start the simulated unit: %s\n", error.c_str());
-      return kCannotStart;
-    }
-    ports.Set(1, simulator->devicePath());
+  if (!DisplayConfigured()) {
+    std::fputs(NoDisplayMessage("endcap-station").c_str(), stderr);
+    return kCannotStart;
   }
 
   // Qt's own options are not offered: the platform and style come from the environment.
@@ -130,12 +137,16 @@ int main(int argc, char** argv) {
   // The program ends with the main window, whichever other window is open.
   QApplication::setQuitOnLastWindowClosed(false);
   QObject::connect(&window, &QDialog::finished, &application, &QApplication::quit);
-  window.show();
 
-  std::unique_ptr<BenchWindow> bench;
-  if (simulator) {
-    bench = std::make_unique<BenchWindow>(simulator->unit(), &simulator->line());
-    bench->show();
+  BenchProcess bench;
+  if (options.simulate) {
+    if (!bench.Start(SimulatorBesideThisProgram(), PlaceBesideEachOther(window), error)) {
+      std::fprintf(stderr, "endcap-station: cannot start the simulated unit: %s\n", error.c_str());
+      return kCannotStart;
+    }
+    // The port provider looks the map up at each open, so COM1 may be set now.
+    ports.Set(1, bench.devicePath());
   }
+  window.show();
   return QApplication::exec() == 0 ? 0 : kCannotStart;
 }

@@ -2,6 +2,7 @@
 // Modbus master. The first line on standard output is the slave device path alone; after it,
 // each control command read from standard input is answered with one line. The end of
 // standard input does not stop the simulator; SIGINT, SIGTERM or SIGHUP does, removing the link.
+// With --bench it also shows the "Simulated bench" window, and closing that window stops it too.
 
 #include <poll.h>
 #include <sys/signalfd.h>
@@ -10,6 +11,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <iterator>
+#include <memory>
+#include <optional>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -17,8 +20,9 @@
 #include <string>
 
 #include "serial/clock.h"
+#include "sim/bench_ui.h"
+#include "sim/command_input.h"
 #include "sim/control_commands.h"
-#include "sim/control_lines.h"
 #include "sim/pty_unit_server.h"
 #include "sim/simulated_unit.h"
 #include "sim/state_file.h"
@@ -44,6 +48,9 @@ void PrintHelp() {
       "  --unit-serial SERIAL   unit serial, such as 123456-007 (default erased)\n"
       "  --board-serial SERIAL  board serial (default erased)\n"
       "  --fitted MASK          sensors fitted: 1 inclinometer, 2 strain gauge, 3 both (default 3)\n"
+      "  --bench                also open the \"Simulated bench\" window (needs a display); closing it\n"
+      "                         stops the simulator\n"
+      "  --bench-at X,Y         with --bench: put the window's top left corner at X,Y on the screen\n"
       "  --help                 this text\n"
       "\n"
       "commands:\n%s",
@@ -54,7 +61,17 @@ struct Options {
   UnitConfig config;
   std::string link;
   std::string state;
+  bool bench = false;
+  std::optional<ScreenPoint> benchAt;
 };
+
+bool ParsePoint(const char* text, std::optional<ScreenPoint>& point) {
+  ScreenPoint p;
+  int used = 0;
+  if (std::sscanf(text, "%d,%d%n", &p.x, &p.y, &used) != 2 || text[used] != '\0') return false;
+  point = p;
+  return true;
+}
 
 // False after printing why; exits at once for --help.
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -64,8 +81,12 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       PrintHelp();
       std::exit(0);
     }
-    static const char* const kValued[] = {"--link", "--state", "--measure-delay", "--seed",
-                                          "--noise", "--unit-serial", "--board-serial", "--fitted"};
+    if (name == "--bench") {
+      options.bench = true;
+      continue;
+    }
+    static const char* const kValued[] = {"--link",        "--state",        "--measure-delay", "--seed", "--noise",
+                                          "--unit-serial", "--board-serial", "--fitted",        "--bench-at"};
     if (std::find(std::begin(kValued), std::end(kValued), name) == std::end(kValued)) {
       std::fprintf(stderr, "endcap-unit-sim: unknown option %s (see --help)\n", name.c_str());
       return false;
@@ -93,6 +114,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       ok = EncodeSerial(value, options.config.unitSerial[0], options.config.unitSerial[1]);
     } else if (name == "--board-serial") {
       ok = EncodeSerial(value, options.config.boardSerial[0], options.config.boardSerial[1]);
+    } else if (name == "--bench-at") {
+      ok = ParsePoint(value, options.benchAt);
     } else {
       ok = ParseUnsigned(value, 3, number);
       options.config.fittedSensors = static_cast<uint16_t>(number);
@@ -111,11 +134,37 @@ void Answer(const std::string& line) {
   std::fflush(stdout);
 }
 
+// Serves standard input until a stop signal.
+void RunCommandLoop(int signalFd, CommandInput& input) {
+  for (;;) {
+    pollfd fds[2] = {{signalFd, POLLIN, 0}, {input.inputFd(), POLLIN, 0}};
+    if (::poll(fds, input.open() ? 2 : 1, -1) < 0) {
+      if (errno == EINTR) continue;
+      return;
+    }
+    if (fds[0].revents & POLLIN) return;
+    if (input.open() && fds[1].revents != 0) input.ReadAvailable();
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) return 2;
+
+  // The window is set up before the unit goes on the line, so that a simulator that cannot
+  // show it fails before its ready line.
+  std::unique_ptr<BenchUi> bench;
+  if (options.bench) {
+    std::string error;
+    bench = LoadBenchUi("endcap-unit-sim", error);
+    if (!bench || !bench->Open(error)) {
+      std::fprintf(stderr, "%s%s", bench ? "" : "endcap-unit-sim: ", error.c_str());
+      if (!error.empty() && error.back() != '\n') std::fputc('\n', stderr);
+      return 1;
+    }
+  }
 
   // Block the stop signals in every thread, so that they arrive only through the signalfd.
   sigset_t stopSignals;
@@ -155,28 +204,14 @@ int main(int argc, char** argv) {
   }
   Answer(path);
 
-  ControlLines lines;
-  const auto answer = [&server, &unit](const std::string& command) { Answer(ExecuteCommand(unit, &server, command)); };
-  bool stdinOpen = true;
-  for (;;) {
-    pollfd fds[2] = {{signalFd, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
-    if (::poll(fds, stdinOpen ? 2 : 1, -1) < 0) {
-      if (errno == EINTR) continue;
-      break;
-    }
-    if (fds[0].revents & POLLIN) break;
-    if (!stdinOpen || fds[1].revents == 0) continue;
-    char chunk[4096];
-    const ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
-    if (n < 0 && errno == EINTR) continue;
-    if (n > 0) {
-      lines.Feed(chunk, static_cast<size_t>(n), answer);
-    } else {
-      stdinOpen = false;
-      lines.Finish(answer);
-    }
-  }
+  CommandInput input(unit, &server, STDIN_FILENO, STDOUT_FILENO);
+  int status = 0;
+  if (bench)
+    status = bench->Run(unit, server, input, signalFd, options.benchAt);
+  else
+    RunCommandLoop(signalFd, input);
+  bench.reset();
   server.Stop();
   ::close(signalFd);
-  return 0;
+  return status;
 }

@@ -172,6 +172,8 @@ void SimulatedUnit::PowerUp() {
     if ((AccessOf(r) & kKept) == 0) regs_[r] = 0;
   SelectExternalSupply(0);
   MeasureBoardSupplies();
+  gaugeOnTick_ = clock_.TickCount();
+  gaugeValueTaken_ = false;
   StartMeasurement(false);
 }
 
@@ -313,7 +315,14 @@ void SimulatedUnit::ApplyWrite(uint16_t reg, uint16_t value) {
 
 void SimulatedUnit::Store(uint16_t reg, uint16_t value) {
   if (regs_[reg] != value && (AccessOf(reg) & kKept)) memoryChanged_ = true;
+  const bool gaugeWasOn = Gauge() != GaugeState::Off;
   regs_[reg] = value;
+  const bool gaugeIsOn = Gauge() != GaugeState::Off;
+  if (gaugeIsOn == gaugeWasOn) return;
+  // Switched on, the gauge warms up afresh; switched off, it has no value.
+  gaugeOnTick_ = clock_.TickCount();
+  gaugeValueTaken_ = false;
+  ClearPressure();
 }
 
 void SimulatedUnit::PublishMemory() {
@@ -386,6 +395,7 @@ std::string SimulatedUnit::BootLoaderAnswer(std::string line) {
 void SimulatedUnit::Refresh() {
   if (measuring_ && !measurementStuck_ && clock_.TickCount() - measurementStartTick_ >= measureDelayMs_)
     CompleteMeasurement();
+  if (!measuring_) MeasureGauge();
 }
 
 void SimulatedUnit::StartMeasurement(bool byStation) {
@@ -393,8 +403,41 @@ void SimulatedUnit::StartMeasurement(bool byStation) {
   measurementStuck_ = byStation && neverReady_.Take();
   measurementStartTick_ = clock_.TickCount();
   regs_[kMeasurementReady] = 0;
+  ClearPressure();
+}
+
+void SimulatedUnit::ClearPressure() {
   PutFloat(kPressure, kPressureNotReady);
   PutFloat(kSecondPressure, kPressureNotReady);
+}
+
+GaugeState SimulatedUnit::Gauge() const {
+  if ((regs_[kEnabledSensors] & regs_[kFittedSensors] & kSensorStrainGauge) == 0) return GaugeState::Off;
+  const bool heldByFault = neverReady_.armed && neverReady_.mode == FaultMode::Always;
+  const uint32_t warmUpMs = regs_[kPressureWarmUp] * 100u;
+  if (heldByFault || clock_.TickCount() - gaugeOnTick_ < warmUpMs) return GaugeState::WarmingUp;
+  return GaugeState::Measuring;
+}
+
+// The gauge's values change once a measurement delay, on a schedule counted from the end of
+// its warm-up, so that a change on the bench shows within one delay.
+void SimulatedUnit::MeasureGauge() {
+  const GaugeState gauge = Gauge();
+  if (gauge == GaugeState::Off) return;
+  if (gauge == GaugeState::WarmingUp) {
+    ClearPressure();
+    gaugeValueTaken_ = false;
+    return;
+  }
+  const uint32_t now = clock_.TickCount();
+  if (gaugeValueTaken_ && static_cast<int32_t>(now - nextGaugeTick_) < 0) return;
+  const double raw = RawPressure(bench_, truth_);
+  PutFloat(kPressure, CalibratedPressure(raw, GetFloat(kStrainGaugeOffset), GetFloat(kStrainGaugeScale)));
+  PutFloat(kSecondPressure, raw);
+  const uint32_t readyTick = gaugeOnTick_ + regs_[kPressureWarmUp] * 100u;
+  const uint32_t period = std::max<uint32_t>(measureDelayMs_, 1);
+  nextGaugeTick_ = readyTick + ((now - readyTick) / period + 1) * period;
+  gaugeValueTaken_ = true;
 }
 
 void SimulatedUnit::CompleteMeasurement() {
@@ -413,11 +456,8 @@ void SimulatedUnit::CompleteMeasurement() {
   regs_[kRawB] = b;
   PutFloat(kPitch, pitch);
   PutFloat(kRoll, roll);
-  if (measured & kSensorStrainGauge) {
-    const double raw = RawPressure(bench_, truth_);
-    PutFloat(kPressure, CalibratedPressure(raw, GetFloat(kStrainGaugeOffset), GetFloat(kStrainGaugeScale)));
-    PutFloat(kSecondPressure, raw);
-  }
+  // The gauge gives a fresh value with the measurement, once it has warmed up (MeasureGauge).
+  gaugeValueTaken_ = false;
   regs_[kMeasurementReady] = 1;
 }
 
@@ -606,24 +646,60 @@ void SimulatedUnit::SetMemoryObserver(std::function<void(const MemoryImage&)> ob
   memoryObserver_ = std::move(observer);
 }
 
+UnitStatus SimulatedUnit::StatusLocked() const {
+  UnitStatus status;
+  status.mode = mode_;
+  status.unlocked = unlocked_;
+  status.measurement = regs_[kMeasurementReady] ? MeasurementState::Ready
+                       : measurementStuck_      ? MeasurementState::Stuck
+                                                : MeasurementState::Running;
+  status.gauge = Gauge();
+  status.pressurePsi = GetFloat(kPressure);
+  for (const FaultSlot* slot : {&replyFault_, &neverReady_, &brokenLoop_})
+    if (slot->armed)
+      status.faults.push_back(std::string(FaultName(slot->fault)) + (slot->mode == FaultMode::Once ? ":once" : ":always"));
+  status.bootRecords = bootRecords_;
+  status.bootErrors = bootErrors_;
+  return status;
+}
+
+UnitStatus SimulatedUnit::Status() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Refresh();
+  return StatusLocked();
+}
+
+const char* MeasurementName(MeasurementState state) {
+  switch (state) {
+    case MeasurementState::Running: return "running";
+    case MeasurementState::Ready: return "ready";
+    case MeasurementState::Stuck: return "stuck";
+  }
+  return "?";
+}
+
+const char* GaugeName(GaugeState state) {
+  switch (state) {
+    case GaugeState::Off: return "off";
+    case GaugeState::WarmingUp: return "warming";
+    case GaugeState::Measuring: return "measuring";
+  }
+  return "?";
+}
+
 std::string SimulatedUnit::Describe() {
   std::lock_guard<std::mutex> lock(mutex_);
   Refresh();
+  const UnitStatus status = StatusLocked();
   std::string faults;
-  for (const FaultSlot* slot : {&replyFault_, &neverReady_, &brokenLoop_}) {
-    if (!slot->armed) continue;
-    if (!faults.empty()) faults += ',';
-    faults += FaultName(slot->fault);
-    faults += slot->mode == FaultMode::Once ? ":once" : ":always";
-  }
-  std::string line =
-      Format("mode=%s unlocked=%s tilt=%.3f rotation=%d pressure=%.3f atmosphere=%.2f measurement=%s faults=%s",
-             mode_ == UnitMode::Modbus ? "modbus" : "bootloader", unlocked_ ? "yes" : "no", bench_.tiltDeg,
-             bench_.rotationDeg, bench_.appliedPsi, bench_.atmosphereMbar,
-             regs_[kMeasurementReady] ? "ready" : (measurementStuck_ ? "stuck" : "running"),
-             faults.empty() ? "none" : faults.c_str());
-  if (mode_ == UnitMode::BootLoader)
-    line += " records=" + std::to_string(bootRecords_) + " bad=" + std::to_string(bootErrors_);
+  for (const std::string& fault : status.faults) faults += (faults.empty() ? "" : ",") + fault;
+  std::string line = Format(
+      "mode=%s unlocked=%s tilt=%.3f rotation=%d pressure=%.3f atmosphere=%.2f measurement=%s gauge=%s faults=%s",
+      status.mode == UnitMode::Modbus ? "modbus" : "bootloader", status.unlocked ? "yes" : "no", bench_.tiltDeg,
+      bench_.rotationDeg, bench_.appliedPsi, bench_.atmosphereMbar, MeasurementName(status.measurement),
+      GaugeName(status.gauge), faults.empty() ? "none" : faults.c_str());
+  if (status.mode == UnitMode::BootLoader)
+    line += " records=" + std::to_string(status.bootRecords) + " bad=" + std::to_string(status.bootErrors);
   return line;
 }
 

@@ -21,7 +21,12 @@
 //  - writing 0 to 300 starts a measurement: 304 reads 0 and both pressure values -1000 until
 //    the measurement delay has passed on the unit's clock; then 304 reads 1 and 300-310 hold
 //    the new values. Only sensors both fitted and enabled are measured; the pressure of an
-//    unmeasured gauge stays at -1000. The board also measures once at power-up.
+//    unmeasured gauge stays at -1000. The board also measures once at power-up;
+//  - the strain gauge, like a real one, keeps measuring on its own while it is fitted and
+//    enabled: a new pressure every measurement delay, read without any start. Its values read
+//    -1000 until its warm-up (register 134, tenths of a second) has passed since it was enabled
+//    or powered up, and while a started measurement is still running or stuck. A NeverReady
+//    fault armed always keeps them at -1000 too.
 
 #include <array>
 #include <cstdint>
@@ -72,6 +77,9 @@ const char* FaultName(Fault fault);
 
 enum class Supply { BoardMinus12, BoardPlus12, Board3V3, ExternalMinus12, ExternalPlus12 };
 enum class UnitMode { Modbus, BootLoader };
+enum class MeasurementState { Running, Ready, Stuck };
+// The strain gauge: not fitted or not enabled, warming up (or held by a fault), measuring.
+enum class GaugeState { Off, WarmingUp, Measuring };
 
 struct UnitConfig {
   uint32_t measureDelayMs = kDefaultMeasureDelayMs;
@@ -82,6 +90,19 @@ struct UnitConfig {
   std::array<uint16_t, 2> boardSerial{0xFFFF, 0xFFFF};
   std::array<uint16_t, 2> unitSerial{0xFFFF, 0xFFFF};
   SensorTruth truth;
+};
+
+// What the bench shows of the board from moment to moment.
+struct UnitStatus {
+  UnitMode mode = UnitMode::Modbus;
+  bool unlocked = false;
+  MeasurementState measurement = MeasurementState::Ready;
+  GaugeState gauge = GaugeState::Off;
+  double pressurePsi = kPressureNotReady;  // the first pressure value as the station reads it
+  // The armed faults as the fault command names them, with their mode: "noreply:always".
+  std::vector<std::string> faults;
+  int bootRecords = 0;  // boot loader only: good and bad text lines
+  int bootErrors = 0;
 };
 
 // (register, value) of the registers the board keeps across power cycles: identity, settings,
@@ -95,6 +116,10 @@ struct SupplyVolts {
   double externalMinus12 = -11.97;
   double externalPlus12 = 12.06;
 };
+
+// Their names in the status line: running, ready, stuck; off, warming, measuring.
+const char* MeasurementName(MeasurementState state);
+const char* GaugeName(GaugeState state);
 
 // The two BCD registers of a serial text "DDDDDD-0DD" (the first digit may be E).
 bool EncodeSerial(const std::string& text, uint16_t& first, uint16_t& second);
@@ -149,7 +174,8 @@ public:
   // Called once for each request or poke that changed a kept register, with the whole memory
   // and the unit's lock held: it must not call back into the unit.
   void SetMemoryObserver(std::function<void(const MemoryImage&)> observer);
-  // One line: mode, lock, bench, measurement, faults.
+  UnitStatus Status();
+  // One line: mode, lock, bench, measurement, gauge, faults.
   std::string Describe();
 
 private:
@@ -182,6 +208,10 @@ private:
 
   void StartMeasurement(bool byStation);
   void CompleteMeasurement();
+  GaugeState Gauge() const;
+  void MeasureGauge();
+  void ClearPressure();
+  UnitStatus StatusLocked() const;
   uint16_t SampleCount(double offset, double gain, double angleRad);
   void MeasureBoardSupplies();
   void SelectExternalSupply(uint16_t channel);
@@ -209,6 +239,9 @@ private:
   bool measuring_ = false;
   bool measurementStuck_ = false;
   uint32_t measurementStartTick_ = 0;
+  uint32_t gaugeOnTick_ = 0;       // when the gauge was last enabled or powered up
+  uint32_t nextGaugeTick_ = 0;     // when its next continuous value is due
+  bool gaugeValueTaken_ = false;   // a value has been taken since it warmed up
 
   FaultSlot replyFault_;
   FaultSlot neverReady_{Fault::NeverReady};

@@ -1,11 +1,15 @@
 #include "console/qt/template_dialog.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
+#include <algorithm>
 
 namespace endcap {
 
@@ -15,6 +19,13 @@ DialogBaseUnits BaseUnitsOf(const QFont& font) {
   const QFontMetrics metrics(font);
   return {AverageCharWidth(metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")),
           metrics.height()};
+}
+
+int CaptionWidth(const QString& caption) {
+  QFont font = QApplication::font("QMdiSubWindowTitleBar");
+  font.setBold(true);
+  const int titleBarHeight = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
+  return QFontMetrics(font).horizontalAdvance(caption) + 2 * titleBarHeight;
 }
 
 namespace {
@@ -65,8 +76,8 @@ TemplateDialog::TemplateDialog(const resources::DialogTemplate& layout, QWidget*
   setFont(font);
   base_ = BaseUnitsOf(font);
   const PixelRect size = MapDialogRect(0, 0, layout.w, layout.h, base_);
-  setFixedSize(size.w, size.h);
-  setWindowTitle(QString::fromUtf8(layout.caption));
+  templateSize_ = QSize(size.w, size.h);
+  setFixedSize(templateSize_);
   for (size_t i = 0; i < layout.controlCount; ++i) {
     const resources::ControlTemplate& c = layout.controls[i];
     QWidget* widget = MakeControl(c, this);
@@ -78,6 +89,20 @@ TemplateDialog::TemplateDialog(const resources::DialogTemplate& layout, QWidget*
     widget->setGeometry(r.x, r.y, r.w, height);
     controls_[c.id] = widget;
   }
+  setWindowTitle(QString::fromUtf8(layout.caption));
+}
+
+void TemplateDialog::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::WindowTitleChange) FitCaption();
+  QDialog::changeEvent(event);
+}
+
+void TemplateDialog::FitCaption() {
+  const int width = std::max(templateSize_.width(), CaptionWidth(windowTitle()));
+  const int shift = (width - templateSize_.width()) / 2;
+  for (const auto& [id, widget] : controls_) widget->move(widget->x() + shift - controlsShift_, widget->y());
+  controlsShift_ = shift;
+  setFixedSize(width, templateSize_.height());
 }
 
 QWidget* TemplateDialog::control(int id) const {

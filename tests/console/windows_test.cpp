@@ -1,10 +1,9 @@
 // The Qt windows on the offscreen platform: layout, visibility, keys, the pane as the commands
-// leave it, the two small dialogs, the operator's boxes and the simulated bench.
+// leave it, the two small dialogs and the operator's boxes.
 
 #include <gtest/gtest.h>
 
 #include <QComboBox>
-#include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -15,7 +14,6 @@
 
 #include "console/control_ids.h"
 #include "console/display_text.h"
-#include "console/qt/bench_window.h"
 #include "console/qt/main_window.h"
 #include "console/qt/port_chooser_window.h"
 #include "console/qt/qt_operator.h"
@@ -158,46 +156,6 @@ TEST_F(MainWindowTest, TheOperatorsTypingInThePaneSurvivesUntilTheNextWriter) {
   EXPECT_EQ(window_.logic().statusText, "note\r\nsecond line");
   EXPECT_EQ(Sensors()->currentText().toStdString(), "Thermometer");
   EXPECT_EQ(Sensors()->currentIndex(), -1);
-}
-
-TEST(BenchWindow, SetsTheUnitsBenchSuppliesAndFaultsAndRunsTypedCommands) {
-  VirtualClock clock;
-  sim::SimulatedUnit unit(clock);
-  BenchWindow bench(unit, nullptr);
-  EXPECT_EQ(bench.windowTitle().toStdString(), "Simulated bench");
-  bench.findChild<QDoubleSpinBox*>("tilt")->setValue(12.5);
-  bench.findChild<QComboBox*>("rotation")->setCurrentIndex(2);
-  bench.findChild<QDoubleSpinBox*>("pressure")->setValue(300.0);
-  bench.findChild<QDoubleSpinBox*>("atmosphere")->setValue(990.0);
-  bench.findChild<QDoubleSpinBox*>("supply3.3")->setValue(2.5);
-  bench.findChild<QDoubleSpinBox*>("supplyExt+12")->setValue(10.0);
-  EXPECT_DOUBLE_EQ(unit.bench().tiltDeg, 12.5);
-  EXPECT_EQ(unit.bench().rotationDeg, 180);
-  EXPECT_DOUBLE_EQ(unit.bench().appliedPsi, 300.0);
-  EXPECT_DOUBLE_EQ(unit.bench().atmosphereMbar, 990.0);
-  EXPECT_DOUBLE_EQ(unit.supplies().board3V3, 2.5);
-  EXPECT_DOUBLE_EQ(unit.supplies().externalPlus12, 10.0);
-
-  // A unit told never to answer keeps silent until the faults are cleared.
-  const uint8_t handshake[] = {0xFA, 0x04, 0x00, 0x02, 0x00, 0x03, 0x04, 0x40};
-  const auto answers = [&] { return !unit.OnBytes(handshake, sizeof handshake).empty() || !unit.OnSilence().empty(); };
-  ASSERT_TRUE(answers());
-  bench.findChild<QComboBox*>("fault")->setCurrentIndex(0);
-  bench.findChild<QComboBox*>("faultMode")->setCurrentIndex(1);
-  bench.findChild<QPushButton*>("inject")->click();
-  EXPECT_FALSE(answers());
-  EXPECT_FALSE(answers());
-  bench.findChild<QPushButton*>("clearFaults")->click();
-  EXPECT_TRUE(answers());
-
-  auto* command = bench.findChild<QLineEdit*>("command");
-  QTest::keyClicks(command, "tilt 7.25");
-  QTest::keyClick(command, Qt::Key_Return);
-  EXPECT_DOUBLE_EQ(unit.bench().tiltDeg, 7.25);
-  EXPECT_DOUBLE_EQ(bench.findChild<QDoubleSpinBox*>("tilt")->value(), 7.25);
-  EXPECT_EQ(command->text(), "");
-  const QString log = bench.findChild<QPlainTextEdit*>("log")->toPlainText();
-  EXPECT_TRUE(log.startsWith("> tilt 7.25\nok")) << log.toStdString();
 }
 
 MemoryPortProvider Wired(MemoryLine& com1, MemoryLine& com3) {

@@ -106,11 +106,11 @@ TEST_F(SimControl, StatusAndPowerCycle) {
   bench.clock.Advance(kDefaultMeasureDelayMs);
   EXPECT_EQ(Run("status"),
             "ok mode=modbus unlocked=no tilt=3.000 rotation=0 pressure=0.000 atmosphere=1013.25 measurement=ready "
-            "faults=none");
+            "gauge=warming faults=none");
   bench.Exchange({0xFA, 0x46, 0x00, 0x00, 0xD1, 0x29});
   EXPECT_EQ(Run("status"),
             "ok mode=bootloader unlocked=no tilt=3.000 rotation=0 pressure=0.000 atmosphere=1013.25 "
-            "measurement=ready faults=none records=0 bad=0");
+            "measurement=ready gauge=measuring faults=none records=0 bad=0");
   EXPECT_EQ(Run("power-cycle"), "ok power-cycle");
   EXPECT_EQ(bench.unit.mode(), UnitMode::Modbus);
 }

@@ -163,7 +163,9 @@ struct GaugeCoefficients {
   double offset = 0, scale = 0;
 };
 
+// A started measurement on a gauge long past its warm-up (10 tenths of a second).
 double ReadPressure(MemoryBench& bench, uint16_t reg, double appliedPsi) {
+  bench.clock.Advance(1000);
   bench.unit.SetAppliedPressure(appliedPsi);
   bench.Measure();
   return bench.ReadFloat(reg);

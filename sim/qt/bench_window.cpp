@@ -1,4 +1,4 @@
-#include "console/qt/bench_window.h"
+#include "sim/qt/bench_window.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <iterator>
 
 #include "sim/control_commands.h"
@@ -36,6 +37,7 @@ struct FaultChoice {
   const char* label;
   sim::Fault fault;
 };
+
 constexpr FaultChoice kFaults[] = {
     {"No reply", sim::Fault::NoReply},
     {"Bad CRC", sim::Fault::BadCrc},
@@ -46,6 +48,23 @@ constexpr FaultChoice kFaults[] = {
     {"Measurement never ready", sim::Fault::NeverReady},
     {"RS485 loop broken", sim::Fault::BrokenLoop},
 };
+
+QString ModeText(const sim::UnitStatus& status) {
+  if (status.mode == sim::UnitMode::BootLoader)
+    return QString("boot loader: %1 lines taken, %2 refused").arg(status.bootRecords).arg(status.bootErrors);
+  return status.unlocked ? "Modbus, unlocked for one write" : "Modbus";
+}
+
+QString GaugeText(const sim::UnitStatus& status) {
+  switch (status.gauge) {
+    case sim::GaugeState::Off: return "off";
+    case sim::GaugeState::WarmingUp: return "warming up, no value yet";
+    case sim::GaugeState::Measuring:
+      return status.pressurePsi > sim::kPressureNotReady ? QString("measuring: %1 psi").arg(status.pressurePsi, 0, 'f', 3)
+                                                         : "measuring, held by a started measurement";
+  }
+  return {};
+}
 
 double SupplyVolts(const sim::SupplyVolts& volts, sim::Supply supply) {
   switch (supply) {
@@ -101,8 +120,8 @@ BenchWindow::BenchWindow(sim::SimulatedUnit& unit, sim::LineControl* line, QWidg
   for (const FaultChoice& f : kFaults) fault_->addItem(f.label);
   faultMode_ = new QComboBox(this);
   faultMode_->setObjectName("faultMode");
-  faultMode_->addItem("once", static_cast<int>(sim::FaultMode::Once));
-  faultMode_->addItem("always", static_cast<int>(sim::FaultMode::Always));
+  // The fault command's own mode names.
+  faultMode_->addItems({"once", "always"});
   auto* inject = new QPushButton("Inject", this);
   inject->setObjectName("inject");
   auto* clear = new QPushButton("Clear faults", this);
@@ -113,14 +132,12 @@ BenchWindow::BenchWindow(sim::SimulatedUnit& unit, sim::LineControl* line, QWidg
   faults->addWidget(inject);
   faults->addWidget(clear);
   form_->addRow("Fault", faults);
+  // Through the command language, so that the log shows what was done and how to type it.
   connect(inject, &QPushButton::clicked, this, [this] {
-    unit_.InjectFault(kFaults[fault_->currentIndex()].fault, static_cast<sim::FaultMode>(faultMode_->currentData().toInt()));
-    ShowUnit();
+    RunCommand(std::string("fault ") + sim::FaultName(kFaults[fault_->currentIndex()].fault) + " " +
+               faultMode_->currentText().toStdString());
   });
-  connect(clear, &QPushButton::clicked, this, [this] {
-    unit_.ClearFaults();
-    ShowUnit();
-  });
+  connect(clear, &QPushButton::clicked, this, [this] { RunCommand("fault clear"); });
 
   command_ = new QLineEdit(this);
   command_->setObjectName("command");
@@ -131,10 +148,13 @@ BenchWindow::BenchWindow(sim::SimulatedUnit& unit, sim::LineControl* line, QWidg
   log_->setObjectName("log");
   log_->setReadOnly(true);
   form_->addRow(log_);
-  state_ = new QLabel(this);
-  state_->setObjectName("state");
-  state_->setWordWrap(true);
-  form_->addRow(state_);
+  mode_ = AddStatus("mode", "Board");
+  measurement_ = AddStatus("measurement", "Measurement");
+  gauge_ = AddStatus("gauge", "Strain gauge");
+  faults_ = AddStatus("faults", "Armed faults");
+  auto* timer = new QTimer(this);
+  connect(timer, &QTimer::timeout, this, [this] { ShowUnit(); });
+  timer->start(kRefreshMs);
   ShowUnit();
 }
 
@@ -150,29 +170,55 @@ QDoubleSpinBox* BenchWindow::AddNumber(const QString& name, const QString& label
   return box;
 }
 
+QLabel* BenchWindow::AddStatus(const QString& name, const QString& label) {
+  auto* value = new QLabel(this);
+  value->setObjectName(name);
+  value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  form_->addRow(label, value);
+  return value;
+}
+
 void BenchWindow::RunTypedCommand() {
   const std::string command = command_->text().trimmed().toStdString();
   if (command.empty()) return;
-  const std::string answer = sim::ExecuteCommand(unit_, line_, command);
-  log_->appendPlainText(QString::fromStdString("> " + command + "\n" + answer));
+  RunCommand(command);
   command_->clear();
+}
+
+void BenchWindow::RunCommand(const std::string& command) {
+  LogCommand(command, sim::ExecuteCommand(unit_, line_, command));
   ShowUnit();
+}
+
+void BenchWindow::LogCommand(const std::string& command, const std::string& answer, const QString& source) {
+  const QString prompt = source.isEmpty() ? "> " : source + "> ";
+  log_->appendPlainText(prompt + QString::fromStdString(command + "\n" + answer));
 }
 
 void BenchWindow::ShowUnit() {
   const sim::Bench bench = unit_.bench();
   const sim::SupplyVolts volts = unit_.supplies();
-  const QSignalBlocker blockTilt(tilt_), blockRotation(rotation_), blockPressure(pressure_),
-      blockAtmosphere(atmosphere_);
-  tilt_->setValue(bench.tiltDeg);
-  rotation_->setCurrentIndex(rotation_->findData(bench.rotationDeg));
-  pressure_->setValue(bench.appliedPsi);
-  atmosphere_->setValue(bench.atmosphereMbar);
-  for (size_t i = 0; i < std::size(kSupplies); ++i) {
-    const QSignalBlocker block(supplies_[i]);
-    supplies_[i]->setValue(SupplyVolts(volts, kSupplies[i].supply));
+  const auto show = [](QDoubleSpinBox* box, double value) {
+    if (box->hasFocus()) return;
+    const QSignalBlocker block(box);
+    box->setValue(value);
+  };
+  show(tilt_, bench.tiltDeg);
+  if (!rotation_->hasFocus()) {
+    const QSignalBlocker block(rotation_);
+    rotation_->setCurrentIndex(rotation_->findData(bench.rotationDeg));
   }
-  state_->setText(QString::fromStdString(unit_.Describe()));
+  show(pressure_, bench.appliedPsi);
+  show(atmosphere_, bench.atmosphereMbar);
+  for (size_t i = 0; i < std::size(kSupplies); ++i) show(supplies_[i], SupplyVolts(volts, kSupplies[i].supply));
+
+  const sim::UnitStatus status = unit_.Status();
+  mode_->setText(ModeText(status));
+  measurement_->setText(sim::MeasurementName(status.measurement));
+  gauge_->setText(GaugeText(status));
+  QStringList faults;
+  for (const std::string& fault : status.faults) faults << QString::fromStdString(fault);
+  faults_->setText(faults.isEmpty() ? "none" : faults.join(", "));
 }
 
 }  // namespace endcap
