@@ -10,7 +10,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QWindow>
 #include <QtTest/QTest>
+
+#include <algorithm>
 
 #include "console/control_ids.h"
 #include "console/display_text.h"
@@ -61,9 +64,33 @@ TEST_F(MainWindowTest, StartsWithConnectExitThePaneAndTheProgressBar) {
   EXPECT_EQ(Sensors()->count(), 0);
 }
 
+// A caption bar without system menu, close, minimise or maximise box.
+void ExpectCaptionBarOnly(const QWidget& window) {
+  const Qt::WindowFlags flags = window.windowFlags();
+  EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Dialog);
+  EXPECT_TRUE(flags & Qt::CustomizeWindowHint);
+  EXPECT_TRUE(flags & Qt::WindowTitleHint);
+  EXPECT_FALSE(flags & (Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                        Qt::WindowMaximizeButtonHint | Qt::WindowContextHelpButtonHint));
+}
+
+// The template's height, and its width unless the whole caption needs more; the controls
+// then keep the template's layout, moved right by half the extra width.
+void ExpectWideEnoughForItsCaption(const TemplateDialog& dialog, const resources::DialogTemplate& layout) {
+  const std::string caption = dialog.windowTitle().toStdString();
+  const PixelRect templateSize = MapDialogRect(0, 0, layout.w, layout.h, dialog.baseUnits());
+  const int width = std::max(templateSize.w, CaptionWidth(dialog.windowTitle()));
+  EXPECT_EQ(dialog.size(), QSize(width, templateSize.h)) << caption;
+  EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize()) << caption;
+  for (size_t i = 0; i < layout.controlCount; ++i) {
+    const resources::ControlTemplate& c = layout.controls[i];
+    const PixelRect r = MapDialogRect(c.x, c.y, c.w, c.h, dialog.baseUnits());
+    EXPECT_EQ(dialog.control(c.id)->pos(), QPoint(r.x + (width - templateSize.w) / 2, r.y)) << caption << " " << c.id;
+  }
+}
+
 TEST_F(MainWindowTest, HasNoCloseBoxAndEveryControlWhereItsTemplatePutsIt) {
-  EXPECT_TRUE(window_.windowFlags() & Qt::CustomizeWindowHint);
-  EXPECT_FALSE(window_.windowFlags() & (Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint));
+  ExpectCaptionBarOnly(window_);
   const DialogBaseUnits base = window_.baseUnits();
   ASSERT_GT(base.x, 0);
   const PixelRect size = MapDialogRect(0, 0, 413, 241, base);
@@ -177,8 +204,6 @@ protected:
 
 TEST_F(PortChooserWindowTest, ListsTheFreePortsWithComOneSelectedAndSelectTakesTheChoice) {
   EXPECT_EQ(window_.windowTitle().toStdString(), "Choose comm port");
-  const PixelRect size = MapDialogRect(0, 0, 92, 59, window_.baseUnits());
-  EXPECT_EQ(window_.size(), QSize(size.w, size.h));
   ASSERT_EQ(List()->count(), 2);
   EXPECT_EQ(List()->itemText(0).toStdString(), "COMM  1");
   EXPECT_EQ(List()->itemText(1).toStdString(), "COMM  3");
@@ -254,6 +279,54 @@ TEST_F(TextEntryWindowTest, EnterWithTheEditClearedGivesAnEmptyText) {
     ControlAs<QPushButton>(*modal, ctl::kEnterText)->click();
   });
   EXPECT_EQ(op_.PromptText("Enter Modbus address for unit", "250"), "");
+}
+
+// The three template windows: no box but the caption, each as wide as its whole caption.
+TEST(TemplateWindows, HaveACaptionBarOnlyAndTheirWholeCaptionFits) {
+  SimulatedStation station;
+  MainWindow main(station.app_);
+  ExpectCaptionBarOnly(main);
+  ExpectWideEnoughForItsCaption(main, resources::kMainDialog);
+  // The main window's template is wider than its title.
+  EXPECT_EQ(main.size(), main.templateSize());
+
+  MemoryPortProvider ports;
+  PortChooserWindow chooser(ports, &main);
+  ExpectCaptionBarOnly(chooser);
+  ExpectWideEnoughForItsCaption(chooser, resources::kPortChooserDialog);
+
+  TextEntryWindow entry(&main);
+  ExpectCaptionBarOnly(entry);
+  for (const char* caption : {"Enter operator ID 2/3 chars", "Dead weight tester Ident. No",
+                              "Atmospheric pressure (millibar)", "Enter Modbus address for unit", "Enter", ""}) {
+    entry.logic().caption = caption;
+    entry.Start();
+    ExpectWideEnoughForItsCaption(entry, resources::kTextEntryDialog);
+  }
+  entry.logic().caption = "Enter operator ID 2/3 chars";
+  entry.Start();
+  EXPECT_GT(entry.width(), entry.templateSize().width());
+}
+
+TEST_F(MainWindowTest, ACloseRequestIsTheCancelEnding) {
+  window_.show();
+  ASSERT_TRUE(window_.windowHandle()->close());
+  EXPECT_FALSE(window_.isVisible());
+  EXPECT_EQ(window_.result(), QDialog::Rejected);
+}
+
+TEST_F(TextEntryWindowTest, ACloseRequestGivesTheDefaultBack) {
+  WhenModal([](QWidget* modal) {
+    QTest::keyClicks(ControlAs<QLineEdit>(*modal, ctl::kEntryText), "17");
+    modal->windowHandle()->close();
+  });
+  EXPECT_EQ(op_.PromptText("Enter Modbus address for unit", "250"), "250");
+}
+
+TEST_F(PortChooserWindowTest, ACloseRequestChoosesNothing) {
+  QtOperator op(ports_);
+  WhenModal([](QWidget* modal) { modal->windowHandle()->close(); });
+  EXPECT_EQ(op.ChoosePort(), 0);
 }
 
 class QtOperatorBoxTest : public ::testing::Test {

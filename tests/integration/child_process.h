@@ -31,6 +31,7 @@ public:
   int Stop(int graceMs = 2000);
 
   bool running() const { return pid_ > 0; }
+  pid_t pid() const { return pid_; }
   const std::string& error() const { return error_; }
 
 private:

@@ -1,0 +1,110 @@
+// endcap-station --simulate as a user starts it: the simulator with its bench window as a child
+// process, stopped with the station however the station ends. Real processes on the offscreen
+// platform, real time.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "operator/display_check.h"
+#include "tests/cli/run_program.h"
+#include "tests/integration/child_process.h"
+#include "tests/support/process_table.h"
+#include "tests/support/temp_dir.h"
+
+namespace endcap {
+namespace {
+
+namespace fs = std::filesystem;
+using integration::ChildProcess;
+using testing::ChildrenOf;
+using testing::CommandLine;
+using testing::Ended;
+using testing::RunProgram;
+using testing::TempDir;
+using testing::WaitFor;
+
+// The simulator shows a window before it is ready: slow under the sanitizers on a busy machine.
+constexpr int kStartMs = 60000;
+constexpr int kEndMs = 10000;
+
+class StationProcessTest : public ::testing::Test {
+protected:
+  // Starts the station and waits until its simulator has put the unit on the line.
+  void StartStation() {
+    ASSERT_TRUE(station_.Start({ENDCAP_STATION, "--simulate", "--drive", "C=" + home_.path()})) << station_.error();
+    ASSERT_TRUE(WaitFor([&] { return FindSimulator(); }, kStartMs)) << "no simulator under the station";
+    const std::vector<std::string> args = CommandLine(simulator_);
+    EXPECT_EQ(fs::path(args.at(0)).filename(), "endcap-unit-sim");
+    EXPECT_EQ(args.at(1), "--bench");
+    const auto link = std::find(args.begin(), args.end(), "--link");
+    ASSERT_NE(link, args.end());
+    ASSERT_NE(link + 1, args.end());
+    link_ = *(link + 1);
+    EXPECT_NE(std::find(args.begin(), args.end(), "--bench-at"), args.end());
+    ASSERT_TRUE(WaitFor([&] { return fs::is_symlink(link_); }, kStartMs)) << link_;
+  }
+  bool FindSimulator() {
+    const std::vector<pid_t> children = ChildrenOf(station_.pid());
+    for (pid_t child : children) {
+      const std::vector<std::string> args = CommandLine(child);
+      // Between fork and exec the child still runs the station's program.
+      if (!args.empty() && fs::path(args[0]).filename() == "endcap-unit-sim") simulator_ = child;
+    }
+    return simulator_ > 0;
+  }
+
+  TempDir home_;
+  ChildProcess station_;
+  pid_t simulator_ = -1;
+  fs::path link_;
+};
+
+TEST_F(StationProcessTest, TheStationStopsItsBenchWhenItEnds) {
+  StartStation();
+  const int status = station_.Stop(kEndMs);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_TRUE(Ended(simulator_));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(link_)));
+  EXPECT_FALSE(fs::exists(link_.parent_path()));
+}
+
+TEST_F(StationProcessTest, TheBenchEndsWhenTheStationIsKilled) {
+  StartStation();
+  ASSERT_EQ(::kill(station_.pid(), SIGKILL), 0);
+  EXPECT_TRUE(WaitFor([&] { return Ended(simulator_); }, kEndMs));
+  // The simulator ended as on SIGTERM, removing its link; only the station could remove the
+  // folder.
+  EXPECT_FALSE(fs::exists(fs::symlink_status(link_)));
+  std::error_code ignored;
+  fs::remove_all(link_.parent_path(), ignored);
+  const int status = station_.Stop();
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+}
+
+TEST(StationProgram, ASimulatorThatCannotStartEndsTheStation) {
+  TempDir alone;
+  const fs::path station = fs::path(alone.path()) / "endcap-station";
+  fs::copy_file(ENDCAP_STATION, station);
+  // A runtime folder of its own keeps the toolkit quiet about a missing one.
+  const auto result = RunProgram(
+      {"/usr/bin/env", "XDG_RUNTIME_DIR=" + alone.path(), station.string(), "--simulate", "--drive", "C=" + alone.path()});
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(result.err, "endcap-station: cannot start the simulated unit: " + alone.path() +
+                            "/endcap-unit-sim: No such file or directory\n");
+}
+
+TEST(StationProgram, WithoutADisplayItSaysHowToRunIt) {
+  const auto result = RunProgram({"/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM",
+                                  ENDCAP_STATION, "--simulate"});
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, NoDisplayMessage("endcap-station"));
+  EXPECT_NE(result.err.find("xvfb-run endcap-station"), std::string::npos);
+  EXPECT_NE(result.err.find("QT_QPA_PLATFORM=offscreen endcap-station"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace endcap
