@@ -22,10 +22,18 @@ DialogBaseUnits BaseUnitsOf(const QFont& font) {
 }
 
 int CaptionWidth(const QString& caption) {
+  // Window managers draw their titles in fonts of their own, commonly bold and larger than the
+  // toolkit's title bar font (12 points against 9), with an icon or two before the text.
+  constexpr double kWindowManagerFontScale = 1.4;
+  constexpr int kTitleBarIcons = 3;
   QFont font = QApplication::font("QMdiSubWindowTitleBar");
   font.setBold(true);
+  if (font.pointSizeF() > 0)
+    font.setPointSizeF(font.pointSizeF() * kWindowManagerFontScale);
+  else
+    font.setPixelSize(static_cast<int>(font.pixelSize() * kWindowManagerFontScale));
   const int titleBarHeight = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
-  return QFontMetrics(font).horizontalAdvance(caption) + 2 * titleBarHeight;
+  return QFontMetrics(font).horizontalAdvance(caption) + kTitleBarIcons * titleBarHeight;
 }
 
 namespace {

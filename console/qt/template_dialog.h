@@ -51,8 +51,8 @@ private:
 // The dialog base units of a font: average character width and line height in pixels.
 DialogBaseUnits BaseUnitsOf(const QFont& font);
 
-// The width a title bar needs to show caption whole: the text in the title bar's font (bold,
-// as window managers commonly draw it) and room for the window's icon and the frame's ends.
+// The width a title bar needs to show caption whole: the text in the title bar's font, enlarged
+// for the window manager's own, and room for the window's icons and the frame's ends.
 int CaptionWidth(const QString& caption);
 
 }  // namespace endcap
