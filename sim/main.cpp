@@ -153,19 +153,6 @@ int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) return 2;
 
-  // The window is set up before the unit goes on the line, so that a simulator that cannot
-  // show it fails before its ready line.
-  std::unique_ptr<BenchUi> bench;
-  if (options.bench) {
-    std::string error;
-    bench = LoadBenchUi("endcap-unit-sim", error);
-    if (!bench || !bench->Open(error)) {
-      std::fprintf(stderr, "%s%s", bench ? "" : "endcap-unit-sim: ", error.c_str());
-      if (!error.empty() && error.back() != '\n') std::fputc('\n', stderr);
-      return 1;
-    }
-  }
-
   // Block the stop signals in every thread, so that they arrive only through the signalfd.
   sigset_t stopSignals;
   sigemptyset(&stopSignals);
@@ -178,6 +165,20 @@ int main(int argc, char** argv) {
   if (signalFd < 0) {
     std::fprintf(stderr, "endcap-unit-sim: signalfd: %s\n", std::strerror(errno));
     return 2;
+  }
+
+  // The window is set up before the unit goes on the line, so that a simulator that cannot
+  // show it fails before its ready line; and after the stop signals are blocked, so that the
+  // toolkit's threads do not take them either.
+  std::unique_ptr<BenchUi> bench;
+  if (options.bench) {
+    std::string error;
+    bench = LoadBenchUi("endcap-unit-sim", error);
+    if (!bench || !bench->Open(error)) {
+      std::fprintf(stderr, "%s%s", bench ? "" : "endcap-unit-sim: ", error.c_str());
+      if (!error.empty() && error.back() != '\n') std::fputc('\n', stderr);
+      return 1;
+    }
   }
 
   endcap::SystemClock clock;
