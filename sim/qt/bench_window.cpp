@@ -37,7 +37,6 @@ struct FaultChoice {
   const char* label;
   sim::Fault fault;
 };
-
 constexpr FaultChoice kFaults[] = {
     {"No reply", sim::Fault::NoReply},
     {"Bad CRC", sim::Fault::BadCrc},
@@ -198,19 +197,19 @@ void BenchWindow::LogCommand(const std::string& command, const std::string& answ
 void BenchWindow::ShowUnit() {
   const sim::Bench bench = unit_.bench();
   const sim::SupplyVolts volts = unit_.supplies();
-  const auto show = [](QDoubleSpinBox* box, double value) {
+  const auto showValue = [](QDoubleSpinBox* box, double value) {
     if (box->hasFocus()) return;
     const QSignalBlocker block(box);
     box->setValue(value);
   };
-  show(tilt_, bench.tiltDeg);
+  showValue(tilt_, bench.tiltDeg);
   if (!rotation_->hasFocus()) {
     const QSignalBlocker block(rotation_);
     rotation_->setCurrentIndex(rotation_->findData(bench.rotationDeg));
   }
-  show(pressure_, bench.appliedPsi);
-  show(atmosphere_, bench.atmosphereMbar);
-  for (size_t i = 0; i < std::size(kSupplies); ++i) show(supplies_[i], SupplyVolts(volts, kSupplies[i].supply));
+  showValue(pressure_, bench.appliedPsi);
+  showValue(atmosphere_, bench.atmosphereMbar);
+  for (size_t i = 0; i < std::size(kSupplies); ++i) showValue(supplies_[i], SupplyVolts(volts, kSupplies[i].supply));
 
   const sim::UnitStatus status = unit_.Status();
   mode_->setText(ModeText(status));
