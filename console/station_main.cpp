@@ -67,7 +67,8 @@ bool QuitOnStopSignals() {
 // enough to the right for the window manager's frame.
 std::pair<int, int> PlaceBesideEachOther(QWidget& window) {
   constexpr int kMargin = 24;
-  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  const QScreen* primary = QGuiApplication::primaryScreen();
+  const QRect screen = primary ? primary->availableGeometry() : QRect();
   window.move(screen.left() + kMargin, screen.top() + kMargin);
   return {screen.left() + window.width() + 3 * kMargin, screen.top() + kMargin};
 }
@@ -101,8 +102,8 @@ int main(int argc, char** argv) {
     }
   }
 
-  if (!DisplayConfigured()) {
-    std::fputs(NoDisplayMessage("endcap-station").c_str(), stderr);
+  if (const std::string missing = MissingDisplay(); !missing.empty()) {
+    std::fputs(NoDisplayMessage("endcap-station", missing).c_str(), stderr);
     return kCannotStart;
   }
 

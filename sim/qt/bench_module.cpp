@@ -18,8 +18,8 @@ public:
   explicit QtBenchUi(const char* program) : program_(program), argv_{program_.data(), nullptr} {}
 
   bool Open(std::string& error) override {
-    if (!DisplayConfigured()) {
-      error = NoDisplayMessage(program_);
+    if (const std::string missing = MissingDisplay(); !missing.empty()) {
+      error = NoDisplayMessage(program_, missing);
       return false;
     }
     application_ = std::make_unique<QApplication>(argc_, argv_);

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "operator/display_check.h"
 #include "tests/cli/run_program.h"
 #include "tests/integration/child_process.h"
 #include "tests/support/process_table.h"
@@ -97,13 +96,26 @@ TEST(StationProgram, ASimulatorThatCannotStartEndsTheStation) {
 }
 
 TEST(StationProgram, WithoutADisplayItSaysHowToRunIt) {
-  const auto result = RunProgram({"/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM",
-                                  ENDCAP_STATION, "--simulate"});
-  EXPECT_EQ(result.exitStatus, 1);
-  EXPECT_EQ(result.out, "");
-  EXPECT_EQ(result.err, NoDisplayMessage("endcap-station"));
-  EXPECT_NE(result.err.find("xvfb-run endcap-station"), std::string::npos);
-  EXPECT_NE(result.err.find("QT_QPA_PLATFORM=offscreen endcap-station"), std::string::npos);
+  struct Row {
+    std::vector<std::string> environment;  // for env(1), after the variables it unsets
+    std::string reason;
+  };
+  const Row rows[] = {
+      {{}, "no display found (DISPLAY, WAYLAND_DISPLAY and QT_QPA_PLATFORM are not set)"},
+      {{"DISPLAY=:987"}, "no display found (no X server answers on DISPLAY=:987)"},
+      {{"DISPLAY=unix:987.0"}, "no display found (no X server answers on DISPLAY=unix:987.0)"},
+  };
+  for (const Row& row : rows) {
+    std::vector<std::string> argv{"/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM"};
+    argv.insert(argv.end(), row.environment.begin(), row.environment.end());
+    argv.insert(argv.end(), {ENDCAP_STATION, "--simulate"});
+    const auto result = RunProgram(argv);
+    EXPECT_EQ(result.exitStatus, 1) << row.reason;
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "endcap-station: " + row.reason +
+                              ".\nRun it on a desktop, or under a virtual X server: xvfb-run endcap-station ...\n"
+                              "or with no screen at all: QT_QPA_PLATFORM=offscreen endcap-station ...\n");
+  }
 }
 
 }  // namespace

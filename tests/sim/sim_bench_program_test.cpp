@@ -64,7 +64,8 @@ TEST(SimProgram, TheBenchWithoutADisplaySaysHowToRunIt) {
       {"/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM", ENDCAP_UNIT_SIM, "--bench"});
   EXPECT_EQ(result.exitStatus, 1);
   EXPECT_EQ(result.out, "");
-  EXPECT_EQ(result.err, NoDisplayMessage("endcap-unit-sim"));
+  EXPECT_EQ(result.err, NoDisplayMessage("endcap-unit-sim", "no display found (DISPLAY, WAYLAND_DISPLAY and "
+                                                             "QT_QPA_PLATFORM are not set)"));
 }
 
 TEST(SimProgram, ABadBenchPositionIsAUsageError) {
