@@ -9,10 +9,11 @@
 
 #include <cerrno>
 #include <chrono>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include "sim/beside_this_program.h"
 
 namespace endcap {
 
@@ -58,12 +59,7 @@ std::string ExitText(int status) {
 
 }  // namespace
 
-std::string SimulatorBesideThisProgram() {
-  char path[PATH_MAX];
-  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-  const std::string exe = n > 0 ? std::string(path, static_cast<size_t>(n)) : std::string();
-  return exe.substr(0, exe.rfind('/') + 1) + "endcap-unit-sim";
-}
+std::string SimulatorBesideThisProgram() { return sim::BesideThisProgram("endcap-unit-sim"); }
 
 BenchProcess::~BenchProcess() { Stop(); }
 

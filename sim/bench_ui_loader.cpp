@@ -1,9 +1,7 @@
 #include <dlfcn.h>
-#include <unistd.h>
-
-#include <climits>
 
 #include "sim/bench_ui.h"
+#include "sim/beside_this_program.h"
 
 namespace endcap::sim {
 
@@ -11,18 +9,10 @@ namespace {
 
 constexpr const char* kModuleName = "endcap-unit-sim-bench.so";
 
-std::string ProgramFolder() {
-  char path[PATH_MAX];
-  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return ".";
-  const std::string exe(path, static_cast<size_t>(n));
-  return exe.substr(0, exe.rfind('/'));
-}
-
 }  // namespace
 
 std::unique_ptr<BenchUi> LoadBenchUi(const char* program, std::string& error) {
-  const std::string path = ProgramFolder() + "/" + kModuleName;
+  const std::string path = BesideThisProgram(kModuleName);
   // The module stays loaded until the program ends: the toolkit does not expect to be unloaded.
   void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!module) {
