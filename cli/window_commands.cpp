@@ -57,10 +57,12 @@ int RunSensorCommand(CliSession& session, SensorCommand command, uint16_t mask) 
       const bool enabled = dialog.SelectedSensorState() > 0;
       dialog.OnRead();
       if (enabled && dialog.connected && !dialog.readingValid) {
-        // The window shows "No reply"; so does the terminal, with the reason beside it.
+        // What the window shows ("No reply", or the gauge's not-ready value), with the reason.
         session.PrintPane(view);
-        return session.LastReplyAnswered() ? session.Fail("no reading: the measurement did not become ready")
-                                           : session.UnitFailed();
+        if (!session.LastReplyAnswered()) return session.UnitFailed();
+        return session.Fail(mask == reg::kSensorInclinometer
+                                ? "no reading: the measurement did not become ready"
+                                : "no reading: the gauge gave no ready value within 10 s");
       }
       return Conclude(session, view, enabled && dialog.connected, "no reading");
     }

@@ -255,10 +255,11 @@ void MainDialog::OnRead() {
     }
   } else if (s == reg::kSensorStrainGauge) {
     if (EnsureConnected()) {
-      // The main window shows the first value, without a new trigger. A unit that never
-      // answered leaves no value at all, which reads as no reply, as for pitch and roll.
+      // The main window shows the first value, without a new trigger, also when the wait
+      // ended before the gauge was ready. A unit that never answered leaves no value at all,
+      // which reads as no reply, as for pitch and roll.
       const double psi = link->ReadPressure(true, false, kPressureWaitSeconds);
-      readingValid = !std::isnan(psi);
+      readingValid = link->pressureReady && !std::isnan(psi);
       statusText = std::isnan(psi) ? "No reply" : Format("Pressure %f PSI", psi);
     }
   } else {

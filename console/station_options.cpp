@@ -36,34 +36,6 @@ void AddSharedOptions(CLI::App& app, SharedOptions& options) {
       });
 }
 
-std::string SelectedUsage(const CLI::App& app) {
-  const CLI::App* current = &app;
-  std::string path;
-  for (;;) {
-    const auto selected = current->get_subcommands();
-    if (selected.empty()) return current->help(path);
-    path += (path.empty() ? "" : " ") + current->get_name();
-    current = selected.front();
-  }
-}
-
-ParseOutcome ParseArguments(CLI::App& app, const std::vector<std::string>& args) {
-  ParseOutcome outcome;
-  // CLI11 takes its arguments last first.
-  std::vector<std::string> reversed(args.rbegin(), args.rend());
-  try {
-    app.parse(reversed);
-  } catch (const CLI::CallForHelp&) {
-    outcome.kind = ParseOutcome::Kind::Help;
-    outcome.text = app.help();
-  } catch (const CLI::ParseError& error) {
-    outcome.kind = ParseOutcome::Kind::UsageError;
-    outcome.text = error.what();
-    outcome.usage = SelectedUsage(app);
-  }
-  return outcome;
-}
-
 ParseOutcome ParseStationOptions(const std::vector<std::string>& args, StationOptions& options) {
   CLI::App app("The test and calibration station's window for the end-cap sensor board.", "endcap-station");
   app.get_formatter()->column_width(24);

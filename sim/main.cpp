@@ -8,9 +8,9 @@
 #include <sys/signalfd.h>
 #include <unistd.h>
 
-#include <algorithm>
+#include <CLI/CLI.hpp>
+#include <functional>
 #include <cerrno>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <csignal>
@@ -18,7 +18,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "options/command_line.h"
 #include "serial/clock.h"
 #include "sim/bench_ui.h"
 #include "sim/command_input.h"
@@ -31,32 +33,6 @@ namespace {
 
 using namespace endcap::sim;
 
-void PrintHelp() {
-  std::printf(
-      "usage: endcap-unit-sim [OPTIONS]\n"
-      "\n"
-      "Simulates the end-cap sensor board, Modbus RTU slave 250 at 9600 baud, on a pseudo-terminal.\n"
-      "Prints the slave device path alone on the first line, then answers one line for each command\n"
-      "read from standard input. Runs until SIGINT, SIGTERM or SIGHUP.\n"
-      "\n"
-      "options:\n"
-      "  --link PATH            keep a symbolic link PATH pointing at the slave device\n"
-      "  --state FILE           keep the board's memory in FILE: loaded at start, saved after every write\n"
-      "  --measure-delay MS     time from a measurement start to ready (default %u)\n"
-      "  --seed N               seed of the inclinometer noise (default 1)\n"
-      "  --noise COUNTS         standard deviation of one inclinometer sample (default 0)\n"
-      "  --unit-serial SERIAL   unit serial, such as 123456-007 (default erased)\n"
-      "  --board-serial SERIAL  board serial (default erased)\n"
-      "  --fitted MASK          sensors fitted: 1 inclinometer, 2 strain gauge, 3 both (default 3)\n"
-      "  --bench                also open the \"Simulated bench\" window (needs a display); closing it\n"
-      "                         stops the simulator\n"
-      "  --bench-at X,Y         with --bench: put the window's top left corner at X,Y on the screen\n"
-      "  --help                 this text\n"
-      "\n"
-      "commands:\n%s",
-      kDefaultMeasureDelayMs, CommandHelp());
-}
-
 struct Options {
   UnitConfig config;
   std::string link;
@@ -65,67 +41,75 @@ struct Options {
   std::optional<ScreenPoint> benchAt;
 };
 
-bool ParsePoint(const char* text, std::optional<ScreenPoint>& point) {
-  ScreenPoint p;
-  int used = 0;
-  if (std::sscanf(text, "%d,%d%n", &p.x, &p.y, &used) != 2 || text[used] != '\0') return false;
-  point = p;
-  return true;
+// A value checked and stored by check; a refusal is a usage error naming the option.
+CLI::Option* AddChecked(CLI::App& app, const std::string& name, const std::string& typeName,
+                        const std::string& description, std::function<bool(const std::string&)> check) {
+  return app
+      .add_option_function<std::string>(
+          name,
+          [name, check](const std::string& value) {
+            if (!check(value)) throw CLI::ValidationError(name, "bad value '" + value + "'");
+          },
+          description)
+      ->type_name(typeName);
 }
 
-// False after printing why; exits at once for --help.
-bool ParseOptions(int argc, char** argv, Options& options) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string name = argv[i];
-    if (name == "--help") {
-      PrintHelp();
-      std::exit(0);
-    }
-    if (name == "--bench") {
-      options.bench = true;
-      continue;
-    }
-    static const char* const kValued[] = {"--link",        "--state",        "--measure-delay", "--seed", "--noise",
-                                          "--unit-serial", "--board-serial", "--fitted",        "--bench-at"};
-    if (std::find(std::begin(kValued), std::end(kValued), name) == std::end(kValued)) {
-      std::fprintf(stderr, "endcap-unit-sim: unknown option %s (see --help)\n", name.c_str());
-      return false;
-    }
-    if (i + 1 >= argc) {
-      std::fprintf(stderr, "endcap-unit-sim: %s needs a value (see --help)\n", name.c_str());
-      return false;
-    }
-    const char* value = argv[++i];
+endcap::ParseOutcome ParseOptions(const std::vector<std::string>& args, Options& options) {
+  CLI::App app(
+      "Simulates the end-cap sensor board, Modbus RTU slave 250 at 9600 baud, on a pseudo-terminal.\n"
+      "Prints the slave device path alone on the first line, then answers one line for each command\n"
+      "read from standard input. Runs until SIGINT, SIGTERM or SIGHUP.",
+      "endcap-unit-sim");
+  app.get_formatter()->column_width(26);
+  UnitConfig& config = options.config;
+  app.add_option("--link", options.link, "keep a symbolic link PATH pointing at the slave device")->type_name("PATH");
+  app.add_option("--state", options.state, "keep the board's memory in FILE: loaded at start, saved after every write")
+      ->type_name("FILE");
+  AddChecked(app, "--measure-delay", "MS",
+             "time from a measurement start to ready (default " + std::to_string(kDefaultMeasureDelayMs) + ")",
+             [&config](const std::string& value) {
+               unsigned long number = 0;
+               if (!ParseUnsigned(value, 0xFFFFFFFFul, number)) return false;
+               config.measureDelayMs = static_cast<uint32_t>(number);
+               return true;
+             });
+  AddChecked(app, "--seed", "N", "seed of the inclinometer noise (default 1)", [&config](const std::string& value) {
     unsigned long number = 0;
-    bool ok = true;
-    if (name == "--link") {
-      options.link = value;
-    } else if (name == "--state") {
-      options.state = value;
-    } else if (name == "--measure-delay") {
-      ok = ParseUnsigned(value, 0xFFFFFFFFul, number);
-      options.config.measureDelayMs = static_cast<uint32_t>(number);
-    } else if (name == "--seed") {
-      ok = ParseUnsigned(value, 0xFFFFFFFFul, number);
-      options.config.seed = static_cast<uint32_t>(number);
-    } else if (name == "--noise") {
-      ok = ParseDouble(value, options.config.noiseCounts) && options.config.noiseCounts >= 0.0;
-    } else if (name == "--unit-serial") {
-      ok = EncodeSerial(value, options.config.unitSerial[0], options.config.unitSerial[1]);
-    } else if (name == "--board-serial") {
-      ok = EncodeSerial(value, options.config.boardSerial[0], options.config.boardSerial[1]);
-    } else if (name == "--bench-at") {
-      ok = ParsePoint(value, options.benchAt);
-    } else {
-      ok = ParseUnsigned(value, 3, number);
-      options.config.fittedSensors = static_cast<uint16_t>(number);
-    }
-    if (!ok) {
-      std::fprintf(stderr, "endcap-unit-sim: bad value '%s' for %s (see --help)\n", value, name.c_str());
-      return false;
-    }
-  }
-  return true;
+    if (!ParseUnsigned(value, 0xFFFFFFFFul, number)) return false;
+    config.seed = static_cast<uint32_t>(number);
+    return true;
+  });
+  AddChecked(app, "--noise", "COUNTS", "standard deviation of one inclinometer sample (default 0)",
+             [&config](const std::string& value) {
+               return ParseDouble(value, config.noiseCounts) && config.noiseCounts >= 0.0;
+             });
+  AddChecked(app, "--unit-serial", "SERIAL", "unit serial, such as 123456-007 (default erased)",
+             [&config](const std::string& value) {
+               return EncodeSerial(value, config.unitSerial[0], config.unitSerial[1]);
+             });
+  AddChecked(app, "--board-serial", "SERIAL", "board serial (default erased)", [&config](const std::string& value) {
+    return EncodeSerial(value, config.boardSerial[0], config.boardSerial[1]);
+  });
+  AddChecked(app, "--fitted", "MASK", "sensors fitted: 1 inclinometer, 2 strain gauge, 3 both (default 3)",
+             [&config](const std::string& value) {
+               unsigned long number = 0;
+               if (!ParseUnsigned(value, 3, number)) return false;
+               config.fittedSensors = static_cast<uint16_t>(number);
+               return true;
+             });
+  app.add_flag("--bench", options.bench,
+               "also open the \"Simulated bench\" window (needs a display); closing it stops the simulator");
+  AddChecked(app, "--bench-at", "X,Y", "with --bench: put the window's top left corner at X,Y on the screen",
+             [&options](const std::string& value) {
+               ScreenPoint p;
+               int used = 0;
+               if (std::sscanf(value.c_str(), "%d,%d%n", &p.x, &p.y, &used) != 2 || value[static_cast<size_t>(used)] != '\0')
+                 return false;
+               options.benchAt = p;
+               return true;
+             });
+  app.footer(std::string("commands:\n") + CommandHelp());
+  return endcap::ParseArguments(app, args);
 }
 
 void Answer(const std::string& line) {
@@ -151,7 +135,8 @@ void RunCommandLoop(int signalFd, CommandInput& input) {
 
 int main(int argc, char** argv) {
   Options options;
-  if (!ParseOptions(argc, argv, options)) return 2;
+  const endcap::ParseOutcome parse = ParseOptions(std::vector<std::string>(argv + 1, argv + argc), options);
+  if (const auto status = endcap::FinishWithoutRunning(parse, "endcap-unit-sim")) return *status;
 
   // Block the stop signals in every thread, so that they arrive only through the signalfd.
   sigset_t stopSignals;

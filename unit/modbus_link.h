@@ -106,6 +106,8 @@ public:
   bool ComputeInclinometerCal(double exactPitchDeg);
   bool WriteUnitCurrent();
   double ReadPressure(bool first, bool trigger, int timeLimitSeconds);
+  // Whether the last ReadPressure ended with a ready value rather than by its time limit.
+  bool pressureReady = false;
 
   // --- results record (records/results_record.cpp) ---
   void AppendRecordLine(const std::string& text);

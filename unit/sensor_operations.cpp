@@ -155,6 +155,7 @@ double ModbusLink::ReadPressure(bool first, bool trigger, int timeLimitSeconds) 
       break;  // the device was unplugged: no later read can succeed
     }
   } while (!(secondValue >= kPressureNotReady) && clock().WholeSeconds() - start < timeLimitSeconds);
+  pressureReady = secondValue >= kPressureNotReady;
   return first ? firstValue : secondValue;
 }
 

@@ -152,6 +152,14 @@ TEST_F(WindowCommandsTest, ReadOfAUnitThatNeverBecomesReadyFails) {
   EXPECT_EQ(err.str(), "endcap-cli: no reading: the measurement did not become ready\n");
 }
 
+TEST_F(WindowCommandsTest, ReadOfAGaugeThatNeverBecomesReadyFailsAfterItsWait) {
+  unit.InjectFault(sim::Fault::NeverReady, sim::FaultMode::Always);
+  EXPECT_EQ(Run({"read", "strain"}), kExitUnitFailed);
+  // The window shows the not-ready value the wait ended with; the command says it is none.
+  EXPECT_EQ(out.str(), "Pressure -1000.000000 PSI\n");
+  EXPECT_EQ(err.str(), "endcap-cli: no reading: the gauge gave no ready value within 10 s\n");
+}
+
 // Sees each request before the simulated unit does, so that a test can break the exchange it
 // picks out (a fault on the unit, or the line unplugged).
 class RequestHook : public LinePeer {
