@@ -42,7 +42,9 @@ BoxAnswer QtOperator::ShowMessage(const MessageBox& box) {
   message.setWindowTitle(QString::fromStdString(box.caption.empty() ? kDefaultCaption : box.caption));
   message.setTextFormat(Qt::PlainText);
   message.setText(QString::fromStdString(ToDisplayText(box.text)));
-  message.setIcon(box.icon == BoxIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon);
+  message.setIcon(box.icon == BoxIcon::Warning    ? QMessageBox::Warning
+                  : box.icon == BoxIcon::Question ? QMessageBox::Question
+                                                  : QMessageBox::NoIcon);
   const std::vector<ButtonChoice> choices = ButtonsOf(box.buttons);
   std::vector<QPushButton*> buttons;
   for (const ButtonChoice& choice : choices) buttons.push_back(message.addButton(choice.button));

@@ -22,12 +22,21 @@ std::string Escaped(const std::string& text) {
   return out;
 }
 
+const char* IconName(BoxIcon icon) {
+  switch (icon) {
+    case BoxIcon::None: return "none";
+    case BoxIcon::Warning: return "warning";
+    case BoxIcon::Question: return "question";
+  }
+  return "?";
+}
+
 }  // namespace
 
 std::string Describe(const MessageBox& box) {
   static const char* const buttons[] = {"OK", "YesNo", "AbortRetryIgnore"};
   return "\"" + Escaped(box.text) + "\" caption \"" + box.caption + "\" buttons " + buttons[static_cast<int>(box.buttons)] +
-         " icon " + (box.icon == BoxIcon::Warning ? "warning" : "none") + " default " + std::to_string(box.defaultButton) +
+         " icon " + IconName(box.icon) + " default " + std::to_string(box.defaultButton) +
          " owner " + (box.owner == BoxOwner::Window ? "window" : "none");
 }
 
