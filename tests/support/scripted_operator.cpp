@@ -83,6 +83,12 @@ ScriptedOperator& ScriptedOperator::ExpectChoosePort(uint8_t answer) {
   return *this;
 }
 
+ScriptedOperator& ScriptedOperator::Do(std::function<void()> action) {
+  if (script_.empty()) ADD_FAILURE() << "Do without an expectation to attach it to";
+  else script_.back().action = std::move(action);
+  return *this;
+}
+
 ScriptedOperator::Step ScriptedOperator::Blank(Kind kind) {
   Step step;
   step.kind = kind;
@@ -101,6 +107,7 @@ ScriptedOperator::Step ScriptedOperator::Next(Kind kind, const std::string& what
                   << KindName(static_cast<int>(kind)) << ": " << what;
     return Blank(kind);
   }
+  if (step.action) step.action();
   return step;
 }
 
