@@ -12,7 +12,7 @@
 
 namespace endcap {
 
-class StrainGaugeCalView : public DialogFieldsView {
+class StrainGaugeCalView : public virtual DialogFieldsView {
 public:
   // Runs the measurement pressure dialog modally over this one, until it ends.
   virtual void RunPressureSetDialog(PressureSetDialog& dialog) = 0;

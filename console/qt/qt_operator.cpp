@@ -1,5 +1,6 @@
 #include "console/qt/qt_operator.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -34,8 +35,13 @@ std::vector<ButtonChoice> ButtonsOf(BoxButtons buttons) {
 
 }  // namespace
 
+QWidget* QtOperator::Owner() const {
+  QWidget* modal = QApplication::activeModalWidget();
+  return modal ? modal : mainWindow_.data();
+}
+
 BoxAnswer QtOperator::ShowMessage(const MessageBox& box) {
-  QWidget* owner = box.owner == BoxOwner::Window ? mainWindow_.data() : nullptr;
+  QWidget* owner = box.owner == BoxOwner::Window ? Owner() : nullptr;
   QMessageBox message(owner);
   // An owned box blocks its window only, as the station's dialogs do (see TemplateDialog).
   if (owner) message.setWindowModality(Qt::WindowModal);
@@ -60,7 +66,7 @@ BoxAnswer QtOperator::ShowMessage(const MessageBox& box) {
 }
 
 std::string QtOperator::PromptText(const std::string& caption, const std::string& defaultText) {
-  return RunTextEntry(caption, defaultText, mainWindow_.data());
+  return RunTextEntry(caption, defaultText, Owner());
 }
 
 uint8_t QtOperator::ChoosePort() { return RunPortChooser(ports_, mainWindow_.data()); }
