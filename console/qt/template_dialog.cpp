@@ -104,6 +104,7 @@ TemplateDialog::TemplateDialog(const resources::DialogTemplate& layout, QWidget*
     const int height = c.kind == ControlKind::ComboBox ? widget->sizeHint().height() : r.h;
     widget->setGeometry(r.x, r.y, r.w, height);
     if (c.id != resources::kStaticId) controls_[c.id] = widget;
+    else labels_.push_back(widget);
   }
   setWindowTitle(QString::fromUtf8(layout.caption));
 }
@@ -117,6 +118,7 @@ void TemplateDialog::FitCaption() {
   const int width = std::max(templateSize_.width(), CaptionWidth(windowTitle()));
   const int shift = (width - templateSize_.width()) / 2;
   for (const auto& [id, widget] : controls_) widget->move(widget->x() + shift - controlsShift_, widget->y());
+  for (QWidget* label : labels_) label->move(label->x() + shift - controlsShift_, label->y());
   controlsShift_ = shift;
   setFixedSize(width, templateSize_.height());
 }

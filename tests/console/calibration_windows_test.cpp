@@ -35,16 +35,21 @@ std::vector<std::string> Labels(const QWidget& window) {
   return texts;
 }
 
-// Every control with an id at its template's place.
+// Every control at its template's place, all moved right alike when the dialog is widened for
+// its caption.
 void ExpectLaidOut(const TemplateDialog& window, const resources::DialogTemplate& layout) {
   const PixelRect size = MapDialogRect(0, 0, layout.w, layout.h, window.baseUnits());
-  EXPECT_EQ(window.size(), QSize(size.w, size.h));
+  EXPECT_EQ(window.templateSize(), QSize(size.w, size.h));
+  EXPECT_GE(window.width(), size.w);
+  const int shift = (window.width() - size.w) / 2;
+  const QList<QLabel*> labels = window.findChildren<QLabel*>();
+  int label = 0;
   for (size_t i = 0; i < layout.controlCount; ++i) {
     const resources::ControlTemplate& c = layout.controls[i];
-    if (c.id == resources::kStaticId) continue;
     const PixelRect r = MapDialogRect(c.x, c.y, c.w, c.h, window.baseUnits());
-    ASSERT_NE(ControlAs(window, c.id), nullptr) << c.id;
-    EXPECT_EQ(ControlAs(window, c.id)->geometry(), QRect(r.x, r.y, r.w, r.h)) << c.id;
+    const QWidget* control = c.id == resources::kStaticId ? labels.value(label++) : ControlAs(window, c.id);
+    ASSERT_NE(control, nullptr) << c.id << " " << c.caption;
+    EXPECT_EQ(control->geometry(), QRect(r.x + shift, r.y, r.w, r.h)) << c.id << " " << c.caption;
   }
 }
 
