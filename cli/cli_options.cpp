@@ -61,8 +61,12 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
   device->excludes(comOption);
   device->excludes("--port");
 
+  // One command a run. Once it is named, its own words (a calibration's "read" action) are
+  // not taken for another command.
+  cli.require_subcommand(0, 1);
   AddRegisterCommands(cli, options);
   AddWindowCommands(cli, options);
+  AddCalibrateCommand(cli, options);
 
   // Set last, so that the commands do not inherit them: the footer belongs to the whole
   // program's help, and words left over are judged here, where the command is known.

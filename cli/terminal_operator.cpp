@@ -33,6 +33,8 @@ std::string Trimmed(const std::string& text) {
 
 void Heading(std::ostream& out, const std::string& caption) { out << "=== " << caption << " ===\n"; }
 
+constexpr const char* kPressEnter = "Press Enter for OK ";
+
 struct Choice {
   const char* shortName;
   const char* longName;
@@ -120,7 +122,10 @@ BoxAnswer TerminalOperator::ShowMessage(const MessageBox& box) {
   if (text.empty() || text.back() != '\n') out_ << '\n';
   const Question* question = QuestionFor(box.buttons);
   if (!question) {
-    out_.flush();
+    // As a click on OK: a box may tell the operator to do something at the bench first.
+    out_ << kPressEnter;
+    std::string line;
+    if (!ReadAnswer(line)) EndOfInput("OK");
     return BoxAnswer::Ok;
   }
   for (;;) {

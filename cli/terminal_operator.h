@@ -1,8 +1,9 @@
 #pragma once
 // The operator interface on a terminal: boxes, questions, prompts and the port chooser are
 // written to one stream (stderr, so stdout carries only a command's results) and answered on
-// another (stdin), so that a script can pipe the answers in. When the answers run out, every
-// question takes its safe answer and says so, and no run ever hangs waiting for input.
+// another (stdin), so that a script can pipe the answers in. An OK box waits for a line (any
+// line: Enter), as a click on OK. When the answers run out, every box and question takes its
+// safe answer and says so, and no run ever hangs waiting for input.
 
 #include <cstdint>
 #include <istream>

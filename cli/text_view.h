@@ -3,6 +3,7 @@
 // whose text the command prints at its end, and a sensor list whose choice the command line
 // makes.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,16 @@ public:
   void SetSensorEditText(const std::string& text) override { sensorText_ = text; }
   std::string SensorText() const override { return sensorText_; }
   void EndDialog(int) override {}
+  // The procedure dialogs run in the terminal by whichever command opens them.
+  void RunInclinometerCalDialog(InclinometerCalDialog& dialog) override {
+    if (runInclinometerCal) runInclinometerCal(dialog);
+  }
+  void RunStrainGaugeCalDialog(StrainGaugeCalDialog& dialog) override {
+    if (runStrainGaugeCal) runStrainGaugeCal(dialog);
+  }
+
+  std::function<void(InclinometerCalDialog&)> runInclinometerCal;
+  std::function<void(StrainGaugeCalDialog&)> runStrainGaugeCal;
 
   const std::vector<std::string>& sensorItems() const { return items_; }
 

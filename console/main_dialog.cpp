@@ -71,6 +71,7 @@ constexpr Command kCommands[] = {
     {ctl::kEnable, &MainDialog::OnEnable},
     {ctl::kDisable, &MainDialog::OnDisable},
     {ctl::kRead, &MainDialog::OnRead},
+    {ctl::kCalibrate, &MainDialog::OnCalibrate},
 };
 
 char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
@@ -266,6 +267,39 @@ void MainDialog::OnRead() {
     Message(s < 0 ? "Error sensor is not enabled" : "Unknown sensor error");
   }
   TransferToWindow();
+}
+
+bool MainDialog::PrepareCalibration() {
+  if (!EnsureConnected()) return false;
+  link->ReadUnitInfo();
+  if (!link->EnsureOperatorId() || !link->ConfirmSerial(false) || !link->BeginResultsRecord()) return false;
+  if (!link->CheckPowerSupplies(false)) {
+    Message("Warning power supply voltages!!");
+    return false;
+  }
+  return true;
+}
+
+void MainDialog::OnCalibrate() {
+  TransferFromWindow();
+  const int s = SelectedSensorState();
+  if (s == reg::kSensorInclinometer) {
+    InclinometerCalDialog dialog(*link);
+    if (PrepareCalibration()) {
+      view_.RunInclinometerCalDialog(dialog);
+      // However the dialog was closed: only what its procedures marked as run is written.
+      link->RecordInclinometerCalibration();
+    }
+  } else if (s == reg::kSensorStrainGauge) {
+    StrainGaugeCalDialog dialog(*link);
+    if (PrepareCalibration()) {
+      view_.RunStrainGaugeCalDialog(dialog);
+      link->RecordStrainGaugeCalibration();
+    }
+  } else {
+    Message(s < 0 ? "Error sensor is not enabled" : "Unknown sensor error");
+  }
+  RefreshUnitView();
 }
 
 }  // namespace endcap

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "console/tester_app.h"
+#include "procedures/inclinometer_cal_dialog.h"
+#include "procedures/strain_gauge_cal_dialog.h"
 
 namespace endcap {
 
@@ -28,6 +30,10 @@ public:
   virtual std::string SensorText() const = 0;
   // Ends the modal run with ctl::kOk or ctl::kCancel.
   virtual void EndDialog(int result) = 0;
+  // Run a procedure dialog modally over the main window: create its view, attach it, call
+  // OnInitDialog, and return when the dialog has ended.
+  virtual void RunInclinometerCalDialog(InclinometerCalDialog& dialog) = 0;
+  virtual void RunStrainGaugeCalDialog(StrainGaugeCalDialog& dialog) = 0;
 };
 
 // The first item that begins with text, letter case ignored (so an empty text finds the
@@ -68,6 +74,7 @@ public:
   void OnEnable();
   void OnDisable();
   void OnRead();
+  void OnCalibrate();
 
   bool connected = false;
   // Whether the last Read brought a reading (the pane then shows it, else "No reply"), for
@@ -86,6 +93,9 @@ private:
   void OpenChosenPort();
   // Enable and Disable: the same steps, with the test and the switch reversed.
   void SwitchSensor(bool enable);
+  // What Calibrate does before its dialog opens: connect, re-read the unit, operator ID, unit
+  // serial, limits and the supply rails. False when the dialog must not open.
+  bool PrepareCalibration();
 
   TesterApp& app_;
   MainView& view_;

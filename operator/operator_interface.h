@@ -10,7 +10,7 @@
 namespace endcap {
 
 enum class BoxButtons { Ok, YesNo, AbortRetryIgnore };
-enum class BoxIcon { None, Warning };
+enum class BoxIcon { None, Warning, Question };
 enum class BoxOwner { None, Window };  // Window: owned by the station's window (caption = app name)
 enum class BoxAnswer { Ok, Cancel, Yes, No, Abort, Retry, Ignore };
 
@@ -45,6 +45,13 @@ inline MessageBox WindowBox(const std::string& text) {
 }
 
 // A box without owner window, as the unit operations show them.
+// A box owned by one of the procedure dialogs: OK, no icon unless given, the application's name
+// unless another caption is given.
+inline MessageBox DialogBox(const std::string& text, const std::string& caption = kApplicationName,
+                            BoxButtons buttons = BoxButtons::Ok, BoxIcon icon = BoxIcon::None, int defaultButton = 0) {
+  return {text, caption, buttons, icon, defaultButton, BoxOwner::Window};
+}
+
 inline MessageBox UnownedBox(const std::string& text, const std::string& caption = "",
                              BoxButtons buttons = BoxButtons::Ok) {
   return {text, caption, buttons, BoxIcon::Warning, 0, BoxOwner::None};

@@ -17,7 +17,12 @@ enum class ControlKind {
   DefaultButton,  // the button that Enter presses
   ComboBox,       // drop-down with an editable edit field; h is the height with the list dropped
   LineEdit,       // single line with border, scrolls horizontally
+  RightLineEdit,  // the same, its text right-aligned (numbers)
+  Label,          // static text, left-aligned
 };
+
+// The id of a control that no code refers to, such as a label.
+inline constexpr int kStaticId = -1;
 
 struct ControlTemplate {
   int id;

@@ -48,6 +48,35 @@ std::string FaultCommand(SimulatedUnit& unit, const std::vector<std::string>& ar
   return Usage(usage);
 }
 
+// The sensors as built: what a calibration has to find, or cannot.
+std::string SensorCommand(SimulatedUnit& unit, const std::vector<std::string>& args) {
+  const char* usage = "sensor offset-a|gain-a|offset-b|gain-b|gauge-scale VALUE, or sensor swap on|off";
+  SensorTruth truth = unit.truth();
+  if (args.size() != 3) return Usage(usage);
+  if (args[1] == "swap") {
+    if (args[2] != "on" && args[2] != "off") return Usage(usage);
+    truth.axesSwapped = args[2] == "on";
+    unit.SetSensorTruth(truth);
+    return "ok sensor swap " + args[2];
+  }
+  double value = 0.0;
+  if (!ParseDouble(args[2], value)) return Usage(usage);
+  struct Field {
+    const char* name;
+    double SensorTruth::*member;
+  };
+  static constexpr Field kFields[] = {{"offset-a", &SensorTruth::offsetA}, {"gain-a", &SensorTruth::gainA},
+                                      {"offset-b", &SensorTruth::offsetB}, {"gain-b", &SensorTruth::gainB},
+                                      {"gauge-scale", &SensorTruth::gaugeRawPerPsi}};
+  for (const Field& field : kFields) {
+    if (args[1] != field.name) continue;
+    truth.*field.member = value;
+    unit.SetSensorTruth(truth);
+    return Format("ok sensor %s %.6g", field.name, value);
+  }
+  return Usage(usage);
+}
+
 }  // namespace
 
 bool ParseDouble(const std::string& text, double& value) {
@@ -76,6 +105,10 @@ const char* CommandHelp() {
          "  noise COUNTS                 standard deviation of one inclinometer sample\n"
          "  seed N                       restart the noise sequence\n"
          "  measure-delay MS             time from a measurement start to ready\n"
+         "  sensor offset-a|gain-a|offset-b|gain-b COUNTS\n"
+         "                               the inclinometer axes as built (raw = offset + gain sin angle)\n"
+         "  sensor gauge-scale RAW_PER_PSI   the strain gauge's raw counts per psi\n"
+         "  sensor swap on|off           axis A feels roll and B pitch (a sensor mounted turned)\n"
          "  fault KIND [once|always]     KIND: noreply, badcrc, short (2 bytes), exception (code 4),\n"
          "                               cut (half a reply), stall (half, 80 ms, the rest),\n"
          "                               notready (measurement never ready), loop (RS485 loop broken);\n"
@@ -145,6 +178,7 @@ std::string ExecuteCommand(SimulatedUnit& unit, LineControl* line, const std::st
     return Format("ok measure-delay %lu ms", integer);
   }
   if (name == "fault") return FaultCommand(unit, args);
+  if (name == "sensor") return SensorCommand(unit, args);
   if (name == "hangup") {
     if (args.size() != 1) return Usage("hangup");
     if (!line) return "error no line to hang up";
@@ -186,7 +220,7 @@ std::string ExecuteCommand(SimulatedUnit& unit, LineControl* line, const std::st
     return "ok " + unit.Describe();
   }
   if (name == "help") {
-    return "ok commands: tilt rotation pressure atmosphere supply noise seed measure-delay fault hangup replug "
+    return "ok commands: tilt rotation pressure atmosphere supply noise seed measure-delay sensor fault hangup replug "
            "power-cycle dump set status help";
   }
   return "error unknown command '" + name + "' (help lists them)";

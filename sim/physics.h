@@ -35,6 +35,8 @@ struct SensorTruth {
   double gainA = 20480.0;
   double offsetB = 32641.0;
   double gainB = 19872.0;
+  // A board assembled with its sensor turned a quarter: axis A feels roll and B pitch.
+  bool axesSwapped = false;
   // Strain gauge: raw = (absolute - referencePsi) x rawPerPsi.
   double gaugeRawPerPsi = 0.962;
   double gaugeReferencePsi = kStandardAtmosphereMbar * kPsiPerMbar;

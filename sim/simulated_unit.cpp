@@ -447,8 +447,10 @@ void SimulatedUnit::CompleteMeasurement() {
   double pitch = 0.0, roll = 0.0;
   if (measured & kSensorInclinometer) {
     const Attitude attitude = TrueAttitude(bench_);
-    a = SampleCount(truth_.offsetA, truth_.gainA, attitude.pitchRad);
-    b = SampleCount(truth_.offsetB, truth_.gainB, attitude.rollRad);
+    const double angleA = truth_.axesSwapped ? attitude.rollRad : attitude.pitchRad;
+    const double angleB = truth_.axesSwapped ? attitude.pitchRad : attitude.rollRad;
+    a = SampleCount(truth_.offsetA, truth_.gainA, angleA);
+    b = SampleCount(truth_.offsetB, truth_.gainB, angleB);
     pitch = ReportedAngleRad(a, GetFloat(kOffsetA), GetFloat(kGainA));
     roll = ReportedAngleRad(b, GetFloat(kOffsetB), GetFloat(kGainB));
   }

@@ -26,6 +26,8 @@ struct PitchRollReading {
 struct RawSlot {
   int32_t a = 0;  // register 305, the pitch axis
   int32_t b = 0;  // register 306, the roll axis
+  // The unit gave no counts for this slot (no reply, never ready): its zeros are not a reading.
+  bool readFailed = false;
 };
 
 struct InclinometerCal {
@@ -108,6 +110,20 @@ public:
   double ReadPressure(bool first, bool trigger, int timeLimitSeconds);
   // Whether the last ReadPressure ended with a ready value rather than by its time limit.
   bool pressureReady = false;
+
+  // --- calibration (unit/calibration_operations.cpp) ---
+  // The error allowed at a check angle, in degrees.
+  double InclinometerTolerance(double angleDeg) const;
+  // The dead-weight pressure (psi) to offer for a percentage of the gauge's full scale: a round
+  // figure near it, never above the full scale.
+  static int SuggestPressure(int percentOfFullScale, int fullScalePsi);
+  // Offset and scale of the strain gauge from the raw zero and high readings; asks before taking
+  // values out of their normal range and writes them only when accepted.
+  bool ComputePressureCal(double zeroPsi, double appliedPsi, double highPsi, double atmosphericMb);
+  // Ask for what the record file needs and is not known yet: the room, the dead-weight tester,
+  // the reference gauge.
+  void EnsureEquipmentData();
+  void EnsureGaugeIdentity();
 
   // --- results record (records/results_record.cpp) ---
   void AppendRecordLine(const std::string& text);

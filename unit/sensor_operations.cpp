@@ -1,6 +1,7 @@
 // Measurements and sensor switches. Every measurement writes a start value to a command
 // register, then reads the result registers (after polling the ready register where there is one).
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -100,12 +101,12 @@ PitchRollReading ModbusLink::ReadPitchRoll(bool trigger) {
 void ModbusLink::ReadInclinometerRaw(int slot) {
   if (slot < 0 || slot >= 10) return;
   rawSlots[slot] = {};
+  rawSlots[slot].readFailed = true;
   WriteSingleRegister(0, reg::kMeasurement, 1);
   if (!WaitMeasurementReady()) return;
   uint16_t r[2];
   if (!ReadInputRegisters(reg::kRawInclinometer, 2, r, 1)) return;
-  rawSlots[slot].a = r[0];
-  rawSlots[slot].b = r[1];
+  rawSlots[slot] = {r[0], r[1], false};
 }
 
 bool ModbusLink::ComputeInclinometerCal(double exactPitchDeg) {
@@ -122,7 +123,11 @@ bool ModbusLink::ComputeInclinometerCal(double exactPitchDeg) {
   cal.gainB = usable ? spanB * 0.5 / sine : 0.0;
   if (s[6].a > s[4].a) cal.gainA = -cal.gainA;
   if (s[7].b > s[5].b) cal.gainB = -cal.gainB;
-  const bool pass = usable && std::abs(s[5].a - s[7].a) <= spanA && std::abs(s[4].b - s[6].b) <= spanB;
+  // Counts the unit never gave, or an axis that did not move between its opposite positions,
+  // would pass the cross-axis test as 0 <= 0 and store zero gains: such a calibration fails.
+  const bool allRead = std::none_of(s, s + 8, [](const RawSlot& slot) { return slot.readFailed; });
+  const bool pass = usable && allRead && spanA > 0.0 && spanB > 0.0 && std::abs(s[5].a - s[7].a) <= spanA &&
+                    std::abs(s[4].b - s[6].b) <= spanB;
   inclinometerCal = cal;
   inclinometerCalRun = true;
   inclinometerCalPassed = pass;

@@ -25,6 +25,8 @@ public:
   void SetSensorEditText(const std::string& text) override;
   std::string SensorText() const override;
   void EndDialog(int result) override;
+  void RunInclinometerCalDialog(InclinometerCalDialog& dialog) override;
+  void RunStrainGaugeCalDialog(StrainGaugeCalDialog& dialog) override;
 
 private:
   MainDialog logic_;

@@ -1,5 +1,6 @@
 #include "console/qt/qt_operator.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -34,15 +35,22 @@ std::vector<ButtonChoice> ButtonsOf(BoxButtons buttons) {
 
 }  // namespace
 
+QWidget* QtOperator::Owner() const {
+  QWidget* modal = QApplication::activeModalWidget();
+  return modal ? modal : mainWindow_.data();
+}
+
 BoxAnswer QtOperator::ShowMessage(const MessageBox& box) {
-  QWidget* owner = box.owner == BoxOwner::Window ? mainWindow_.data() : nullptr;
+  QWidget* owner = box.owner == BoxOwner::Window ? Owner() : nullptr;
   QMessageBox message(owner);
   // An owned box blocks its window only, as the station's dialogs do (see TemplateDialog).
   if (owner) message.setWindowModality(Qt::WindowModal);
   message.setWindowTitle(QString::fromStdString(box.caption.empty() ? kDefaultCaption : box.caption));
   message.setTextFormat(Qt::PlainText);
   message.setText(QString::fromStdString(ToDisplayText(box.text)));
-  message.setIcon(box.icon == BoxIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon);
+  message.setIcon(box.icon == BoxIcon::Warning    ? QMessageBox::Warning
+                  : box.icon == BoxIcon::Question ? QMessageBox::Question
+                                                  : QMessageBox::NoIcon);
   const std::vector<ButtonChoice> choices = ButtonsOf(box.buttons);
   std::vector<QPushButton*> buttons;
   for (const ButtonChoice& choice : choices) buttons.push_back(message.addButton(choice.button));
@@ -58,7 +66,7 @@ BoxAnswer QtOperator::ShowMessage(const MessageBox& box) {
 }
 
 std::string QtOperator::PromptText(const std::string& caption, const std::string& defaultText) {
-  return RunTextEntry(caption, defaultText, mainWindow_.data());
+  return RunTextEntry(caption, defaultText, Owner());
 }
 
 uint8_t QtOperator::ChoosePort() { return RunPortChooser(ports_, mainWindow_.data()); }

@@ -23,6 +23,10 @@ public:
   uint8_t ChoosePort() override;
 
 private:
+  // What an owned box or a prompt opens over: the dialog the operator is working in (a
+  // calibration, a pressure entry), else the main window.
+  QWidget* Owner() const;
+
   PortProvider& ports_;
   QPointer<QWidget> mainWindow_;
 };

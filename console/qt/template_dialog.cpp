@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -68,6 +69,13 @@ QWidget* MakeControl(const resources::ControlTemplate& c, QWidget* parent) {
     }
     case ControlKind::LineEdit:
       return new QLineEdit(parent);
+    case ControlKind::RightLineEdit: {
+      auto* edit = new QLineEdit(parent);
+      edit->setAlignment(Qt::AlignRight);
+      return edit;
+    }
+    case ControlKind::Label:
+      return new QLabel(QString::fromUtf8(c.caption), parent);
   }
   return nullptr;
 }
@@ -95,7 +103,8 @@ TemplateDialog::TemplateDialog(const resources::DialogTemplate& layout, QWidget*
     // its font needs.
     const int height = c.kind == ControlKind::ComboBox ? widget->sizeHint().height() : r.h;
     widget->setGeometry(r.x, r.y, r.w, height);
-    controls_[c.id] = widget;
+    if (c.id != resources::kStaticId) controls_[c.id] = widget;
+    else labels_.push_back(widget);
   }
   setWindowTitle(QString::fromUtf8(layout.caption));
 }
@@ -109,6 +118,7 @@ void TemplateDialog::FitCaption() {
   const int width = std::max(templateSize_.width(), CaptionWidth(windowTitle()));
   const int shift = (width - templateSize_.width()) / 2;
   for (const auto& [id, widget] : controls_) widget->move(widget->x() + shift - controlsShift_, widget->y());
+  for (QWidget* label : labels_) label->move(label->x() + shift - controlsShift_, label->y());
   controlsShift_ = shift;
   setFixedSize(width, templateSize_.height());
 }

@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QSize>
 #include <map>
+#include <vector>
 
 #include "console/dialog_units.h"
 #include "resources/dialog_templates.h"
@@ -46,6 +47,7 @@ private:
   QSize templateSize_;
   int controlsShift_ = 0;  // how far the controls are moved right to stay centred
   std::map<int, QWidget*> controls_;
+  std::vector<QWidget*> labels_;  // controls without an id: they move with the others
 };
 
 // The dialog base units of a font: average character width and line height in pixels.

@@ -21,6 +21,7 @@
 #include "serial/port_map.h"
 #include "serial/serial_port.h"
 #include "serial/termios_device.h"
+#include "tests/bench/calibration_bench.h"
 #include "tests/integration/child_process.h"
 #include "unit/modbus_link.h"
 #include "unit/register_map.h"
@@ -41,7 +42,7 @@ constexpr double kSilenceMs = 50.0;
 
 void PrintHelp() {
   std::printf(
-      "usage: endcap-bench [--count N] [--connect] [--sim PATH]\n"
+      "usage: endcap-bench [--count N] [--connect | --calibration] [--sim PATH]\n"
       "\n"
       "Times the station's Modbus exchanges against the simulated unit (endcap-unit-sim) on a\n"
       "pseudo-terminal, and compares them with the protocol's floor: %.0f ms of pauses before\n"
@@ -52,6 +53,9 @@ void PrintHelp() {
       "  --connect    time the connect sequence (the handshake read of 3 registers from 2, then\n"
       "               the four reads of the unit's identity, settings and calibration records)\n"
       "               instead of single reads of 3 registers from 2 with a 2 s time-out\n"
+      "  --calibration  time a whole inclinometer calibration with its check and a strain gauge\n"
+      "               calibration with its six-point check, the bench moved by a scripted operator\n"
+      "               (N runs of each, default 1)\n"
       "  --sim PATH   the simulator program (default: endcap-unit-sim beside this program)\n"
       "  --help       this text\n",
       kPausesMs, kSilenceMs);
@@ -153,6 +157,8 @@ std::string DefaultSimulator() {
 struct Options {
   int count = 20;
   bool connect = false;
+  bool calibration = false;
+  bool countGiven = false;
   std::string simulator = DefaultSimulator();
 };
 
@@ -166,6 +172,10 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     }
     if (name == "--connect") {
       options.connect = true;
+      continue;
+    }
+    if (name == "--calibration") {
+      options.calibration = true;
       continue;
     }
     if (name != "--count" && name != "--sim") {
@@ -188,6 +198,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       return false;
     }
     options.count = static_cast<int>(count);
+    options.countGiven = true;
   }
   return true;
 }
@@ -207,6 +218,11 @@ int main(int argc, char** argv) {
   endcap::CloseSerialPortsOnSignals();
   Options options;
   if (!ParseOptions(argc, argv, options)) return 2;
+  if (options.calibration && options.connect) {
+    std::fprintf(stderr, "endcap-bench: --connect and --calibration time different things; give one (see --help)\n");
+    return 2;
+  }
+  if (options.calibration) return endcap::bench::RunCalibrationBench(options.simulator, options.countGiven ? options.count : 1);
 
   ChildProcess simulator;
   if (!simulator.Start({options.simulator})) {

@@ -69,6 +69,7 @@ TEST(CliProgramTest, AWindowCommandOnAnAbsentDeviceShowsTheBoxAndTheReason) {
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(result.err,
             "=== Remote inclinometer calibrate ===\nFailed to Connect at all!!\n"
+            "Press Enter for OK (end of input: OK)\n"
             "endcap-cli: COM4 could not be opened: /dev/endcap-absent: No such file or directory\n");
 }
 

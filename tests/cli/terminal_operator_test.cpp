@@ -30,24 +30,27 @@ protected:
   TerminalOperator op{in, out, ports};
 };
 
-TEST_F(TerminalOperatorTest, OkBoxShowsCaptionAndTextLinesAndReadsNoAnswer) {
-  Answers("y\n");
+TEST_F(TerminalOperatorTest, OkBoxShowsCaptionAndTextLinesAndWaitsForOneLine) {
+  Answers("y\nn\n");
   const BoxAnswer answer =
       op.ShowMessage(UnownedBox("FAIL!!\r\n +12V = 12.03\r\n-12V = -12.04\r\n3.3V = 3.29", "Power supplies"));
   EXPECT_EQ(answer, BoxAnswer::Ok);
-  EXPECT_EQ(out.str(), "=== Power supplies ===\nFAIL!!\n +12V = 12.03\n-12V = -12.04\n3.3V = 3.29\n");
-  EXPECT_EQ(Unread(), "y\n");
+  EXPECT_EQ(out.str(),
+            "=== Power supplies ===\nFAIL!!\n +12V = 12.03\n-12V = -12.04\n3.3V = 3.29\nPress Enter for OK ");
+  EXPECT_EQ(Unread(), "n\n");
 }
 
-TEST_F(TerminalOperatorTest, BoxWithoutCaptionShowsTheDefaultCaption) {
-  op.ShowMessage(UnownedBox("Illegal entry!!"));
-  EXPECT_EQ(out.str(), "=== Error ===\nIllegal entry!!\n");
+TEST_F(TerminalOperatorTest, OkBoxAtTheEndOfInputTakesOk) {
+  EXPECT_EQ(op.ShowMessage(UnownedBox("Illegal entry!!")), BoxAnswer::Ok);
+  EXPECT_EQ(out.str(), "=== Error ===\nIllegal entry!!\nPress Enter for OK (end of input: OK)\n");
 }
 
 TEST_F(TerminalOperatorTest, WindowBoxShowsTheApplicationNameAndKeepsTabs) {
+  Answers("\n");
   op.ShowMessage(WindowBox("Overall unit serial\t123456-001\r\nModbus address\t\t250\r\n"));
   EXPECT_EQ(out.str(),
-            "=== Remote inclinometer calibrate ===\nOverall unit serial\t123456-001\nModbus address\t\t250\n");
+            "=== Remote inclinometer calibrate ===\nOverall unit serial\t123456-001\nModbus address\t\t250\n"
+            "Press Enter for OK ");
 }
 
 TEST_F(TerminalOperatorTest, YesNoRepeatsTheQuestionUntilAnAnswerItKnows) {

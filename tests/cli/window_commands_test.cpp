@@ -48,6 +48,8 @@ const std::string kBothSensors = kIdentity + kInclinometer + kPressure + kFactor
 const std::string kInclinometerOnly = kIdentity + kInclinometer + kFactoryCal + kInclinometerCal;
 
 const std::string kWindowCaption = "=== Remote inclinometer calibrate ===\n";
+// An OK box waits for Enter; these runs have no answer left for it.
+const std::string kOkAtEnd = "Press Enter for OK (end of input: OK)\n";
 const std::string kOperatorPrompt = "Enter operator ID 2/3 chars: ";
 const std::string kSerialPrompt = "Enter unit serial No [123456-001]: ";
 
@@ -102,7 +104,7 @@ TEST_F(WindowCommandsTest, AUnitThatDoesNotAnswerFailsTheHandshake) {
   EXPECT_EQ(Run({"info"}), kExitUnitFailed);
   EXPECT_EQ(out.str(), "");
   EXPECT_EQ(err.str(), kWindowCaption +
-                           "Failed to connect to the External inclinometer\nHas the board been programmed??\n"
+                           "Failed to connect to the External inclinometer\nHas the board been programmed??\n" + kOkAtEnd +
                            "endcap-cli: the unit did not answer as expected: no reply\n");
 }
 
@@ -110,7 +112,7 @@ TEST_F(WindowCommandsTest, AHandshakeRefusedSaysTheExceptionCode) {
   unit.InjectFault(sim::Fault::ExceptionReply, sim::FaultMode::Always);
   EXPECT_EQ(Run({"info"}), kExitUnitFailed);
   EXPECT_EQ(err.str(), kWindowCaption +
-                           "Failed to connect to the External inclinometer\nHas the board been programmed??\n"
+                           "Failed to connect to the External inclinometer\nHas the board been programmed??\n" + kOkAtEnd +
                            "endcap-cli: the unit did not answer as expected: exception code 4\n");
 }
 
@@ -141,7 +143,7 @@ TEST_F(WindowCommandsTest, ReadOfADisabledSensorIsRefused) {
   SetEnabled(reg::kSensorInclinometer);
   EXPECT_EQ(Run({"read", "strain"}), kExitUnitFailed);
   EXPECT_EQ(out.str(), "");
-  EXPECT_EQ(err.str(), kWindowCaption + "Error sensor is not enabled\nendcap-cli: no reading\n");
+  EXPECT_EQ(err.str(), kWindowCaption + "Error sensor is not enabled\n" + kOkAtEnd + "endcap-cli: no reading\n");
 }
 
 TEST_F(WindowCommandsTest, ReadOfAUnitThatNeverBecomesReadyFails) {
@@ -285,7 +287,7 @@ TEST_F(WindowCommandsTest, EnableStopsWhenTheSuppliesAreOutOfLimits) {
   EXPECT_EQ(Register(reg::kEnabledSensors), reg::kSensorInclinometer);
   EXPECT_EQ(out.str(), "");
   EXPECT_EQ(err.str(), kOperatorPrompt + kSerialPrompt + kWindowCaption +
-                           "Warning power supply voltages!!\nendcap-cli: the sensor was not enabled\n");
+                           "Warning power supply voltages!!\n" + kOkAtEnd + "endcap-cli: the sensor was not enabled\n");
 }
 
 TEST_F(WindowCommandsTest, EnableStopsOnAnOperatorIdOfTheWrongLength) {
@@ -319,7 +321,7 @@ TEST_F(WindowCommandsTest, EnableWithAnotherSerialAnsweredYesStoresItAndStops) {
 
 TEST_F(WindowCommandsTest, EnableOfAnEnabledSensorSaysSoAndSucceeds) {
   EXPECT_EQ(Run({"enable", "inclinometer"}), kExitDone);
-  EXPECT_EQ(err.str(), kWindowCaption + "Sensor is already enabled!!\n");
+  EXPECT_EQ(err.str(), kWindowCaption + "Sensor is already enabled!!\n" + kOkAtEnd);
   EXPECT_EQ(out.str(), ToDisplayText(kBothSensors));
 }
 
@@ -332,7 +334,7 @@ TEST_F(WindowCommandsTest, DisableInclinometer) {
 TEST_F(WindowCommandsTest, DisableOfADisabledSensorSaysSoAndSucceeds) {
   SetEnabled(reg::kSensorInclinometer);
   EXPECT_EQ(Run({"disable", "strain"}), kExitDone);
-  EXPECT_EQ(err.str(), kWindowCaption + "Sensor is already disabled!!\n");
+  EXPECT_EQ(err.str(), kWindowCaption + "Sensor is already disabled!!\n" + kOkAtEnd);
   EXPECT_EQ(out.str(), ToDisplayText(kInclinometerOnly));
 }
 

@@ -2,6 +2,7 @@
 // Windows for the console logic without a display: each remembers what it was told and
 // answers as its Qt counterpart does (a selected item's text is the combo box's text).
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -33,6 +34,15 @@ public:
   }
   std::string SensorText() const override { return editText; }
   void EndDialog(int result) override { ended = result; }
+  // The procedure dialogs: counted, then run by the test's hook if there is one.
+  void RunInclinometerCalDialog(InclinometerCalDialog& dialog) override {
+    ++inclinometerCalRuns;
+    if (onInclinometerCal) onInclinometerCal(dialog);
+  }
+  void RunStrainGaugeCalDialog(StrainGaugeCalDialog& dialog) override {
+    ++strainGaugeCalRuns;
+    if (onStrainGaugeCal) onStrainGaugeCal(dialog);
+  }
 
   // The ids shown, in id order.
   std::vector<int> Shown() const {
@@ -49,6 +59,10 @@ public:
   int selected = -1;
   std::string editText;
   int ended = 0;
+  int inclinometerCalRuns = 0;
+  int strainGaugeCalRuns = 0;
+  std::function<void(InclinometerCalDialog&)> onInclinometerCal;
+  std::function<void(StrainGaugeCalDialog&)> onStrainGaugeCal;
 };
 
 class FakePortChooserView : public PortChooserView {

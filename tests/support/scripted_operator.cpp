@@ -22,12 +22,21 @@ std::string Escaped(const std::string& text) {
   return out;
 }
 
+const char* IconName(BoxIcon icon) {
+  switch (icon) {
+    case BoxIcon::None: return "none";
+    case BoxIcon::Warning: return "warning";
+    case BoxIcon::Question: return "question";
+  }
+  return "?";
+}
+
 }  // namespace
 
 std::string Describe(const MessageBox& box) {
   static const char* const buttons[] = {"OK", "YesNo", "AbortRetryIgnore"};
   return "\"" + Escaped(box.text) + "\" caption \"" + box.caption + "\" buttons " + buttons[static_cast<int>(box.buttons)] +
-         " icon " + (box.icon == BoxIcon::Warning ? "warning" : "none") + " default " + std::to_string(box.defaultButton) +
+         " icon " + IconName(box.icon) + " default " + std::to_string(box.defaultButton) +
          " owner " + (box.owner == BoxOwner::Window ? "window" : "none");
 }
 
@@ -74,6 +83,12 @@ ScriptedOperator& ScriptedOperator::ExpectChoosePort(uint8_t answer) {
   return *this;
 }
 
+ScriptedOperator& ScriptedOperator::Do(std::function<void()> action) {
+  if (script_.empty()) ADD_FAILURE() << "Do without an expectation to attach it to";
+  else script_.back().action = std::move(action);
+  return *this;
+}
+
 ScriptedOperator::Step ScriptedOperator::Blank(Kind kind) {
   Step step;
   step.kind = kind;
@@ -92,6 +107,7 @@ ScriptedOperator::Step ScriptedOperator::Next(Kind kind, const std::string& what
                   << KindName(static_cast<int>(kind)) << ": " << what;
     return Blank(kind);
   }
+  if (step.action) step.action();
   return step;
 }
 

@@ -4,6 +4,7 @@
 // from the script. An unexpected or missing interaction fails the test.
 
 #include <deque>
+#include <functional>
 #include <string>
 
 #include "operator/operator_interface.h"
@@ -23,6 +24,9 @@ public:
   // The operator closes the prompt without "Enter": the default comes back.
   ScriptedOperator& ExpectPromptClosed(const std::string& caption, const std::string& defaultText);
   ScriptedOperator& ExpectChoosePort(uint8_t answer);
+  // What the operator does at the bench before answering the last expectation (moving the
+  // fixture, setting a pressure): runs when that interaction comes.
+  ScriptedOperator& Do(std::function<void()> action);
 
   BoxAnswer ShowMessage(const MessageBox& box) override;
   std::string PromptText(const std::string& caption, const std::string& defaultText) override;
@@ -41,6 +45,7 @@ private:
     std::string caption, defaultText, answer;
     bool closed = false;
     uint8_t port = 0;
+    std::function<void()> action;
   };
   static Step Blank(Kind kind);
   Step Next(Kind kind, const std::string& what);

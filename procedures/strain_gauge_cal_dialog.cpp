@@ -1,0 +1,200 @@
+#include "procedures/strain_gauge_cal_dialog.h"
+
+#include <cmath>
+
+#include "procedures/calibration_control_ids.h"
+#include "unit/conversions.h"
+#include "unit/register_map.h"
+#include "unit/text_format.h"
+
+namespace endcap {
+
+namespace {
+
+constexpr double kPsiPerBar = 14.50377;
+constexpr double kPsiPerMillibar = 0.01450377;
+constexpr int kWarmUpTimeoutSeconds = 2;
+constexpr int kRangeTimeoutSeconds = 5;
+// The calibration waits longer for its raw readings than the check and the reading do.
+constexpr int kCalibrationReadSeconds = 20;
+constexpr int kCheckReadSeconds = 10;
+constexpr int kCalibrationPercent = 80;
+// The check points, from full scale down; a point's index is its percentage / 20.
+constexpr int kCheckPercents[] = {100, 80, 60, 40, 20, 0};
+constexpr int kPercentPerPoint = 20;
+constexpr const char* kPressureCaption = "Pressure Cal.";
+
+struct Command {
+  int id;
+  void (StrainGaugeCalDialog::*handler)();
+};
+constexpr Command kCommands[] = {
+    {ctl::strain::kSetAndCalibrate, &StrainGaugeCalDialog::OnSetAndCalibrate},
+    {ctl::strain::kConfirm, &StrainGaugeCalDialog::OnConfirmCalibration},
+    {ctl::strain::kSetWarmUp, &StrainGaugeCalDialog::OnSetWarmUp},
+    {ctl::strain::kReadPressure, &StrainGaugeCalDialog::OnReadPressure},
+    {ctl::strain::kExit, &StrainGaugeCalDialog::OnExit},
+};
+
+}  // namespace
+
+bool StrainGaugeCalDialog::HasCommand(int id) {
+  for (const Command& command : kCommands)
+    if (command.id == id) return true;
+  return false;
+}
+
+bool StrainGaugeCalDialog::OnCommand(int id) {
+  for (const Command& command : kCommands) {
+    if (command.id != id) continue;
+    (this->*command.handler)();
+    return true;
+  }
+  return false;
+}
+
+void StrainGaugeCalDialog::OnInitDialog() {
+  warmUpText = Format("%.1f", link_.strainGaugeWarmUpTenths * 0.1);
+  fullScaleText = Format("%.1f", link_.gaugeFullScaleBar);
+  accuracyText = Format("%.2f", link_.gaugeAccuracyPercent);
+  UpdateData(false);
+}
+
+void StrainGaugeCalDialog::UpdateData(bool save) {
+  if (save) {
+    fullScaleText = view_->FieldText(ctl::strain::kFullScale);
+    accuracyText = view_->FieldText(ctl::strain::kAccuracy);
+    warmUpText = view_->FieldText(ctl::strain::kWarmUp);
+    pressureText = view_->FieldText(ctl::strain::kPressure);
+    return;
+  }
+  view_->SetFieldText(ctl::strain::kFullScale, fullScaleText);
+  view_->SetFieldText(ctl::strain::kAccuracy, accuracyText);
+  view_->SetFieldText(ctl::strain::kWarmUp, warmUpText);
+  view_->SetFieldText(ctl::strain::kPressure, pressureText);
+}
+
+void StrainGaugeCalDialog::Box(const std::string& text, const std::string& caption) {
+  link_.op().ShowMessage(DialogBox(text, caption));
+}
+
+int StrainGaugeCalDialog::FullScalePsi() const { return TruncateToInt(link_.gaugeFullScaleBar * kPsiPerBar); }
+
+bool StrainGaugeCalDialog::WriteGaugeSettings() {
+  link_.strainGaugeWarmUpTenths = TruncateToInt(LeadingDouble(warmUpText) * 10.0);
+  const uint16_t warmUp = static_cast<uint16_t>(link_.strainGaugeWarmUpTenths);
+  const bool warmUpWritten = link_.WriteMultipleRegisters(reg::kPressureWarmUp, 1, &warmUp, kWarmUpTimeoutSeconds);
+  link_.gaugeFullScaleBar = LeadingDouble(fullScaleText);
+  link_.gaugeAccuracyPercent = LeadingDouble(accuracyText);
+  uint16_t range[4];
+  Int32ToRegisters(range, 0, FloatBits(static_cast<float>(link_.gaugeFullScaleBar)));
+  Int32ToRegisters(range, 2, FloatBits(static_cast<float>(link_.gaugeAccuracyPercent)));
+  const bool rangeWritten = link_.WriteMultipleRegisters(reg::kPressureFullScale, 4, range, kRangeTimeoutSeconds);
+  return warmUpWritten && rangeWritten;
+}
+
+void StrainGaugeCalDialog::OnSetWarmUp() {
+  UpdateData(true);
+  commandSucceeded = WriteGaugeSettings();
+  UpdateData(false);
+}
+
+void StrainGaugeCalDialog::OnReadPressure() {
+  UpdateData(true);
+  const double psi = link_.ReadPressure(true, false, kCheckReadSeconds);
+  commandSucceeded = !std::isnan(psi);
+  pressureText = std::isnan(psi) ? "No reply" : Format("%.2f", psi);
+  UpdateData(false);
+}
+
+bool StrainGaugeCalDialog::ConfirmFullScale() {
+  const MessageBox question = DialogBox(Format("The pressure sensor full scale pressure is %.1f BAR", link_.gaugeFullScaleBar),
+                                        kApplicationName, BoxButtons::YesNo, BoxIcon::Warning);
+  return link_.op().ShowMessage(question) == BoxAnswer::Yes;
+}
+
+void StrainGaugeCalDialog::AskPressure(PressureSetDialog& dialog, int percent) {
+  dialog.percentOfFullScale = percent;
+  dialog.fullScalePsi = FullScalePsi();
+  view_->RunPressureSetDialog(dialog);
+}
+
+void StrainGaugeCalDialog::OnSetAndCalibrate() {
+  commandSucceeded = false;
+  UpdateData(true);
+  WriteGaugeSettings();
+  link_.gaugeFullScaleBar = LeadingDouble(fullScaleText);
+  if (!ConfirmFullScale()) return;
+  link_.EnsureEquipmentData();
+  link_.gaugeAccuracyPercent = LeadingDouble(accuracyText);
+  link_.EnsureGaugeIdentity();
+  Box("Set pressure to zero", kPressureCaption);
+  const double zero = link_.ReadPressure(false, true, kCalibrationReadSeconds);
+  PressureSetDialog pressure(link_);
+  AskPressure(pressure, kCalibrationPercent);
+  const double applied = LeadingDouble(pressure.appliedText);
+  const double high = link_.ReadPressure(false, true, kCalibrationReadSeconds);
+  link_.unitCurrentMa = 0;
+  link_.unitCurrentMa = static_cast<int32_t>(LeadingInt(link_.op().PromptText("Enter current drawn in mA", "")));
+  // Warnings only: the entered current is written whatever it is.
+  if (link_.unitCurrentMa > link_.limits.unitCurrentMa.upper) Box("Current is excessive for this unit", kPressureCaption);
+  if (link_.unitCurrentMa < link_.limits.unitCurrentMa.lower) Box("Current is low for this unit", kPressureCaption);
+  link_.WriteUnitCurrent();
+  const bool passed = link_.ComputePressureCal(zero, applied, high, link_.atmosphericPressureMb);
+  Box(passed ? "Calibration successful" : "Calibration failed!!!!!!", kPressureCaption);
+  link_.WriteCalRecord(kPressureCalKind, passed);
+  link_.strainGaugeCalPassed = passed;
+  commandSucceeded = passed;
+}
+
+void StrainGaugeCalDialog::OnConfirmCalibration() {
+  commandSucceeded = false;
+  UpdateData(true);
+  if (!ConfirmFullScale()) return;
+  link_.EnsureEquipmentData();
+  link_.EnsureGaugeIdentity();
+  std::string summary;
+  link_.strainGaugeCheckPassed = true;
+  // One dialog for the six points: Escape at a point keeps the pressure accepted last.
+  PressureSetDialog pressure(link_);
+  const double accuracy = LeadingDouble(accuracyText) > link_.limits.precisionGaugeAccuracy
+                              ? link_.limits.standardGaugeAccuracy
+                              : link_.limits.precisionGaugeAccuracy;
+  for (const int percent : kCheckPercents) {
+    PressurePoint& point = link_.pressurePoints[percent / kPercentPerPoint];
+    for (;;) {
+      AskPressure(pressure, percent);
+      const double read = link_.ReadPressure(true, true, kCheckReadSeconds) - link_.atmosphericPressureMb * kPsiPerMillibar;
+      point.fullScalePsi = link_.gaugeFullScaleBar * kPsiPerBar;
+      point.accuracyPercent = accuracy;
+      point.appliedText = pressure.appliedText;
+      point.readPsi = read;
+      point.done = true;
+      const double applied = LeadingDouble(point.appliedText);
+      const double error = std::fabs(applied - read) / point.fullScalePsi * 100.0;
+      std::string line = Format("         Applied %7.3f  Read %7.3f  Error %5.3f%% FS", applied, read, error);
+      // A reading that is not a number fails: it is never within the accuracy.
+      if (error <= point.accuracyPercent) {
+        summary += line + "  PASS\r\n";
+        break;
+      }
+      line += "  FAIL\r\n";
+      const BoxAnswer answer = link_.op().ShowMessage(
+          DialogBox(line, "Confirm result", BoxButtons::AbortRetryIgnore, BoxIcon::Question, 1));
+      if (answer == BoxAnswer::Retry) continue;
+      if (answer != BoxAnswer::Ignore) return;
+      link_.strainGaugeCheckPassed = false;
+      summary += line;
+      break;
+    }
+  }
+  summary += link_.strainGaugeCheckPassed ? "Overall result  PASS" : "Overall result  FAIL";
+  link_.strainGaugeCheckRun = true;
+  const bool passed = link_.strainGaugeCheckPassed;
+  Box(summary, "Results");
+  commandSucceeded = passed;
+}
+
+void StrainGaugeCalDialog::OnExit() { view_->EndDialog(); }
+
+}  // namespace endcap

@@ -1,0 +1,63 @@
+#pragma once
+// "Strain gauge calibrate": calibrates the strain-gauge depth sensor against the dead-weight
+// tester (raw zero and high readings, offset and scale written to the unit) and checks it at
+// six points of its range. The results stay on the unit object for the record file, which the
+// Calibrate command writes once the dialog has closed.
+
+#include <string>
+
+#include "procedures/dialog_fields.h"
+#include "procedures/pressure_set_dialog.h"
+#include "unit/modbus_link.h"
+
+namespace endcap {
+
+class StrainGaugeCalView : public virtual DialogFieldsView {
+public:
+  // Runs the measurement pressure dialog modally over this one, until it ends.
+  virtual void RunPressureSetDialog(PressureSetDialog& dialog) = 0;
+};
+
+class StrainGaugeCalDialog {
+public:
+  explicit StrainGaugeCalDialog(ModbusLink& link) : link_(link) {}
+
+  void Attach(StrainGaugeCalView& view) { view_ = &view; }
+  // Warm-up, full scale and accuracy as the unit last reported them.
+  void OnInitDialog();
+  bool OnCommand(int id);
+  static bool HasCommand(int id);
+
+  void OnSetAndCalibrate();
+  void OnConfirmCalibration();
+  void OnSetWarmUp();
+  void OnReadPressure();
+  void OnExit();
+
+  void UpdateData(bool save);
+  // The warm-up, full scale and accuracy fields into the unit object and the unit; true when
+  // the unit took both writes.
+  bool WriteGaugeSettings();
+
+  std::string fullScaleText;
+  std::string accuracyText;
+  std::string warmUpText;
+  std::string pressureText;
+
+  // Whether the last command ran to its end and passed: a calibration that passed, a check
+  // whose overall result is PASS, a reading that came, settings the unit took.
+  bool commandSucceeded = false;
+
+private:
+  // "The pressure sensor full scale pressure is %.1f BAR": true when the operator says Yes.
+  bool ConfirmFullScale();
+  // The applied pressure that the operator accepted in the pressure dialog.
+  void AskPressure(PressureSetDialog& dialog, int percent);
+  void Box(const std::string& text, const std::string& caption);
+  int FullScalePsi() const;
+
+  ModbusLink& link_;
+  StrainGaugeCalView* view_ = nullptr;
+};
+
+}  // namespace endcap

@@ -1,0 +1,144 @@
+// endcap-cli calibrate inclinometer calibrate confirm against the standalone simulated board on
+// a pseudo-terminal, in real time: an operator script answers each box and prompt as it comes,
+// moving the simulated fixture through the simulator's stdin commands before pressing Enter.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "tests/cli/conversation.h"
+#include "tests/integration/child_process.h"
+#include "tests/support/temp_dir.h"
+#include "unit/conversions.h"
+
+namespace endcap {
+namespace {
+
+constexpr int kReadyTimeoutMs = 10000;
+constexpr int kAnswerTimeoutMs = 5000;
+// The longest the program may stay silent: one measurement with its polls.
+constexpr int kSilenceTimeoutMs = 30000;
+
+const std::string kBoxEnd = "\nPress Enter for OK ";
+
+// One thing the operator sees, what they then do at the bench, and what they type.
+struct Step {
+  std::string shown;  // a box's text with its OK line, or a prompt
+  std::vector<std::string> bench;
+  std::string typed;
+};
+
+Step Box(const std::string& text, std::vector<std::string> bench = {}) { return {text + kBoxEnd, std::move(bench), ""}; }
+Step Prompt(const std::string& prompt, const std::string& typed) { return {prompt, {}, typed}; }
+
+class CalibrateEndToEndTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(sim.Start({ENDCAP_UNIT_SIM, "--unit-serial", "123456-007"})) << sim.error();
+    const auto path = sim.ReadLine(kReadyTimeoutMs);
+    ASSERT_TRUE(path) << "the simulator printed no device path";
+    device = *path;
+  }
+  void TearDown() override { sim.Stop(0); }
+
+  std::string Control(const std::string& command) {
+    EXPECT_TRUE(sim.Send(command + "\n"));
+    return sim.ReadLine(kAnswerTimeoutMs).value_or("(no answer)");
+  }
+
+  // Each step in order: once its text has appeared after the last one, the bench moves and
+  // the answer is typed.
+  std::string Respond(const std::string& err) {
+    std::string typed;
+    while (next < script.size()) {
+      const Step& step = script[next];
+      const size_t at = err.find(step.shown, seen);
+      if (at == std::string::npos) break;
+      for (const std::string& command : step.bench) EXPECT_EQ(Control(command).substr(0, 2), "ok") << command;
+      typed += step.typed + "\n";
+      seen = at + step.shown.size();
+      ++next;
+    }
+    return typed;
+  }
+
+  std::vector<std::string> RecordTexts() const {
+    std::ifstream in(home.path() + "/Quorvanta/D5Status/RemoteInclinometerLog.txt");
+    std::vector<std::string> texts;
+    // Each line: operator, serial, time, date, then the text.
+    for (std::string line; std::getline(in, line);) texts.push_back(line.substr(std::string("AB 123456-007 hh:mm dd/mm/yyyy ").size()));
+    return texts;
+  }
+
+  integration::ChildProcess sim;
+  testing::TempDir home;
+  std::string device;
+  std::vector<Step> script;
+  size_t next = 0;
+  size_t seen = 0;
+};
+
+TEST_F(CalibrateEndToEndTest, CalibrationThenCheckOnTheFixturePassesAndIsRecorded) {
+  script = {Prompt("Enter operator ID 2/3 chars: ", "ab"), Prompt("Enter unit serial No [123456-007]: ", ""),
+            Box("Mount the end-cap with 0 pitch and 0 roll\nUse the reference sensors to confirm this",
+                {"tilt 0", "rotation 0"})};
+  for (int k = 0; k < 4; ++k)
+    script.push_back(Box("Position the end cap at the " + std::to_string(90 * k) + " degrees position",
+                         {"rotation " + std::to_string(90 * k)}));
+  script.push_back(Box("Mount the end-cap with approx +10 deg pitch and 0 roll\nUse the reference sensors to confirm this",
+                       {"tilt 10", "rotation 0"}));
+  script.push_back(Prompt("Enter exact pitch in degrees [10.0]: ", "10.0"));
+  for (int k = 0; k < 4; ++k)
+    script.push_back(Box("Position the end cap at the " + std::to_string(90 * k) + " degrees position",
+                         {"rotation " + std::to_string(90 * k)}));
+  script.push_back(Prompt("Enter current drawn in mA: ", "72"));
+  script.push_back(Box("Calibration successful"));
+  const char* sets[2][2] = {{"first", "5"}, {"second", "45"}};
+  for (const auto& set : sets) {
+    script.push_back(Box(std::string("Set End-Cap to ") + set[0] + " pitch angle (approx " + set[1] + " degrees)",
+                         {std::string("tilt ") + set[1], "rotation 0"}));
+    script.push_back(Prompt(std::string("Enter exact pitch in degrees [") + set[1] + ".0]: ", ""));
+    for (int k = 0; k < 4; ++k)
+      script.push_back(Box("Allign bow to " + std::to_string(90 * k) + " degrees", {"rotation " + std::to_string(90 * k)}));
+  }
+  script.push_back(Box("Set End-Cap to level\nAllign bow to zero degrees", {"tilt 0", "rotation 0"}));
+  // The summary's last position, then its OK.
+  script.push_back(Box("  PASS"));
+
+  const testing::ProgramResult result = testing::Converse(
+      {ENDCAP_CLI, "--device", device, "--drive", "C=" + home.path(), "calibrate", "inclinometer", "calibrate", "confirm"},
+      [this](const std::string& err) { return Respond(err); }, kSilenceTimeoutMs);
+  EXPECT_EQ(next, script.size()) << result.err;
+  EXPECT_EQ(result.exitStatus, 0) << result.err;
+  EXPECT_EQ(result.err.find("FAIL"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("=== Results ===\nPitch 5.000  Roll 0 Reads Pitch="), std::string::npos) << result.err;
+  EXPECT_NE(result.out.find("Inclinometer cal\t"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("  AB@\n"), std::string::npos) << result.out;
+
+  const std::vector<std::string> texts = RecordTexts();
+  ASSERT_EQ(texts.size(), 13u);
+  EXPECT_EQ(texts[0], "External digital inclinometer calibrated ");
+  EXPECT_EQ(texts[1], "Current 72 mA");
+  EXPECT_EQ(texts[2], "Warm up 2 seconds");
+  EXPECT_EQ(texts[3], "External digital  inclinometer calibration checked");
+  EXPECT_EQ(texts[4], "Pitch 0  Roll 0 Reads Pitch 0.000 Roll 0.000");
+  EXPECT_EQ(texts[5].substr(0, 31), "Pitch 5.000  Roll 0 Reads Pitch");
+
+  // The coefficients the unit now holds are its sensors' (simulator defaults: offsets 32905 and
+  // 32641, gains 20480 and 19872 counts).
+  std::istringstream dump(Control("dump 120 8"));
+  std::string word;
+  dump >> word;
+  uint16_t regs[8];
+  for (uint16_t& reg : regs) {
+    dump >> word;
+    reg = static_cast<uint16_t>(std::stoul(word.substr(word.find('=') + 1), nullptr, 16));
+  }
+  const double truth[4] = {32905.0, 20480.0, 32641.0, 19872.0};
+  for (int i = 0; i < 4; ++i) EXPECT_NEAR(RegistersToFloat(regs, 2 * i), truth[i], 2.0) << i;
+}
+
+}  // namespace
+}  // namespace endcap

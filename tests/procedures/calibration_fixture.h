@@ -1,0 +1,145 @@
+#pragma once
+// A ModbusLink on the simulated unit over an in-memory line, on the virtual clock, with a
+// scripted operator who moves the simulated bench at the boxes, a record folder of its own, and
+// views for the procedure dialogs that remember what they show.
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "procedures/calibration_control_ids.h"
+#include "procedures/strain_gauge_cal_dialog.h"
+#include "serial/memory_device.h"
+#include "sim/memory_unit_peer.h"
+#include "sim/simulated_unit.h"
+#include "tests/support/scripted_operator.h"
+#include "tests/support/temp_dir.h"
+#include "unit/conversions.h"
+#include "unit/modbus_link.h"
+#include "unit/text_format.h"
+
+namespace endcap::testing {
+
+class FakeFieldsView : public StrainGaugeCalView {
+public:
+  void SetFieldText(int id, const std::string& text) override { fields[id] = text; }
+  std::string FieldText(int id) const override {
+    const auto it = fields.find(id);
+    return it == fields.end() ? "" : it->second;
+  }
+  void EndDialog() override { ++endings; }
+
+  // What the operator does in each pressure dialog, in order: the bench first, then each text
+  // typed before pressing "Pressure set" (empty: press it on the text shown), or Escape.
+  struct PressureEntry {
+    std::function<void()> bench;
+    std::vector<std::string> typed;
+    bool escape = false;
+  };
+  void RunPressureSetDialog(PressureSetDialog& dialog) override {
+    FakeFieldsView window;
+    dialog.Attach(window);
+    dialog.OnInitDialog();
+    suggestions.push_back(window.FieldText(ctl::pressure::kPressure));
+    if (pressureScript.empty()) {
+      ADD_FAILURE() << "unexpected pressure dialog";
+      return;
+    }
+    const PressureEntry entry = pressureScript.front();
+    pressureScript.pop_front();
+    if (entry.bench) entry.bench();
+    if (entry.escape) return;
+    for (const std::string& text : entry.typed) {
+      if (!text.empty()) window.SetFieldText(ctl::pressure::kPressure, text);
+      dialog.OnCommand(ctl::pressure::kPressureSet);
+      if (window.endings > 0) return;
+    }
+    ADD_FAILURE() << "the pressure dialog did not end";
+  }
+
+  std::map<int, std::string> fields;
+  int endings = 0;
+  std::deque<PressureEntry> pressureScript;
+  std::vector<std::string> suggestions;
+};
+
+inline sim::UnitConfig SerialisedUnit() {
+  sim::UnitConfig config;
+  sim::EncodeSerial("123456-007", config.unitSerial[0], config.unitSerial[1]);
+  return config;
+}
+
+class CalibrationTest : public ::testing::Test {
+protected:
+  CalibrationTest() {
+    ports.Attach(1, line);
+    port.OpenOnPort(1);
+    link.recordFolder = home.path();
+    link.OperatorId = "AB";
+    link.operatorMarker = 1;
+    link.operatorKnown = true;
+    link.LoadDefaultLimits();
+    link.ReadUnitInfo();
+  }
+
+  std::function<void()> Fixture(double tiltDeg, int rotationDeg) {
+    return [this, tiltDeg, rotationDeg] {
+      unit.SetTilt(tiltDeg);
+      unit.SetRotation(rotationDeg);
+    };
+  }
+  std::function<void()> Rotate(int rotationDeg) {
+    return [this, rotationDeg] { unit.SetRotation(rotationDeg); };
+  }
+  std::function<void()> Apply(double psi) {
+    return [this, psi] { unit.SetAppliedPressure(psi); };
+  }
+
+  uint16_t Reg(uint16_t reg) { return unit.Register(reg).value_or(0); }
+  float FloatAt(uint16_t reg) {
+    const uint16_t regs[2] = {Reg(reg), Reg(static_cast<uint16_t>(reg + 1))};
+    return static_cast<float>(RegistersToFloat(regs, 0));
+  }
+  void PutFloat(uint16_t reg, double value) {
+    uint16_t regs[2];
+    Int32ToRegisters(regs, 0, FloatBits(static_cast<float>(value)));
+    unit.SetRegister(reg, regs[0]);
+    unit.SetRegister(static_cast<uint16_t>(reg + 1), regs[1]);
+  }
+  std::vector<uint16_t> Regs(uint16_t first, int count) {
+    std::vector<uint16_t> values;
+    for (int i = 0; i < count; ++i) values.push_back(Reg(static_cast<uint16_t>(first + i)));
+    return values;
+  }
+
+  // The record file's lines, and the prefix every line written now carries.
+  std::vector<std::string> RecordLines() const {
+    std::ifstream in(home.path() + "/RemoteInclinometerLog.txt");
+    std::vector<std::string> lines;
+    for (std::string text; std::getline(in, text);) lines.push_back(text);
+    return lines;
+  }
+  std::string Prefix() {
+    const LocalDateTime now = clock.Now();
+    return Format("AB 123456-007 %02d:%02d %02d/%02d/%d ", now.hour, now.minute, now.day, now.month, now.year);
+  }
+
+  TempDir home;
+  VirtualClock clock{0, {2026, 12, 8, 9, 5, 0}};
+  MemoryLine line{clock};
+  sim::SimulatedUnit unit{clock, SerialisedUnit()};
+  sim::MemoryUnitPeer peer{line, unit};
+  MemoryPortProvider ports;
+  SerialPort port{ports, clock};
+  ScriptedOperator op;
+  ModbusLink link{port, op};
+  FakeFieldsView view;
+};
+
+}  // namespace endcap::testing

@@ -1,0 +1,327 @@
+// The strain gauge calibration and six-point check against the simulated unit and its
+// dead-weight tester, on the virtual clock; the pressure dialog and its suggestions.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "procedures/strain_gauge_cal_dialog.h"
+#include "sim/physics.h"
+#include "tests/procedures/calibration_fixture.h"
+#include "unit/cal_record.h"
+#include "unit/register_map.h"
+
+namespace endcap {
+namespace {
+
+using testing::CalibrationTest;
+using testing::FakeFieldsView;
+using Entry = FakeFieldsView::PressureEntry;
+
+constexpr double kAtmosphereMb = 1013.25;
+constexpr double kPsiPerMillibar = 0.01450377;
+constexpr double kFullScalePsi = 100.0 * 14.50377;
+const std::vector<uint16_t> kErased = {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
+
+class StrainGaugeCalTest : public CalibrationTest {
+protected:
+  StrainGaugeCalTest() {
+    dialog.Attach(view);
+    dialog.OnInitDialog();
+  }
+
+  // The raw value the gauge gives with psi on the tester, as the unit stores it.
+  double Raw(double psi) {
+    sim::Bench bench;
+    bench.appliedPsi = psi;
+    return static_cast<float>(sim::RawPressure(bench, unit.truth()));
+  }
+  // What the check reads with psi on the tester, from the offset and scale the unit holds now.
+  double CheckRead(double psi) {
+    sim::Bench bench;
+    bench.appliedPsi = psi;
+    const double absolute = static_cast<float>(sim::CalibratedPressure(
+        sim::RawPressure(bench, unit.truth()), FloatAt(reg::kStrainGaugeOffset), FloatAt(reg::kStrainGaugeScale)));
+    return absolute - kAtmosphereMb * kPsiPerMillibar;
+  }
+  std::string PointLine(double applied, const char* verdict) {
+    const double read = CheckRead(applied);
+    return Format("         Applied %7.3f  Read %7.3f  Error %5.3f%% FS", applied, read,
+                  std::fabs(applied - read) / kFullScalePsi * 100.0) +
+           verdict;
+  }
+
+  MessageBox FullScaleQuestion(const char* bar = "100.0") {
+    return DialogBox(std::string("The pressure sensor full scale pressure is ") + bar + " BAR", kApplicationName,
+                     BoxButtons::YesNo, BoxIcon::Warning);
+  }
+  void ExpectBenchData() {
+    op.ExpectPrompt("Atmospheric pressure (millibar)", "", "1013.25");
+    op.ExpectPrompt("Local temperature (Deg C)", "", "21.5");
+    op.ExpectPromptClosed("Dead weight tester make", "Budenburg");
+    op.ExpectPrompt("Dead weight tester Ident. No", "", "4711");
+    op.ExpectPrompt("Strain gauge manufacturer", "", "Druck");
+    op.ExpectPrompt("Strain gauge model", "", "PDCR 4000");
+  }
+  void Calibrate(const std::string& applied = "") {
+    op.ExpectMessage(FullScaleQuestion(), BoxAnswer::Yes);
+    ExpectBenchData();
+    op.ExpectMessage(DialogBox("Set pressure to zero", "Pressure Cal.")).Do(Apply(0.0));
+    view.pressureScript.push_back({Apply(1200.0), {applied}});
+    op.ExpectPrompt("Enter current drawn in mA", "", "72");
+    op.ExpectMessage(DialogBox("Calibration successful", "Pressure Cal."));
+    dialog.OnCommand(ctl::strain::kSetAndCalibrate);
+    op.VerifyDone();
+  }
+  // The six points with the pressures the dialog suggests, each applied on the tester.
+  void QueueSuggestedPoints() {
+    for (const double psi : {1400.0, 1200.0, 900.0, 600.0, 280.0, 0.0}) view.pressureScript.push_back({Apply(psi), {""}});
+  }
+
+  StrainGaugeCalDialog dialog{link};
+};
+
+TEST_F(StrainGaugeCalTest, OpensWithTheUnitsWarmUpFullScaleAndAccuracy) {
+  EXPECT_EQ(view.fields[ctl::strain::kWarmUp], "1.0");
+  EXPECT_EQ(view.fields[ctl::strain::kFullScale], "100.0");
+  EXPECT_EQ(view.fields[ctl::strain::kAccuracy], "0.10");
+  EXPECT_EQ(view.fields[ctl::strain::kPressure], "");
+}
+
+TEST_F(StrainGaugeCalTest, CalibrationAgainstTheTesterThenEveryPointPasses) {
+  unit.SetRegister(408, 0x0002);  // an earlier stamp, replaced
+  Calibrate();
+  EXPECT_TRUE(dialog.commandSucceeded);
+  EXPECT_EQ(view.suggestions, std::vector<std::string>{"1200.000"});
+  const double zero = Raw(0.0);
+  const double high = Raw(1200.0);
+  uint16_t expected[4];
+  Int32ToRegisters(expected, 0, FloatBits(static_cast<float>(kAtmosphereMb * kPsiPerMillibar - zero)));
+  Int32ToRegisters(expected, 2, FloatBits(static_cast<float>(1200.0 / (high - zero))));
+  EXPECT_EQ(Regs(136, 4), std::vector<uint16_t>(expected, expected + 4));
+  CalRecord stamp;
+  stamp.kind = 2;
+  stamp.day = 8;
+  stamp.month = 12;
+  stamp.year = 26;
+  stamp.letters[0] = 'A';
+  stamp.letters[1] = 'B';
+  stamp.marker = 1;
+  const auto encoded = EncodeCalRecord(stamp);
+  EXPECT_EQ(Regs(408, 4), std::vector<uint16_t>(encoded.begin(), encoded.end()));
+  EXPECT_EQ(Reg(reg::kUnitCurrent), 72);
+  EXPECT_TRUE(link.strainGaugeCalRun);
+
+  op.ExpectMessage(FullScaleQuestion(), BoxAnswer::Yes);
+  QueueSuggestedPoints();
+  std::string summary;
+  for (const double psi : {1400.0, 1200.0, 900.0, 600.0, 280.0, 0.0}) summary += PointLine(psi, "  PASS\r\n");
+  op.ExpectMessage(DialogBox(summary + "Overall result  PASS", "Results"));
+  dialog.OnCommand(ctl::strain::kConfirm);
+  op.VerifyDone();
+  EXPECT_TRUE(dialog.commandSucceeded);
+  EXPECT_EQ(view.suggestions, (std::vector<std::string>{"1200.000", "1400.000", "1200.000", "900.000", "600.000",
+                                                        "280.000", "0.000"}));
+
+  const std::string prefix = Prefix();
+  std::vector<std::string> lines = {prefix + "RS485 strain gauge calibrated", prefix + "Druck PDCR 4000 Ser No 4051327",
+                                    prefix + "Full scale 100.0 BAR Accuracy 0.10 %",
+                                    prefix + "Atmospheric Press 1013.2 mB Temperature 21.50 deg C",
+                                    prefix + "Equipment used Budenburg Id No 4711"};
+  // The points in their order, 0 % first.
+  for (const double psi : {0.0, 280.0, 600.0, 900.0, 1200.0, 1400.0})
+    lines.push_back(prefix + Format("Applied %.1f  Read %.1f Pass", psi, CheckRead(psi)));
+  lines.push_back(prefix + "Warm up period 1.0 secs");
+  link.RecordStrainGaugeCalibration();
+  EXPECT_EQ(RecordLines(), lines);
+  EXPECT_FALSE(link.pressurePoints[0].done);
+}
+
+TEST_F(StrainGaugeCalTest, UncalibratedGaugeFailsEveryPointItIgnores) {
+  // The factory's nominal offset and scale are not this gauge's.
+  link.atmosphericPressureMb = kAtmosphereMb;
+  link.temperatureDegC = 20.0;
+  link.equipmentUsed = "Budenburg";
+  link.equipmentIdNo = 1;
+  link.gaugeManufacturer = "Druck";
+  link.gaugeModel = "PDCR";
+  op.ExpectMessage(FullScaleQuestion(), BoxAnswer::Yes);
+  QueueSuggestedPoints();
+  std::string summary;
+  for (const double psi : {1400.0, 1200.0, 900.0, 600.0, 280.0}) {
+    const std::string line = PointLine(psi, "  FAIL\r\n");
+    op.ExpectMessage(DialogBox(line, "Confirm result", BoxButtons::AbortRetryIgnore, BoxIcon::Question, 1),
+                     BoxAnswer::Ignore);
+    summary += line;
+  }
+  // At 0 % only the offset counts, 0.7 psi off: within 0.1 % of the full scale.
+  summary += PointLine(0.0, "  PASS\r\n");
+  op.ExpectMessage(DialogBox(summary + "Overall result  FAIL", "Results"));
+  dialog.OnCommand(ctl::strain::kConfirm);
+  EXPECT_FALSE(dialog.commandSucceeded);
+  EXPECT_TRUE(link.strainGaugeCheckRun);
+  EXPECT_FALSE(link.strainGaugeCheckPassed);
+}
+
+TEST_F(StrainGaugeCalTest, RetriedPointThatPassesKeepsTheOverallPassAndAbortEndsWithoutResults) {
+  Calibrate();
+  op.ExpectMessage(FullScaleQuestion(), BoxAnswer::Yes);
+  // 100 %: the tester still at 1200 psi when the operator says 1400.
+  view.pressureScript.push_back({nullptr, {""}});
+  const double wrong = CheckRead(1200.0);
+  const std::string failed = Format("         Applied %7.3f  Read %7.3f  Error %5.3f%% FS  FAIL\r\n", 1400.0, wrong,
+                                    std::fabs(1400.0 - wrong) / kFullScalePsi * 100.0);
+  op.ExpectMessage(DialogBox(failed, "Confirm result", BoxButtons::AbortRetryIgnore, BoxIcon::Question, 1),
+                   BoxAnswer::Retry);
+  view.pressureScript.push_back({Apply(1400.0), {""}});
+  // 80 %: the operator types a pressure the tester does not hold, and aborts.
+  view.pressureScript.push_back({Apply(1200.0), {"1300"}});
+  const double read = CheckRead(1200.0);
+  op.ExpectMessage(DialogBox(Format("         Applied %7.3f  Read %7.3f  Error %5.3f%% FS  FAIL\r\n", 1300.0, read,
+                                    std::fabs(1300.0 - read) / kFullScalePsi * 100.0),
+                             "Confirm result", BoxButtons::AbortRetryIgnore, BoxIcon::Question, 1),
+                   BoxAnswer::Abort);
+  dialog.OnCommand(ctl::strain::kConfirm);
+  op.VerifyDone();
+  EXPECT_FALSE(dialog.commandSucceeded);
+  EXPECT_FALSE(link.strainGaugeCheckRun);
+  EXPECT_TRUE(link.strainGaugeCheckPassed);  // the retried point passed
+  EXPECT_TRUE(link.pressurePoints[5].done);
+  EXPECT_EQ(link.pressurePoints[5].appliedText, "1400.000");
+  EXPECT_EQ(link.pressurePoints[4].appliedText, "1300");
+}
+
+TEST_F(StrainGaugeCalTest, WrongAppliedPressureDuringCalibrationFailsTheCheck) {
+  // The operator types 1250 while the tester holds 1200: the scale is 4 % off, within what is
+  // accepted without a question, and the six-point check finds it.
+  Calibrate("1250");
+  op.ExpectMessage(FullScaleQuestion(), BoxAnswer::Yes);
+  view.pressureScript.push_back({Apply(1400.0), {""}});
+  op.ExpectMessage(DialogBox(PointLine(1400.0, "  FAIL\r\n"), "Confirm result", BoxButtons::AbortRetryIgnore,
+                             BoxIcon::Question, 1),
+                   BoxAnswer::Abort);
+  dialog.OnCommand(ctl::strain::kConfirm);
+}
+
+TEST_F(StrainGaugeCalTest, CheckPointWithoutAReadingFails) {
+  link.atmosphericPressureMb = kAtmosphereMb;
+  link.temperatureDegC = 20.0;
+  link.equipmentUsed = "Budenburg";
+  link.equipmentIdNo = 1;
+  link.gaugeManufacturer = "Druck";
+  link.gaugeModel = "PDCR";
+  op.ExpectMessage(FullScaleQuestion(), BoxAnswer::Yes);
+  view.pressureScript.push_back({[this] { unit.InjectFault(sim::Fault::NoReply, sim::FaultMode::Always); }, {""}});
+  op.ExpectMessage(DialogBox("         Applied 1400.000  Read     nan  Error   nan% FS  FAIL\r\n", "Confirm result",
+                             BoxButtons::AbortRetryIgnore, BoxIcon::Question, 1),
+                   BoxAnswer::Abort);
+  dialog.OnCommand(ctl::strain::kConfirm);
+}
+
+TEST_F(StrainGaugeCalTest, NoToTheFullScaleLeavesTheSettingsWrittenAndMeasuresNothing) {
+  view.fields[ctl::strain::kWarmUp] = "2.5";
+  view.fields[ctl::strain::kFullScale] = "10";
+  view.fields[ctl::strain::kAccuracy] = "0.05";
+  op.ExpectMessage(FullScaleQuestion("10.0"), BoxAnswer::No);
+  dialog.OnCommand(ctl::strain::kSetAndCalibrate);
+  EXPECT_FALSE(dialog.commandSucceeded);
+  EXPECT_EQ(Reg(reg::kPressureWarmUp), 25);
+  EXPECT_FLOAT_EQ(FloatAt(reg::kPressureFullScale), 10.0f);
+  EXPECT_FLOAT_EQ(FloatAt(reg::kPressureAccuracy), 0.05f);
+  EXPECT_TRUE(view.suggestions.empty());
+}
+
+TEST_F(StrainGaugeCalTest, EscapeInThePressureDialogLeavesNothingAppliedSoTheScaleIsQuestioned) {
+  op.ExpectMessage(FullScaleQuestion(), BoxAnswer::Yes);
+  ExpectBenchData();
+  op.ExpectMessage(DialogBox("Set pressure to zero", "Pressure Cal."));
+  Entry escape;
+  escape.bench = Apply(1200.0);
+  escape.escape = true;
+  view.pressureScript.push_back(escape);
+  op.ExpectPrompt("Enter current drawn in mA", "", "72");
+  op.ExpectUnownedBox("An Scale value of 0.000 is excessive\r\nAccept it as OK?", "ERROR", BoxButtons::YesNo,
+                      BoxAnswer::No);
+  op.ExpectMessage(DialogBox("Calibration failed!!!!!!", "Pressure Cal."));
+  const std::vector<uint16_t> before = Regs(136, 4);
+  dialog.OnCommand(ctl::strain::kSetAndCalibrate);
+  EXPECT_EQ(Regs(136, 4), before);
+  EXPECT_EQ(Regs(408, 4), kErased);
+  EXPECT_FALSE(link.strainGaugeCalRun);
+  EXPECT_FALSE(link.strainGaugeCalPassed);
+}
+
+TEST_F(StrainGaugeCalTest, AccuracyTextChoosesTheCheckTolerance) {
+  for (const auto& [text, tolerance] : {std::pair<const char*, double>{"0.05", 0.05}, {"0.06", 0.1}}) {
+    view.fields[ctl::strain::kAccuracy] = text;
+    link.atmosphericPressureMb = kAtmosphereMb;
+    link.temperatureDegC = 20.0;
+    link.equipmentUsed = "Budenburg";
+    link.equipmentIdNo = 1;
+    link.gaugeManufacturer = "Druck";
+    link.gaugeModel = "PDCR";
+    op.ExpectMessage(FullScaleQuestion(), BoxAnswer::Yes);
+    view.pressureScript.push_back({Apply(1400.0), {""}});
+    op.ExpectMessage(DialogBox(PointLine(1400.0, "  FAIL\r\n"), "Confirm result", BoxButtons::AbortRetryIgnore,
+                               BoxIcon::Question, 1),
+                     BoxAnswer::Abort);
+    dialog.OnCommand(ctl::strain::kConfirm);
+    EXPECT_DOUBLE_EQ(link.pressurePoints[5].accuracyPercent, tolerance) << text;
+    EXPECT_DOUBLE_EQ(link.pressurePoints[5].fullScalePsi, kFullScalePsi);
+  }
+}
+
+TEST_F(StrainGaugeCalTest, ReadPressureShowsTheCalibratedValue) {
+  unit.SetAppliedPressure(100.0);
+  unit.PowerCycle();
+  dialog.OnCommand(ctl::strain::kReadPressure);
+  EXPECT_EQ(view.fields[ctl::strain::kPressure], Format("%.2f", CheckRead(100.0) + kAtmosphereMb * kPsiPerMillibar));
+  EXPECT_TRUE(dialog.commandSucceeded);
+}
+
+// --- the pressure dialog ---
+
+struct Suggestion {
+  int fullScalePsi;
+  int percent;
+  int psi;
+};
+class SuggestPressure : public ::testing::TestWithParam<Suggestion> {};
+
+TEST_P(SuggestPressure, RoundsToTheStepOfItsSizeAndStaysWithinFullScale) {
+  EXPECT_EQ(ModbusLink::SuggestPressure(GetParam().percent, GetParam().fullScalePsi), GetParam().psi);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FullScales, SuggestPressure,
+    ::testing::Values(Suggestion{1450, 100, 1400}, Suggestion{1450, 80, 1200}, Suggestion{1450, 60, 900},
+                      Suggestion{1450, 40, 600}, Suggestion{1450, 20, 280}, Suggestion{1450, 0, 0},
+                      Suggestion{145, 100, 140}, Suggestion{145, 80, 120}, Suggestion{145, 60, 87},
+                      Suggestion{145, 40, 58}, Suggestion{145, 20, 29}, Suggestion{145, 0, 0},
+                      // b of 4 to 9 is raised to 10; an exact half step rounds down
+                      Suggestion{20, 20, 10}, Suggestion{250, 100, 240}, Suggestion{210, 100, 200},
+                      // never above the full scale
+                      Suggestion{4010, 100, 4000}, Suggestion{9999, 100, 9500}));
+
+TEST_F(StrainGaugeCalTest, PressureAboveFullScaleIsRefusedAndTheDialogStaysOpen) {
+  PressureSetDialog dialog(link);
+  FakeFieldsView window;
+  dialog.Attach(window);
+  dialog.percentOfFullScale = 100;
+  dialog.fullScalePsi = 1450;
+  dialog.OnInitDialog();
+  EXPECT_EQ(window.fields[ctl::pressure::kPressure], "1400.000");
+  window.fields[ctl::pressure::kPressure] = "1450.5";
+  op.ExpectMessage(DialogBox("Applied presure must not exceed Full scale of 1450!!", kApplicationName, BoxButtons::Ok,
+                             BoxIcon::Warning));
+  dialog.OnCommand(ctl::pressure::kPressureSet);
+  EXPECT_EQ(window.endings, 0);
+  EXPECT_EQ(dialog.appliedText, "");
+  window.fields[ctl::pressure::kPressure] = "1450";
+  dialog.OnCommand(ctl::pressure::kPressureSet);
+  EXPECT_EQ(window.endings, 1);
+  EXPECT_EQ(dialog.appliedText, "1450");
+}
+
+}  // namespace
+}  // namespace endcap
