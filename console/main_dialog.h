@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "console/tester_app.h"
+#include "firmware/firmware_loader.h"
+#include "procedures/pcb_test_dialog.h"
 
 namespace endcap {
 
@@ -28,6 +30,12 @@ public:
   virtual std::string SensorText() const = 0;
   // Ends the modal run with ctl::kOk or ctl::kCancel.
   virtual void EndDialog(int result) = 0;
+  // The progress bar (shown and hidden with ShowControl). A command that moves it runs to its
+  // end before the window takes its own events again, so the bar is redrawn at once.
+  virtual void SetProgressRange(int lower, int upper) = 0;
+  virtual void SetProgressPosition(int position) = 0;
+  // Runs the dialog modally over the window: attaches a view, OnInitDialog, until it ends.
+  virtual void RunPcbTestDialog(PcbTestDialog& dialog) = 0;
 };
 
 // The first item that begins with text, letter case ignored (so an empty text finds the
@@ -68,8 +76,15 @@ public:
   void OnEnable();
   void OnDisable();
   void OnRead();
+  void OnPcbTest();
+  void OnBootload();
 
   bool connected = false;
+  // Shows the factory buttons (PCB test, calibration sheet, dev test) in both connection
+  // states, for a production bench; set before OnInitDialog.
+  bool factoryButtons = false;
+  // How the last Bootload went, for callers that report it.
+  LoadResult lastLoad;
   // Whether the last Read brought a reading (the pane then shows it, else "No reply"), for
   // callers that must tell the two apart without parsing the pane.
   bool readingValid = false;

@@ -7,12 +7,14 @@
 
 class QComboBox;
 class QPlainTextEdit;
+class QProgressBar;
 
 namespace endcap {
 
 class MainWindow : public TemplateDialog, public MainView {
 public:
-  explicit MainWindow(TesterApp& app);
+  // factoryButtons: show the factory buttons in both connection states.
+  explicit MainWindow(TesterApp& app, bool factoryButtons = false);
 
   MainDialog& logic() { return logic_; }
 
@@ -25,11 +27,15 @@ public:
   void SetSensorEditText(const std::string& text) override;
   std::string SensorText() const override;
   void EndDialog(int result) override;
+  void SetProgressRange(int lower, int upper) override;
+  void SetProgressPosition(int position) override;
+  void RunPcbTestDialog(PcbTestDialog& dialog) override;
 
 private:
   MainDialog logic_;
   QPlainTextEdit* pane_;
   QComboBox* sensors_;
+  QProgressBar* progress_;
 };
 
 }  // namespace endcap

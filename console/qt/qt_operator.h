@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "operator/operator_interface.h"
+#include "records/drive_map.h"
 #include "serial/busy_indicator.h"
 #include "serial/serial_device.h"
 
@@ -17,14 +18,21 @@ public:
   explicit QtOperator(PortProvider& ports) : ports_(ports) {}
 
   void SetMainWindow(QWidget* window) { mainWindow_ = window; }
+  // Where the station's folders are on this machine (the file dialog's start folder).
+  void SetDriveMap(const DriveMap& drives) { drives_ = drives; }
 
   BoxAnswer ShowMessage(const MessageBox& box) override;
   std::string PromptText(const std::string& caption, const std::string& defaultText) override;
   uint8_t ChoosePort() override;
+  std::string ChooseOpenFile(const std::string& folder, const std::vector<FileFilter>& filters) override;
 
 private:
+  // The station's window that owns boxes now: the dialog open over the main window, if any.
+  QWidget* OwnerWindow() const;
+
   PortProvider& ports_;
   QPointer<QWidget> mainWindow_;
+  DriveMap drives_;
 };
 
 // The wait cursor over every window of the station while an exchange blocks them. Calls nest:
