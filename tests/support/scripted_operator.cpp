@@ -7,7 +7,7 @@ namespace endcap::testing {
 namespace {
 
 const char* KindName(int kind) {
-  static const char* const names[] = {"message box", "text prompt", "port chooser"};
+  static const char* const names[] = {"message box", "text prompt", "port chooser", "file dialog"};
   return names[kind];
 }
 
@@ -20,6 +20,12 @@ std::string Escaped(const std::string& text) {
     else out += c;
   }
   return out;
+}
+
+std::string DescribeFileDialog(const std::string& folder, const std::vector<FileFilter>& filters) {
+  std::string text = "in \"" + folder + "\" filters";
+  for (const FileFilter& filter : filters) text += " \"" + filter.description + "\"=" + filter.pattern;
+  return text;
 }
 
 }  // namespace
@@ -74,6 +80,16 @@ ScriptedOperator& ScriptedOperator::ExpectChoosePort(uint8_t answer) {
   return *this;
 }
 
+ScriptedOperator& ScriptedOperator::ExpectChooseFile(const std::string& folder, const std::vector<FileFilter>& filters,
+                                                     const std::string& answer) {
+  Step step;
+  step.kind = Kind::ChooseFile;
+  step.caption = DescribeFileDialog(folder, filters);
+  step.answer = answer;
+  script_.push_back(step);
+  return *this;
+}
+
 ScriptedOperator::Step ScriptedOperator::Blank(Kind kind) {
   Step step;
   step.kind = kind;
@@ -109,6 +125,13 @@ std::string ScriptedOperator::PromptText(const std::string& caption, const std::
 }
 
 uint8_t ScriptedOperator::ChoosePort() { return Next(Kind::ChoosePort, "").port; }
+
+std::string ScriptedOperator::ChooseOpenFile(const std::string& folder, const std::vector<FileFilter>& filters) {
+  const std::string what = DescribeFileDialog(folder, filters);
+  const Step step = Next(Kind::ChooseFile, what);
+  EXPECT_EQ(step.caption, what);
+  return step.answer;
+}
 
 void ScriptedOperator::VerifyDone() {
   for (const Step& step : script_) {

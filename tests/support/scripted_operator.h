@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <string>
+#include <vector>
 
 #include "operator/operator_interface.h"
 
@@ -23,17 +24,21 @@ public:
   // The operator closes the prompt without "Enter": the default comes back.
   ScriptedOperator& ExpectPromptClosed(const std::string& caption, const std::string& defaultText);
   ScriptedOperator& ExpectChoosePort(uint8_t answer);
+  // An open-file dialog in folder with these filters; answer is the file picked ("" for none).
+  ScriptedOperator& ExpectChooseFile(const std::string& folder, const std::vector<FileFilter>& filters,
+                                     const std::string& answer);
 
   BoxAnswer ShowMessage(const MessageBox& box) override;
   std::string PromptText(const std::string& caption, const std::string& defaultText) override;
   uint8_t ChoosePort() override;
+  std::string ChooseOpenFile(const std::string& folder, const std::vector<FileFilter>& filters) override;
 
   // Fails the test for every expectation not yet consumed, then forgets them.
   void VerifyDone();
   size_t pending() const { return script_.size(); }
 
 private:
-  enum class Kind { Message, Prompt, ChoosePort };
+  enum class Kind { Message, Prompt, ChoosePort, ChooseFile };
   struct Step {
     Kind kind = Kind::Message;
     MessageBox box;
