@@ -137,7 +137,9 @@ void ScriptedOperator::VerifyDone() {
   for (const Step& step : script_) {
     ADD_FAILURE() << "expected " << KindName(static_cast<int>(step.kind)) << " never came"
                   << (step.kind == Kind::Message ? ": " + Describe(step.box)
-                                                 : step.kind == Kind::Prompt ? ": \"" + step.caption + "\"" : "");
+                                                 : step.kind == Kind::Prompt || step.kind == Kind::ChooseFile
+                                                     ? ": " + step.caption
+                                                     : "");
   }
   script_.clear();
 }
