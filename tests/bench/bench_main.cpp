@@ -21,6 +21,7 @@
 #include "serial/port_map.h"
 #include "serial/serial_port.h"
 #include "serial/termios_device.h"
+#include "tests/bench/bootload_bench.h"
 #include "tests/integration/child_process.h"
 #include "unit/modbus_link.h"
 #include "unit/register_map.h"
@@ -41,7 +42,7 @@ constexpr double kSilenceMs = 50.0;
 
 void PrintHelp() {
   std::printf(
-      "usage: endcap-bench [--count N] [--connect] [--sim PATH]\n"
+      "usage: endcap-bench [--count N] [--connect | --bootload] [--sim PATH]\n"
       "\n"
       "Times the station's Modbus exchanges against the simulated unit (endcap-unit-sim) on a\n"
       "pseudo-terminal, and compares them with the protocol's floor: %.0f ms of pauses before\n"
@@ -52,6 +53,8 @@ void PrintHelp() {
       "  --connect    time the connect sequence (the handshake read of 3 registers from 2, then\n"
       "               the four reads of the unit's identity, settings and calibration records)\n"
       "               instead of single reads of 3 registers from 2 with a 2 s time-out\n"
+      "  --bootload   time a firmware load of N Intel HEX records (default 500) into the\n"
+      "               simulator's boot loader, per line against the floor of the text exchange\n"
       "  --sim PATH   the simulator program (default: endcap-unit-sim beside this program)\n"
       "  --help       this text\n",
       kPausesMs, kSilenceMs);
@@ -152,7 +155,9 @@ std::string DefaultSimulator() {
 
 struct Options {
   int count = 20;
+  bool countGiven = false;
   bool connect = false;
+  bool bootload = false;
   std::string simulator = DefaultSimulator();
 };
 
@@ -166,6 +171,10 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     }
     if (name == "--connect") {
       options.connect = true;
+      continue;
+    }
+    if (name == "--bootload") {
+      options.bootload = true;
       continue;
     }
     if (name != "--count" && name != "--sim") {
@@ -188,6 +197,11 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       return false;
     }
     options.count = static_cast<int>(count);
+    options.countGiven = true;
+  }
+  if (options.connect && options.bootload) {
+    std::fprintf(stderr, "endcap-bench: --connect and --bootload time different things; give one\n");
+    return false;
   }
   return true;
 }
@@ -207,6 +221,7 @@ int main(int argc, char** argv) {
   endcap::CloseSerialPortsOnSignals();
   Options options;
   if (!ParseOptions(argc, argv, options)) return 2;
+  if (options.bootload) return endcap::bench::RunBootloadBench(options.simulator, options.countGiven ? options.count : 500);
 
   ChildProcess simulator;
   if (!simulator.Start({options.simulator})) {
