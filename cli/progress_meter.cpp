@@ -37,7 +37,7 @@ void ProgressMeter::SetPosition(int position) {
   }
   if (percent / 10 <= lastTenth_) return;
   lastTenth_ = percent / 10;
-  out_ << lastTenth_ * 10 << "% (" << done << " of " << total << ")\n" << std::flush;
+  out_ << percent << "% (" << done << " of " << total << ")\n" << std::flush;
 }
 
 void ProgressMeter::Finish() {
