@@ -8,12 +8,15 @@
 #include <fstream>
 #include <sstream>
 
+#include "cli/cli_options.h"
+#include "cli/cli_session.h"
 #include "cli/pcb_test_runner.h"
 #include "cli/progress_meter.h"
 #include "cli/terminal_operator.h"
 #include "serial/memory_device.h"
 #include "sim/memory_unit_peer.h"
 #include "sim/simulated_unit.h"
+#include "tests/support/hex_records.h"
 #include "tests/support/temp_dir.h"
 #include "unit/register_map.h"
 
@@ -155,6 +158,73 @@ TEST(TerminalFileChoice, AFileNameInTheMappedFolderOrTheOneGivenOnTheCommandLine
   EXPECT_EQ(op.ChooseOpenFile("C:\\Microchip\\projects\\6120-047\\", filters), "");
   op.SetFixedFile("/given/on/the/command/line.hex");
   EXPECT_EQ(op.ChooseOpenFile("C:\\Microchip\\projects\\6120-047\\", filters), "/given/on/the/command/line.hex");
+}
+
+// pcb-test and bootload as endcap-cli runs them, on the simulated board.
+class ProductionCliTest : public ::testing::Test {
+protected:
+  ProductionCliTest() { ports.Attach(1, line); }
+  int Run(std::vector<std::string> args, const std::string& answers = "") {
+    args.insert(args.begin(), {"--com", "1", "--drive", "C=" + home.path()});
+    const CliParse parse = ParseCommandLine(args);
+    EXPECT_EQ(parse.outcome.kind, ParseOutcome::Kind::Run) << parse.outcome.text;
+    in.str(answers);
+    const CliStreams streams{in, out, err, false};
+    return RunCli(parse.options, ports, clock, streams);
+  }
+  std::string LastErrorLine() const {
+    const std::string text = err.str();
+    const size_t end = text.size() > 0 ? text.size() - 1 : 0;
+    return text.substr(text.rfind('\n', end - 1) + 1);
+  }
+
+  VirtualClock clock{0, {2026, 12, 8, 9, 5, 0}};
+  MemoryLine line{clock};
+  MemoryPortProvider ports;
+  sim::SimulatedUnit unit{clock};
+  sim::MemoryUnitPeer peer{line, unit};
+  testing::TempDir home;
+  std::istringstream in;
+  std::ostringstream out, err;
+};
+
+TEST_F(ProductionCliTest, UsageErrorsAreTheParsers) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"pcb-test", "serial", "exit"}, {"bootload"}, {"bootload", "a.hex", "b.hex"}})
+    EXPECT_EQ(ParseCommandLine(args).outcome.kind, ParseOutcome::Kind::UsageError) << args.back();
+}
+
+TEST_F(ProductionCliTest, APcbTestPassIsStatusZeroAndAFailIsOne) {
+  const std::string answers = "y\nab\n123456-7\n123456-7\n30\n100\n";
+  EXPECT_EQ(Run({"pcb-test", "serial", "supplies", "current", "internal-rs485", "rs485-comms"}, answers), 0) << err.str();
+  EXPECT_NE(out.str().find("Factory cal\t\t08/12/26  AB@\n"), std::string::npos) << out.str();
+
+  unit.InjectFault(sim::Fault::BrokenLoop, sim::FaultMode::Always);
+  std::ostringstream().swap(out);
+  EXPECT_EQ(Run({"pcb-test", "serial", "supplies", "current", "internal-rs485", "rs485-comms"}, answers), 1);
+  EXPECT_EQ(LastErrorLine(), "endcap-cli: overall result FAIL; the factory record is erased\n");
+  EXPECT_NE(out.str().find("Factory cal\t\tNot calibrated\n"), std::string::npos) << out.str();
+
+  EXPECT_EQ(Run({"pcb-test"}, "n\n"), 1);
+  EXPECT_EQ(LastErrorLine(), "Yes or no? (y/n) endcap-cli: the PCB test did not start\n");
+}
+
+TEST_F(ProductionCliTest, BootloadReportsEachOutcomeByItsStatus) {
+  const std::string good = home.path() + "/good.hex";
+  testing::WriteFile(good, testing::HexImage(9, 16));
+  EXPECT_EQ(Run({"bootload", good}), 0) << err.str();
+  EXPECT_EQ(out.str(), "10 lines sent in 10 pieces, every line answered\n");
+  EXPECT_NE(err.str().find("100% (10 of 10)\n"), std::string::npos) << err.str();
+  EXPECT_EQ(unit.bootImage().records, 10);
+  unit.PowerCycle();
+
+  const std::string bad = home.path() + "/bad.hex";
+  testing::WriteFile(bad, ":00000007F9\n");
+  EXPECT_EQ(Run({"bootload", bad}), 1);
+  EXPECT_EQ(LastErrorLine(), "endcap-cli: " + bad + " refused, nothing was sent: line 1: unknown record type 07\n");
+  EXPECT_EQ(Run({"bootload", home.path() + "/none.hex"}), 1);
+  EXPECT_EQ(LastErrorLine(), "endcap-cli: " + home.path() + "/none.hex refused, nothing was sent: No such file or directory\n");
+  EXPECT_EQ(unit.mode(), sim::UnitMode::Modbus);
 }
 
 }  // namespace
