@@ -27,6 +27,9 @@ public:
     return lastAnswer_;
   }
   uint8_t ChoosePort() override { return inner_.ChoosePort(); }
+  std::string ChooseOpenFile(const std::string& folder, const std::vector<FileFilter>& filters) override {
+    return inner_.ChooseOpenFile(folder, filters);
+  }
 
 private:
   OperatorInterface& inner_;

@@ -33,5 +33,6 @@ CLI::Option* AddNumber(CLI::App& command, const std::string& name, uint32_t min,
 void AddRegisterCommands(CLI::App& cli, CliOptions& options);
 void AddWindowCommands(CLI::App& cli, CliOptions& options);
 void AddCalibrateCommand(CLI::App& cli, CliOptions& options);
+void AddProductionCommands(CLI::App& cli, CliOptions& options);
 
 }  // namespace endcap

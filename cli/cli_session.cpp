@@ -23,6 +23,7 @@ CliSession::CliSession(const CliOptions& options, PortProvider& devices, Clock& 
       options_(options) {
   terminal.SetFixedPort(options.com);
   terminal.SetEcho(streams.echoAnswers);
+  terminal.SetDriveMap(options.shared.drives);
 }
 
 CliSession::~CliSession() {

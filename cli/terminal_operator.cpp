@@ -1,5 +1,7 @@
 #include "cli/terminal_operator.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
 #include <vector>
 
@@ -178,6 +180,29 @@ uint8_t TerminalOperator::ChoosePort() {
     if (!answer.empty()) list.Type(answer);
     dialog.OnSelect();
     return dialog.port;
+  }
+}
+
+std::string TerminalOperator::ChooseOpenFile(const std::string& folder, const std::vector<FileFilter>& filters) {
+  if (!fixedFile_.empty()) return fixedFile_;
+  const std::string start = drives_.Resolve(folder);
+  Heading(out_, "Open");
+  out_ << "Folder: " << start << '\n' << "Types:";
+  for (size_t i = 0; i < filters.size(); ++i) out_ << (i ? ", " : " ") << filters[i].description;
+  out_ << '\n';
+  for (;;) {
+    out_ << "File name (empty for none): ";
+    std::string line;
+    if (!ReadAnswer(line)) {
+      EndOfInput("no file");
+      return {};
+    }
+    const std::string name = Trimmed(line);
+    if (name.empty()) return {};
+    std::string path = name[0] == '/' ? name : start + (!start.empty() && start.back() == '/' ? "" : "/") + name;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return path;
+    out_ << "No such file: " << path << '\n';
   }
 }
 

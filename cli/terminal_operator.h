@@ -11,6 +11,7 @@
 #include <string>
 
 #include "operator/operator_interface.h"
+#include "records/drive_map.h"
 #include "serial/serial_device.h"
 
 namespace endcap {
@@ -25,10 +26,17 @@ public:
   // Piped answers do not appear on a terminal by themselves; echoing them keeps the
   // transcript readable (each answer after its question).
   void SetEcho(bool echo) { echo_ = echo; }
+  // The file given on the command line: ChooseOpenFile returns it without asking. Empty: ask.
+  void SetFixedFile(const std::string& path) { fixedFile_ = path; }
+  // Where the station's folders are on this machine (the file choice's start folder).
+  void SetDriveMap(const DriveMap& drives) { drives_ = drives; }
 
   BoxAnswer ShowMessage(const MessageBox& box) override;
   std::string PromptText(const std::string& caption, const std::string& defaultText) override;
   uint8_t ChoosePort() override;
+  // A file name typed on a line, relative to the start folder; it must name an existing file.
+  // An empty line or the end of input picks none.
+  std::string ChooseOpenFile(const std::string& folder, const std::vector<FileFilter>& filters) override;
 
 private:
   class PortList;
@@ -43,6 +51,8 @@ private:
   PortProvider& ports_;
   uint8_t fixedPort_ = 0;
   bool echo_ = false;
+  std::string fixedFile_;
+  DriveMap drives_;
 };
 
 }  // namespace endcap

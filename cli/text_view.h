@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/progress_meter.h"
+#include "console/control_ids.h"
 #include "console/main_dialog.h"
 
 namespace endcap {
@@ -14,7 +16,9 @@ namespace endcap {
 class TextView : public MainView {
 public:
   void SetTitle(const std::string&) override {}
-  void ShowControl(int, bool) override {}
+  void ShowControl(int id, bool shown) override {
+    if (id == ctl::kProgressBar && !shown && progress) progress->Finish();
+  }
   void SetPaneText(const std::string& text) override { pane_ = text; }
   std::string PaneText() const override { return pane_; }
   void SetSensorItems(const std::vector<std::string>& items) override {
@@ -35,6 +39,20 @@ public:
 
   std::function<void(InclinometerCalDialog&)> runInclinometerCal;
   std::function<void(StrainGaugeCalDialog&)> runStrainGaugeCal;
+  void SetProgressRange(int lower, int upper) override {
+    if (progress) progress->SetRange(lower, upper);
+  }
+  void SetProgressPosition(int position) override {
+    if (progress) progress->SetPosition(position);
+  }
+  void RunPcbTestDialog(PcbTestDialog& dialog) override {
+    if (pcbTest) pcbTest(dialog);
+  }
+
+  // Where the progress bar is drawn; none: not shown.
+  ProgressMeter* progress = nullptr;
+  // Runs the PCB test dialog on the terminal; none: the dialog does not open.
+  std::function<void(PcbTestDialog&)> pcbTest;
 
   const std::vector<std::string>& sensorItems() const { return items_; }
 

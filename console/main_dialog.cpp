@@ -72,6 +72,29 @@ constexpr Command kCommands[] = {
     {ctl::kDisable, &MainDialog::OnDisable},
     {ctl::kRead, &MainDialog::OnRead},
     {ctl::kCalibrate, &MainDialog::OnCalibrate},
+    {ctl::kPcbTest, &MainDialog::OnPcbTest},
+    {ctl::kBootload, &MainDialog::OnBootload},
+};
+
+// Hidden in both states unless the station runs on a production bench.
+constexpr int kFactoryButtons[] = {ctl::kDevTest, ctl::kPcbTest, ctl::kCalibrationSheet};
+
+bool IsFactoryButton(int id) {
+  for (int factory : kFactoryButtons)
+    if (factory == id) return true;
+  return false;
+}
+
+// The main window's progress bar as the firmware loader drives it.
+class ProgressBar : public LoadProgressView {
+public:
+  explicit ProgressBar(MainView& view) : view_(view) {}
+  void SetProgressRange(int lower, int upper) override { view_.SetProgressRange(lower, upper); }
+  void SetProgressPosition(int position) override { view_.SetProgressPosition(position); }
+  void ShowProgress(bool shown) override { view_.ShowControl(ctl::kProgressBar, shown); }
+
+private:
+  MainView& view_;
 };
 
 char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
@@ -118,7 +141,8 @@ bool MainDialog::OnCommand(int id) {
 void MainDialog::Message(const std::string& text) { link->op().ShowMessage(WindowBox(text)); }
 
 void MainDialog::UpdateControls() {
-  for (const Visibility& v : kVisibility) view_.ShowControl(v.id, connected ? v.whenConnected : v.whenNotConnected);
+  for (const Visibility& v : kVisibility)
+    view_.ShowControl(v.id, (factoryButtons && IsFactoryButton(v.id)) || (connected ? v.whenConnected : v.whenNotConnected));
 }
 
 void MainDialog::TransferToWindow() {
@@ -300,6 +324,28 @@ void MainDialog::OnCalibrate() {
     Message(s < 0 ? "Error sensor is not enabled" : "Unknown sensor error");
   }
   RefreshUnitView();
+}
+
+void MainDialog::OnPcbTest() {
+  PcbTestDialog dialog(*link);
+  if (!EnsureConnected()) return;
+  const MessageBox warning{"Warning!!\r\nContinuing will erase any existing calibration\r\nContinue?", kApplicationName,
+                           BoxButtons::YesNo, BoxIcon::Warning, 0, BoxOwner::Window};
+  if (link->op().ShowMessage(warning) != BoxAnswer::Yes) return;
+  link->ReadUnitInfo();
+  if (link->EnsureOperatorId() && link->ConfirmSerial(true) && link->BeginResultsRecord()) {
+    link->PrepareBoardTest();
+    view_.RunPcbTestDialog(dialog);
+  }
+  RefreshUnitView();
+}
+
+void MainDialog::OnBootload() {
+  lastLoad = {};
+  if (!EnsureConnected()) return;
+  ProgressBar progress(view_);
+  lastLoad = LoadFirmware(*link, progress);
+  if (lastLoad.outcome == LoadOutcome::Sent) RefreshUnitView();
 }
 
 }  // namespace endcap

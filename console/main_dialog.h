@@ -10,6 +10,8 @@
 #include "console/tester_app.h"
 #include "procedures/inclinometer_cal_dialog.h"
 #include "procedures/strain_gauge_cal_dialog.h"
+#include "firmware/firmware_loader.h"
+#include "procedures/pcb_test_dialog.h"
 
 namespace endcap {
 
@@ -34,6 +36,12 @@ public:
   // OnInitDialog, and return when the dialog has ended.
   virtual void RunInclinometerCalDialog(InclinometerCalDialog& dialog) = 0;
   virtual void RunStrainGaugeCalDialog(StrainGaugeCalDialog& dialog) = 0;
+  // The progress bar (shown and hidden with ShowControl). A command that moves it runs to its
+  // end before the window takes its own events again, so the bar is redrawn at once.
+  virtual void SetProgressRange(int lower, int upper) = 0;
+  virtual void SetProgressPosition(int position) = 0;
+  // Runs the dialog modally over the window: attaches a view, OnInitDialog, until it ends.
+  virtual void RunPcbTestDialog(PcbTestDialog& dialog) = 0;
 };
 
 // The first item that begins with text, letter case ignored (so an empty text finds the
@@ -75,8 +83,15 @@ public:
   void OnDisable();
   void OnRead();
   void OnCalibrate();
+  void OnPcbTest();
+  void OnBootload();
 
   bool connected = false;
+  // Shows the factory buttons (PCB test, calibration sheet, dev test) in both connection
+  // states, for a production bench; set before OnInitDialog.
+  bool factoryButtons = false;
+  // How the last Bootload went, for callers that report it.
+  LoadResult lastLoad;
   // Whether the last Read brought a reading (the pane then shows it, else "No reply"), for
   // callers that must tell the two apart without parsing the pane.
   bool readingValid = false;

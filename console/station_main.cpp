@@ -130,10 +130,11 @@ int main(int argc, char** argv) {
     port.SetTrace(trace.get());
   }
   QtOperator op(provider);
+  op.SetDriveMap(drives);
   TesterApp app(port, op, drives);
   app.link.SetBusyIndicator(&busy);
 
-  MainWindow window(app);
+  MainWindow window(app, options.factory);
   op.SetMainWindow(&window);
   // The program ends with the main window, whichever other window is open.
   QApplication::setQuitOnLastWindowClosed(false);

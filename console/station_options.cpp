@@ -43,6 +43,9 @@ ParseOutcome ParseStationOptions(const std::vector<std::string>& args, StationOp
   app.add_flag("--simulate", options.simulate,
                "start the simulated unit (endcap-unit-sim --bench) on a pseudo-terminal mapped to COM1, "
                "with its bench window");
+  app.add_flag("--factory", options.factory,
+               "show the factory buttons (PCB test, Calibration sheet, Dev test) whether connected or not, "
+               "for a production bench");
   return ParseArguments(app, args);
 }
 

@@ -30,6 +30,7 @@ void AddSharedOptions(CLI::App& app, SharedOptions& options);
 struct StationOptions {
   SharedOptions shared;
   bool simulate = false;
+  bool factory = false;  // the factory buttons in both connection states
 };
 
 ParseOutcome ParseStationOptions(const std::vector<std::string>& args, StationOptions& options);

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace endcap {
 
@@ -13,6 +14,12 @@ enum class BoxButtons { Ok, YesNo, AbortRetryIgnore };
 enum class BoxIcon { None, Warning, Question };
 enum class BoxOwner { None, Window };  // Window: owned by the station's window (caption = app name)
 enum class BoxAnswer { Ok, Cancel, Yes, No, Abort, Retry, Ignore };
+
+// One entry of a file dialog's type list: what the operator reads, and the names it lets through.
+struct FileFilter {
+  std::string description;  // "BootCode (*.hex)"
+  std::string pattern;      // "*.hex"
+};
 
 struct MessageBox {
   std::string text;
@@ -37,6 +44,13 @@ public:
   virtual std::string PromptText(const std::string& caption, const std::string& defaultText) = 0;
   // The COM port the operator picked among those that open; 0 = none.
   virtual uint8_t ChoosePort() = 0;
+  // An existing file picked in an open-file dialog that starts in folder (named as the station
+  // names its folders, "C:\..."; each operator maps it to this machine) with the first filter
+  // selected. Empty when the operator picked none. An operator that has no way to pick a file
+  // picks none.
+  virtual std::string ChooseOpenFile(const std::string& /*folder*/, const std::vector<FileFilter>& /*filters*/) {
+    return {};
+  }
 };
 
 // The box a station window shows: OK, exclamation icon, owned, the application's name.

@@ -117,6 +117,9 @@ const char* CommandHelp() {
          "  hangup                       unplug: the station's device goes away\n"
          "  replug                       plug in again; answers the device path\n"
          "  power-cycle                  restart the board: Modbus again, locked, kept registers stay\n"
+         "  bootloader                   what the boot loader took since it was last entered: lines,\n"
+         "                               good records, bad checksums, other bad lines, and whether\n"
+         "                               the last line was an end-of-file record\n"
          "  dump [FIRST [COUNT]]         registers of the map, from FIRST on\n"
          "  set REGISTER VALUE           poke any register of the map (decimal or 0x hex)\n"
          "  status                       mode, lock, bench, measurement and faults\n"
@@ -197,6 +200,13 @@ std::string ExecuteCommand(SimulatedUnit& unit, LineControl* line, const std::st
     unit.PowerCycle();
     return "ok power-cycle";
   }
+  if (name == "bootloader") {
+    if (args.size() != 1) return Usage("bootloader");
+    const BootImage image = unit.bootImage();
+    return Format("ok bootloader mode=%s lines=%zu records=%d bad-checksums=%d bad-lines=%d eof=%s",
+                  unit.mode() == UnitMode::BootLoader ? "bootloader" : "modbus", image.lines.size(), image.records,
+                  image.badChecksums, image.badLines, image.endedWithEof ? "yes" : "no");
+  }
   if (name == "dump") {
     unsigned long first = 0, count = kAllRegisters;
     if (args.size() > 3 || (args.size() >= 2 && !ParseUnsigned(args[1], 0xFFFF, first)) ||
@@ -221,7 +231,7 @@ std::string ExecuteCommand(SimulatedUnit& unit, LineControl* line, const std::st
   }
   if (name == "help") {
     return "ok commands: tilt rotation pressure atmosphere supply noise seed measure-delay sensor fault hangup replug "
-           "power-cycle dump set status help";
+           "power-cycle bootloader dump set status help";
   }
   return "error unknown command '" + name + "' (help lists them)";
 }

@@ -24,6 +24,7 @@ constexpr uint16_t kMaxReadCount = 125;
 constexpr uint16_t kMaxWriteCount = 123;
 constexpr int kMaxAveragedSamples = 64;
 constexpr size_t kMaxTextLine = 256;
+constexpr int kEndOfFileRecord = 0x01;
 
 enum Access : uint8_t { kRead = 1, kWrite = 2, kKept = 4 };
 struct Span {
@@ -167,7 +168,6 @@ void SimulatedUnit::PowerUp() {
   unlocked_ = false;
   framer_.Reset();
   textLine_.clear();
-  bootRecords_ = bootErrors_ = 0;
   for (uint16_t r = kExternalSupply; r < kMeasurementEnd; ++r)
     if ((AccessOf(r) & kKept) == 0) regs_[r] = 0;
   SelectExternalSupply(0);
@@ -287,6 +287,8 @@ Frame SimulatedUnit::Control(const Frame& request) {
   } else if (function == kBootLoaderFunction) {
     mode_ = UnitMode::BootLoader;
     framer_.Reset();
+    textLine_.clear();
+    boot_ = {};
     return {};
   }
   return {kUnitAddress, function, kControlReplyMark};
@@ -358,16 +360,19 @@ void SimulatedUnit::BootLoaderByte(uint8_t byte, ReplyPlan& plan) {
   }
   // A line longer than any hex record is refused, and what follows starts a new line.
   const bool whole = byte == '\n';
-  if (!whole) ++bootErrors_;
-  const std::string answer = whole ? BootLoaderAnswer(textLine_) : "ERR LENGTH\r\n";
+  std::string line = textLine_;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  boot_.lines.push_back(line);
+  boot_.endedWithEof = false;
+  if (!whole) ++boot_.badLines;
+  const std::string answer = whole ? BootLoaderAnswer(line) : "ERR LENGTH\r\n";
   plan.push_back({Frame(answer.begin(), answer.end()), ArrivalDelayUs(textLine_.size() + 1)});
   textLine_.clear();
 }
 
 // Checks one hex record: ":" then pairs of hex digits holding count, address (2), type, count
 // data bytes and a check byte that makes the sum of all of them 0 modulo 256.
-std::string SimulatedUnit::BootLoaderAnswer(std::string line) {
-  if (!line.empty() && line.back() == '\r') line.pop_back();
+std::string SimulatedUnit::BootLoaderAnswer(const std::string& line) {
   std::vector<int> bytes;
   bool wellFormed = line.size() >= 11 && line[0] == ':' && (line.size() - 1) % 2 == 0;
   for (size_t i = 1; wellFormed && i + 1 < line.size(); i += 2) {
@@ -377,16 +382,17 @@ std::string SimulatedUnit::BootLoaderAnswer(std::string line) {
   }
   wellFormed = wellFormed && bytes.size() == static_cast<size_t>(bytes[0]) + 5;
   if (!wellFormed) {
-    ++bootErrors_;
+    ++boot_.badLines;
     return "ERR FORMAT\r\n";
   }
   int sum = 0;
   for (int b : bytes) sum += b;
   if (sum % 256 != 0) {
-    ++bootErrors_;
+    ++boot_.badChecksums;
     return "ERR CHECKSUM\r\n";
   }
-  ++bootRecords_;
+  ++boot_.records;
+  boot_.endedWithEof = bytes[3] == kEndOfFileRecord;
   return "OK\r\n";
 }
 
@@ -585,6 +591,11 @@ void SimulatedUnit::PowerCycle() {
   PowerUp();
 }
 
+BootImage SimulatedUnit::bootImage() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return boot_;
+}
+
 UnitMode SimulatedUnit::mode() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return mode_;
@@ -660,8 +671,8 @@ UnitStatus SimulatedUnit::StatusLocked() const {
   for (const FaultSlot* slot : {&replyFault_, &neverReady_, &brokenLoop_})
     if (slot->armed)
       status.faults.push_back(std::string(FaultName(slot->fault)) + (slot->mode == FaultMode::Once ? ":once" : ":always"));
-  status.bootRecords = bootRecords_;
-  status.bootErrors = bootErrors_;
+  status.bootRecords = boot_.records;
+  status.bootErrors = boot_.badChecksums + boot_.badLines;
   return status;
 }
 

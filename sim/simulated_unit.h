@@ -121,6 +121,16 @@ struct SupplyVolts {
 const char* MeasurementName(MeasurementState state);
 const char* GaugeName(GaugeState state);
 
+// What the boot loader took since the board was last switched to it; kept across a power cycle
+// so that the bench can look at a load after the operator has cycled the power.
+struct BootImage {
+  std::vector<std::string> lines;  // every line received, without its line end
+  int records = 0;                 // good records taken
+  int badChecksums = 0;            // well-formed records with a wrong checksum
+  int badLines = 0;                // lines that are not records at all, or too long
+  bool endedWithEof = false;       // the last line taken was a good end-of-file record
+};
+
 // The two BCD registers of a serial text "DDDDDD-0DD" (the first digit may be E).
 bool EncodeSerial(const std::string& text, uint16_t& first, uint16_t& second);
 
@@ -161,6 +171,7 @@ public:
   // Back to Modbus, locked, measurements restarted; the kept registers stay.
   void PowerCycle();
   UnitMode mode() const;
+  BootImage bootImage() const;
   bool unlocked() const;
   // Current value; nullopt outside the map.
   std::optional<uint16_t> Register(uint16_t reg);
@@ -204,7 +215,7 @@ private:
   void PublishMemory();
   ReplyPlan Shape(Frame reply, uint32_t startUs);
   void BootLoaderByte(uint8_t byte, ReplyPlan& plan);
-  std::string BootLoaderAnswer(std::string line);
+  std::string BootLoaderAnswer(const std::string& line);
 
   void StartMeasurement(bool byStation);
   void CompleteMeasurement();
@@ -233,8 +244,7 @@ private:
   bool unlocked_ = false;
   RtuFramer framer_;
   std::string textLine_;
-  int bootRecords_ = 0;
-  int bootErrors_ = 0;
+  BootImage boot_;
 
   bool measuring_ = false;
   bool measurementStuck_ = false;

@@ -124,6 +124,18 @@ public:
   // the reference gauge.
   void EnsureEquipmentData();
   void EnsureGaugeIdentity();
+  // --- PCB test checks (unit/board_checks.cpp) ---
+  // No exchange: whether the current typed by the operator lies in the loaded or unloaded window.
+  bool CheckSupplyCurrent(bool loaded, double currentMa);
+  bool CheckInternalRs485(bool show);
+  bool CheckRs485Comms(bool show);
+
+  // --- firmware (firmware/firmware_link.cpp) ---
+  // The operator picks a program file, starting in firmwareFolder; true with firmwarePath set.
+  bool ChooseFirmwareFile();
+  // Sends one piece of a program file as text to the boot loader and waits for its answer;
+  // true when the answer's line feed came within the time-out.
+  bool SendHexLine(const char* piece, int timeoutSeconds);
 
   // --- results record (records/results_record.cpp) ---
   void AppendRecordLine(const std::string& text);

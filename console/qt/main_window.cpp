@@ -3,11 +3,13 @@
 #include <QComboBox>
 #include <QFontMetricsF>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 
 #include "console/control_ids.h"
 #include "console/qt/calibration_windows.h"
 #include "console/display_text.h"
+#include "console/qt/pcb_test_window.h"
 #include "resources/station_icon.xpm"
 
 namespace endcap {
@@ -21,11 +23,13 @@ constexpr int kTabStopCharacters = 8;
 
 }  // namespace
 
-MainWindow::MainWindow(TesterApp& app)
+MainWindow::MainWindow(TesterApp& app, bool factoryButtons)
     : TemplateDialog(resources::kMainDialog, nullptr),
       logic_(app, *this),
       pane_(controlAs<QPlainTextEdit>(ctl::kStatusPane)),
-      sensors_(controlAs<QComboBox>(ctl::kSensorList)) {
+      sensors_(controlAs<QComboBox>(ctl::kSensorList)),
+      progress_(controlAs<QProgressBar>(ctl::kProgressBar)) {
+  logic_.factoryButtons = factoryButtons;
   setWindowIcon(QIcon(QPixmap(kStationIcon)));
   QFont paneFont = pane_->font();
   paneFont.setFamily(QString::fromUtf8(kPaneFace));
@@ -71,5 +75,14 @@ void MainWindow::EndDialog(int result) { done(result == ctl::kOk ? QDialog::Acce
 void MainWindow::RunInclinometerCalDialog(InclinometerCalDialog& dialog) { RunInclinometerCalWindow(dialog, this); }
 
 void MainWindow::RunStrainGaugeCalDialog(StrainGaugeCalDialog& dialog) { RunStrainGaugeCalWindow(dialog, this); }
+void MainWindow::SetProgressRange(int lower, int upper) { progress_->setRange(lower, upper); }
+
+void MainWindow::SetProgressPosition(int position) {
+  progress_->setValue(position);
+  // The load runs inside the button's handler: paint the bar now, without taking input events.
+  progress_->repaint();
+}
+
+void MainWindow::RunPcbTestDialog(PcbTestDialog& dialog) { RunPcbTestWindow(dialog, this); }
 
 }  // namespace endcap

@@ -7,12 +7,14 @@
 
 class QComboBox;
 class QPlainTextEdit;
+class QProgressBar;
 
 namespace endcap {
 
 class MainWindow : public TemplateDialog, public MainView {
 public:
-  explicit MainWindow(TesterApp& app);
+  // factoryButtons: show the factory buttons in both connection states.
+  explicit MainWindow(TesterApp& app, bool factoryButtons = false);
 
   MainDialog& logic() { return logic_; }
 
@@ -27,11 +29,15 @@ public:
   void EndDialog(int result) override;
   void RunInclinometerCalDialog(InclinometerCalDialog& dialog) override;
   void RunStrainGaugeCalDialog(StrainGaugeCalDialog& dialog) override;
+  void SetProgressRange(int lower, int upper) override;
+  void SetProgressPosition(int position) override;
+  void RunPcbTestDialog(PcbTestDialog& dialog) override;
 
 private:
   MainDialog logic_;
   QPlainTextEdit* pane_;
   QComboBox* sensors_;
+  QProgressBar* progress_;
 };
 
 }  // namespace endcap

@@ -1,6 +1,8 @@
 #include "console/qt/qt_operator.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -37,7 +39,9 @@ std::vector<ButtonChoice> ButtonsOf(BoxButtons buttons) {
 
 QWidget* QtOperator::Owner() const {
   QWidget* modal = QApplication::activeModalWidget();
-  return modal ? modal : mainWindow_.data();
+  for (QWidget* w = modal ? modal->parentWidget() : nullptr; w; w = w->parentWidget())
+    if (w == mainWindow_) return modal;
+  return mainWindow_.data();
 }
 
 BoxAnswer QtOperator::ShowMessage(const MessageBox& box) {
@@ -70,6 +74,22 @@ std::string QtOperator::PromptText(const std::string& caption, const std::string
 }
 
 uint8_t QtOperator::ChoosePort() { return RunPortChooser(ports_, mainWindow_.data()); }
+
+std::string QtOperator::ChooseOpenFile(const std::string& folder, const std::vector<FileFilter>& filters) {
+  // A start folder that does not exist here starts where Qt would.
+  const QString start = QString::fromStdString(drives_.Resolve(folder));
+  QFileDialog dialog(mainWindow_.data(), QString(), QDir(start).exists() ? start : QString());
+  if (mainWindow_) dialog.setWindowModality(Qt::WindowModal);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  // Qt reads each filter's patterns from the parentheses that its description carries.
+  QStringList names;
+  for (const FileFilter& filter : filters) names << QString::fromStdString(filter.description);
+  dialog.setNameFilters(names);
+  if (!names.isEmpty()) dialog.selectNameFilter(names.front());
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().front().toStdString();
+}
 
 QtBusyIndicator::~QtBusyIndicator() {
   if (depth_ > 0) QGuiApplication::restoreOverrideCursor();

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "operator/operator_interface.h"
+#include "records/drive_map.h"
 #include "serial/busy_indicator.h"
 #include "serial/serial_device.h"
 
@@ -17,18 +18,22 @@ public:
   explicit QtOperator(PortProvider& ports) : ports_(ports) {}
 
   void SetMainWindow(QWidget* window) { mainWindow_ = window; }
+  // Where the station's folders are on this machine (the file dialog's start folder).
+  void SetDriveMap(const DriveMap& drives) { drives_ = drives; }
 
   BoxAnswer ShowMessage(const MessageBox& box) override;
   std::string PromptText(const std::string& caption, const std::string& defaultText) override;
   uint8_t ChoosePort() override;
+  std::string ChooseOpenFile(const std::string& folder, const std::vector<FileFilter>& filters) override;
 
 private:
-  // What an owned box or a prompt opens over: the dialog the operator is working in (a
-  // calibration, a pressure entry), else the main window.
+  // What an owned box or a prompt opens over: the station's dialog the operator is working in
+  // (a calibration, a pressure entry, the PCB test), else the main window.
   QWidget* Owner() const;
 
   PortProvider& ports_;
   QPointer<QWidget> mainWindow_;
+  DriveMap drives_;
 };
 
 // The wait cursor over every window of the station while an exchange blocks them. Calls nest:

@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -16,12 +17,15 @@
 #include <vector>
 
 #include "operator/operator_interface.h"
+#include "options/command_line.h"
 #include "serial/clock.h"
 #include "serial/close_on_signal.h"
 #include "serial/port_map.h"
 #include "serial/serial_port.h"
 #include "serial/termios_device.h"
+#include "sim/beside_this_program.h"
 #include "tests/bench/calibration_bench.h"
+#include "tests/bench/bootload_bench.h"
 #include "tests/integration/child_process.h"
 #include "unit/modbus_link.h"
 #include "unit/register_map.h"
@@ -39,27 +43,6 @@ constexpr int kSimulatorReadyMs = 10000;
 constexpr double kPausesMs = 100.0 + 20.0 + 20.0;
 constexpr double kByteMs = 10.0 * 1000.0 / 9600.0;
 constexpr double kSilenceMs = 50.0;
-
-void PrintHelp() {
-  std::printf(
-      "usage: endcap-bench [--count N] [--connect | --calibration] [--sim PATH]\n"
-      "\n"
-      "Times the station's Modbus exchanges against the simulated unit (endcap-unit-sim) on a\n"
-      "pseudo-terminal, and compares them with the protocol's floor: %.0f ms of pauses before\n"
-      "each request, the request and reply at 9600 baud (10 bits a byte), and %.0f ms of silence.\n"
-      "\n"
-      "options:\n"
-      "  --count N    runs to time (default 20)\n"
-      "  --connect    time the connect sequence (the handshake read of 3 registers from 2, then\n"
-      "               the four reads of the unit's identity, settings and calibration records)\n"
-      "               instead of single reads of 3 registers from 2 with a 2 s time-out\n"
-      "  --calibration  time a whole inclinometer calibration with its check and a strain gauge\n"
-      "               calibration with its six-point check, the bench moved by a scripted operator\n"
-      "               (N runs of each, default 1)\n"
-      "  --sim PATH   the simulator program (default: endcap-unit-sim beside this program)\n"
-      "  --help       this text\n",
-      kPausesMs, kSilenceMs);
-}
 
 // The bench runs no operation that talks to the operator; one that does is a broken bench.
 class NoOperator : public endcap::OperatorInterface {
@@ -146,61 +129,44 @@ double Median(std::vector<double> v) {
   return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0;
 }
 
-std::string DefaultSimulator() {
-  char self[4096];
-  const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-  if (n <= 0) return "endcap-unit-sim";
-  const std::string path(self, static_cast<size_t>(n));
-  return path.substr(0, path.rfind('/') + 1) + "endcap-unit-sim";
-}
-
 struct Options {
-  int count = 20;
+  int count = 0;  // 0: the default of what is timed
   bool connect = false;
   bool calibration = false;
-  bool countGiven = false;
-  std::string simulator = DefaultSimulator();
+  bool bootload = false;
+  std::string simulator = endcap::sim::BesideThisProgram("endcap-unit-sim");
 };
 
-// False after printing why; exits at once for --help.
-bool ParseOptions(int argc, char** argv, Options& options) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string name = argv[i];
-    if (name == "--help") {
-      PrintHelp();
-      std::exit(0);
-    }
-    if (name == "--connect") {
-      options.connect = true;
-      continue;
-    }
-    if (name == "--calibration") {
-      options.calibration = true;
-      continue;
-    }
-    if (name != "--count" && name != "--sim") {
-      std::fprintf(stderr, "endcap-bench: unknown option %s (see --help)\n", name.c_str());
-      return false;
-    }
-    if (i + 1 >= argc) {
-      std::fprintf(stderr, "endcap-bench: %s needs a value (see --help)\n", name.c_str());
-      return false;
-    }
-    const char* value = argv[++i];
-    if (name == "--sim") {
-      options.simulator = value;
-      continue;
-    }
-    char* end = nullptr;
-    const long count = std::strtol(value, &end, 10);
-    if (*value == '\0' || *end != '\0' || count < 1 || count > 100000) {
-      std::fprintf(stderr, "endcap-bench: bad count '%s' (a whole number from 1)\n", value);
-      return false;
-    }
-    options.count = static_cast<int>(count);
-    options.countGiven = true;
-  }
-  return true;
+endcap::ParseOutcome ParseOptions(int argc, char** argv, Options& options) {
+  char floor[160];
+  std::snprintf(floor, sizeof floor,
+                "%.0f ms of pauses before each request, the request and reply at 9600 baud (10 bits a byte), "
+                "and %.0f ms of silence",
+                kPausesMs, kSilenceMs);
+  CLI::App app(std::string("Times the station's Modbus exchanges against the simulated unit (endcap-unit-sim) on a "
+                           "pseudo-terminal, and compares them with the protocol's floor: ") +
+                   floor + ".",
+               "endcap-bench");
+  app.get_formatter()->column_width(18);
+  app.add_option("--count", options.count,
+                 "runs to time (default 20 single reads or connects, 1 calibration, 500 records to load)")
+      ->type_name("N")
+      ->check(CLI::Range(1, 100000));
+  auto* connect = app.add_flag("--connect", options.connect,
+                               "time the connect sequence (the handshake read of 3 registers from 2, then the four "
+                               "reads of the unit's identity, settings and calibration records) instead of single "
+                               "reads of 3 registers from 2 with a 2 s time-out");
+  auto* calibration = app.add_flag("--calibration", options.calibration,
+                                   "time a whole inclinometer calibration with its check and a strain gauge calibration "
+                                   "with its six-point check, the bench moved by a scripted operator");
+  auto* bootload = app.add_flag("--bootload", options.bootload,
+                                "time a firmware load of N Intel HEX records into the simulator's boot loader, per "
+                                "line against the floor of the text exchange");
+  connect->excludes(calibration)->excludes(bootload);
+  calibration->excludes(bootload);
+  app.add_option("--sim", options.simulator, "the simulator program (default: endcap-unit-sim beside this program)")
+      ->type_name("PATH");
+  return endcap::ParseArguments(app, std::vector<std::string>(argv + 1, argv + argc));
 }
 
 // One timed run: a single read, or the connect sequence. True when the handshake read
@@ -217,12 +183,10 @@ bool Run(endcap::ModbusLink& link, bool connect) {
 int main(int argc, char** argv) {
   endcap::CloseSerialPortsOnSignals();
   Options options;
-  if (!ParseOptions(argc, argv, options)) return 2;
-  if (options.calibration && options.connect) {
-    std::fprintf(stderr, "endcap-bench: --connect and --calibration time different things; give one (see --help)\n");
-    return 2;
-  }
-  if (options.calibration) return endcap::bench::RunCalibrationBench(options.simulator, options.countGiven ? options.count : 1);
+  if (const auto status = endcap::FinishWithoutRunning(ParseOptions(argc, argv, options), "endcap-bench")) return *status;
+  if (options.calibration) return endcap::bench::RunCalibrationBench(options.simulator, options.count ? options.count : 1);
+  if (options.bootload) return endcap::bench::RunBootloadBench(options.simulator, options.count ? options.count : 500);
+  if (options.count == 0) options.count = 20;
 
   ChildProcess simulator;
   if (!simulator.Start({options.simulator})) {

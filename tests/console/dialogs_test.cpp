@@ -166,15 +166,17 @@ TEST_F(StationOptionsTest, MapsPortsAndDrivesInBothFormsAndTakesTheSwitches) {
   EXPECT_EQ(options_.shared.drives.Resolve("Q:\\CALIBRAT"), "/mnt/cal/CALIBRAT");
   EXPECT_FALSE(options_.simulate);
   EXPECT_EQ(options_.shared.traceFile, "");
-  ASSERT_EQ(Parse({"--trace", "-", "--simulate"}).kind, ParseOutcome::Kind::Run);
+  EXPECT_FALSE(options_.factory);
+  ASSERT_EQ(Parse({"--trace", "-", "--simulate", "--factory"}).kind, ParseOutcome::Kind::Run);
   EXPECT_EQ(options_.shared.traceFile, "-");
   EXPECT_TRUE(options_.simulate);
+  EXPECT_TRUE(options_.factory);
 }
 
 TEST_F(StationOptionsTest, HelpListsEveryOption) {
   const ParseOutcome outcome = Parse({"--simulate", "--help"});
   ASSERT_EQ(outcome.kind, ParseOutcome::Kind::Help);
-  for (const char* option : {"--port N=PATH", "--drive X=DIR", "--trace FILE", "--simulate", "--help"})
+  for (const char* option : {"--port N=PATH", "--drive X=DIR", "--trace FILE", "--simulate", "--factory", "--help"})
     EXPECT_NE(outcome.text.find(option), std::string::npos) << option;
 }
 

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "console/control_ids.h"
 #include "console/main_dialog.h"
 #include "console/port_chooser_dialog.h"
 #include "console/text_entry_dialog.h"
@@ -43,6 +46,13 @@ public:
     ++strainGaugeCalRuns;
     if (onStrainGaugeCal) onStrainGaugeCal(dialog);
   }
+  void SetProgressRange(int lower, int upper) override {
+    progressLower = lower;
+    progressUpper = upper;
+  }
+  void SetProgressPosition(int position) override { progressPositions.push_back(position); }
+  // Presses pcbPresses in order (ctl::kCancel: Esc) until the dialog ends, as a window would.
+  void RunPcbTestDialog(PcbTestDialog& dialog) override;
 
   // The ids shown, in id order.
   std::vector<int> Shown() const {
@@ -63,7 +73,39 @@ public:
   int strainGaugeCalRuns = 0;
   std::function<void(InclinometerCalDialog&)> onInclinometerCal;
   std::function<void(StrainGaugeCalDialog&)> onStrainGaugeCal;
+  int progressLower = -1, progressUpper = -1;
+  std::vector<int> progressPositions;
+  std::vector<int> pcbPresses;
+  int pcbTestRuns = 0;
+  PcbTestView::Ending pcbEnding = PcbTestView::Ending::Cancel;
+  // Called while the PCB dialog runs, after its last press.
+  std::function<void(const PcbTestDialog&)> pcbInspect;
 };
+
+class FakePcbTestView : public PcbTestView {
+public:
+  void EndDialog(Ending how) override {
+    ended = true;
+    ending = how;
+  }
+  bool ended = false;
+  Ending ending = Ending::Cancel;
+};
+
+inline void FakeMainView::RunPcbTestDialog(PcbTestDialog& dialog) {
+  ++pcbTestRuns;
+  FakePcbTestView view;
+  dialog.Attach(view);
+  dialog.OnInitDialog();
+  for (int id : pcbPresses) {
+    if (view.ended) break;
+    if (id == ctl::kCancel) dialog.OnCancel();
+    else dialog.OnCommand(id);
+  }
+  if (pcbInspect) pcbInspect(dialog);
+  pcbEnding = view.ending;
+  if (!view.ended) ADD_FAILURE() << "the PCB test dialog was left open";
+}
 
 class FakePortChooserView : public PortChooserView {
 public:

@@ -115,10 +115,30 @@ TEST_F(SimControl, StatusAndPowerCycle) {
   EXPECT_EQ(bench.unit.mode(), UnitMode::Modbus);
 }
 
+TEST_F(SimControl, BootLoaderReportsWhatItTookUntilTheNextSwitch) {
+  const auto send = [this](const std::string& text) { bench.Exchange(Frame(text.begin(), text.end())); };
+  EXPECT_EQ(Run("bootloader"), "ok bootloader mode=modbus lines=0 records=0 bad-checksums=0 bad-lines=0 eof=no");
+  bench.Exchange({0xFA, 0x46, 0x00, 0x00, 0xD1, 0x29});
+  send(":10010000214601360121470136007EFE09D2190140\r\n");
+  send(":10010000214601360121470136007EFE09D2190141\n");
+  send("junk\n");
+  send(":00000001FF\n");
+  EXPECT_EQ(Run("bootloader"), "ok bootloader mode=bootloader lines=4 records=2 bad-checksums=1 bad-lines=1 eof=yes");
+  EXPECT_EQ(bench.unit.bootImage().lines.front(), ":10010000214601360121470136007EFE09D2190140");
+  // The operator cycles the power: back to Modbus, and the load can still be looked at.
+  EXPECT_EQ(Run("power-cycle"), "ok power-cycle");
+  EXPECT_EQ(Run("bootloader"), "ok bootloader mode=modbus lines=4 records=2 bad-checksums=1 bad-lines=1 eof=yes");
+  bench.Exchange({0xFA, 0x46, 0x00, 0x00, 0xD1, 0x29});
+  send(":00000001FF\n");
+  send(":10010000214601360121470136007EFE09D2190140\n");
+  EXPECT_EQ(Run("bootloader"), "ok bootloader mode=bootloader lines=2 records=2 bad-checksums=0 bad-lines=0 eof=no");
+  EXPECT_EQ(Run("bootloader now"), "error usage: bootloader");
+}
+
 TEST_F(SimControl, HelpNamesEveryCommand) {
   const std::string names = Run("help");
   for (const char* name : {"tilt", "rotation", "pressure", "atmosphere", "supply", "noise", "seed", "measure-delay",
-                           "fault", "hangup", "replug", "power-cycle", "dump", "set", "status"}) {
+                           "fault", "hangup", "replug", "power-cycle", "bootloader", "dump", "set", "status"}) {
     EXPECT_NE(names.find(name), std::string::npos) << name;
     EXPECT_NE(std::string(CommandHelp()).find(std::string("  ") + name + " "), std::string::npos) << name;
   }

@@ -7,7 +7,7 @@ namespace endcap::testing {
 namespace {
 
 const char* KindName(int kind) {
-  static const char* const names[] = {"message box", "text prompt", "port chooser"};
+  static const char* const names[] = {"message box", "text prompt", "port chooser", "file dialog"};
   return names[kind];
 }
 
@@ -29,6 +29,12 @@ const char* IconName(BoxIcon icon) {
     case BoxIcon::Question: return "question";
   }
   return "?";
+}
+
+std::string DescribeFileDialog(const std::string& folder, const std::vector<FileFilter>& filters) {
+  std::string text = "in \"" + folder + "\" filters";
+  for (const FileFilter& filter : filters) text += " \"" + filter.description + "\"=" + filter.pattern;
+  return text;
 }
 
 }  // namespace
@@ -89,6 +95,16 @@ ScriptedOperator& ScriptedOperator::Do(std::function<void()> action) {
   return *this;
 }
 
+ScriptedOperator& ScriptedOperator::ExpectChooseFile(const std::string& folder, const std::vector<FileFilter>& filters,
+                                                     const std::string& answer) {
+  Step step;
+  step.kind = Kind::ChooseFile;
+  step.caption = DescribeFileDialog(folder, filters);
+  step.answer = answer;
+  script_.push_back(step);
+  return *this;
+}
+
 ScriptedOperator::Step ScriptedOperator::Blank(Kind kind) {
   Step step;
   step.kind = kind;
@@ -126,11 +142,20 @@ std::string ScriptedOperator::PromptText(const std::string& caption, const std::
 
 uint8_t ScriptedOperator::ChoosePort() { return Next(Kind::ChoosePort, "").port; }
 
+std::string ScriptedOperator::ChooseOpenFile(const std::string& folder, const std::vector<FileFilter>& filters) {
+  const std::string what = DescribeFileDialog(folder, filters);
+  const Step step = Next(Kind::ChooseFile, what);
+  EXPECT_EQ(step.caption, what);
+  return step.answer;
+}
+
 void ScriptedOperator::VerifyDone() {
   for (const Step& step : script_) {
     ADD_FAILURE() << "expected " << KindName(static_cast<int>(step.kind)) << " never came"
                   << (step.kind == Kind::Message ? ": " + Describe(step.box)
-                                                 : step.kind == Kind::Prompt ? ": \"" + step.caption + "\"" : "");
+                                                 : step.kind == Kind::Prompt || step.kind == Kind::ChooseFile
+                                                     ? ": " + step.caption
+                                                     : "");
   }
   script_.clear();
 }

@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "operator/operator_interface.h"
 
@@ -27,17 +28,21 @@ public:
   // What the operator does at the bench before answering the last expectation (moving the
   // fixture, setting a pressure): runs when that interaction comes.
   ScriptedOperator& Do(std::function<void()> action);
+  // An open-file dialog in folder with these filters; answer is the file picked ("" for none).
+  ScriptedOperator& ExpectChooseFile(const std::string& folder, const std::vector<FileFilter>& filters,
+                                     const std::string& answer);
 
   BoxAnswer ShowMessage(const MessageBox& box) override;
   std::string PromptText(const std::string& caption, const std::string& defaultText) override;
   uint8_t ChoosePort() override;
+  std::string ChooseOpenFile(const std::string& folder, const std::vector<FileFilter>& filters) override;
 
   // Fails the test for every expectation not yet consumed, then forgets them.
   void VerifyDone();
   size_t pending() const { return script_.size(); }
 
 private:
-  enum class Kind { Message, Prompt, ChoosePort };
+  enum class Kind { Message, Prompt, ChoosePort, ChooseFile };
   struct Step {
     Kind kind = Kind::Message;
     MessageBox box;

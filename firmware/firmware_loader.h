@@ -1,0 +1,49 @@
+#pragma once
+// Loading a new program into the board: the operator picks a program file, the file is checked,
+// the board is switched from Modbus to its boot loader, and the file goes out piece by piece as
+// text, each piece waiting up to a second for the boot loader's answer, with the progress bar
+// counting pieces. The operator is then told to cycle the unit's power.
+
+#include <string>
+
+#include "firmware/hex_file_check.h"
+#include "unit/modbus_link.h"
+
+namespace endcap {
+
+// The main window's progress bar as the loader drives it.
+class LoadProgressView {
+public:
+  virtual ~LoadProgressView() = default;
+  virtual void SetProgressRange(int lower, int upper) = 0;
+  virtual void SetProgressPosition(int position) = 0;
+  virtual void ShowProgress(bool shown) = 0;
+};
+
+enum class LoadOutcome {
+  NoFile,        // the operator picked no file
+  Refused,       // the file is not a program file (check says why); the board was not touched
+  UnlockFailed,  // the unit did not take the access code
+  NotSwitched,   // the unit answered the boot-loader function, so it still runs its program
+  NotOpened,     // the file could not be opened again once the board was switched
+  Sent,          // every piece went out
+};
+
+struct LoadResult {
+  LoadOutcome outcome = LoadOutcome::NoFile;
+  HexFileCheck check;
+  int pieces = 0;      // counted, the progress bar's range
+  int sent = 0;
+  int lines = 0;       // lines sent: pieces that end a line
+  int unanswered = 0;  // lines whose last piece got no answer
+};
+
+// Everything of the Bootload command after the connection check: the file choice, the check,
+// the switch, the count, the sending and the final messages. The unit view is the caller's to
+// refresh once the sending has started.
+LoadResult LoadFirmware(ModbusLink& link, LoadProgressView& progress);
+
+// The refusal box's text for a file that failed its check.
+std::string RefusalText(const std::string& path, const HexFileCheck& check);
+
+}  // namespace endcap

@@ -1,0 +1,82 @@
+#pragma once
+// The PCB production test of a freshly built board (template 131): five checks that may run in
+// any order and again, each overwriting its own result, and Exit, which shows the overall
+// verdict and stamps (pass) or erases (fail) the factory calibration record in the unit. The
+// logic reaches its window only through PcbTestView; its boxes and prompts go through the
+// link's operator interface.
+
+#include <cstdint>
+
+#include "unit/modbus_link.h"
+
+namespace endcap {
+
+// Controls of template 131, all push buttons.
+namespace pcb {
+constexpr int kExit = 1001;
+constexpr int kSetSerialNumber = 1013;
+constexpr int kCheckSupplyVoltages = 1014;
+constexpr int kCheckSupplyCurrent = 1015;
+constexpr int kCheckInternalRs485 = 1029;
+constexpr int kCheckRs485Comms = 1030;
+}  // namespace pcb
+
+// -1 not run, 0 failed, 1 passed.
+using CheckResult = int8_t;
+constexpr CheckResult kCheckNotRun = -1;
+constexpr CheckResult kCheckFailed = 0;
+constexpr CheckResult kCheckPassed = 1;
+
+class PcbTestView {
+public:
+  enum class Ending { Ok, Cancel };
+  virtual ~PcbTestView() = default;
+  virtual void EndDialog(Ending ending) = 0;
+};
+
+class PcbTestDialog {
+public:
+  // The link outlives the dialog.
+  explicit PcbTestDialog(ModbusLink& link) : link_(link) {}
+  PcbTestDialog(const PcbTestDialog&) = delete;
+  PcbTestDialog& operator=(const PcbTestDialog&) = delete;
+
+  // The window that runs the dialog; attach before OnInitDialog.
+  void Attach(PcbTestView& view) { view_ = &view; }
+  // Every result back to not run.
+  void OnInitDialog();
+
+  // Runs the handler of a button; false when the id has none.
+  bool OnCommand(int id);
+  static bool HasCommand(int id);
+  // Esc: the cancel ending, with no verdict and the factory record untouched.
+  void OnCancel();
+
+  void OnSetSerialNumber();
+  void OnCheckSupplyVoltages();
+  void OnCheckSupplyCurrent();
+  void OnCheckInternalRs485();
+  void OnCheckRs485Comms();
+  void OnExit();
+
+  CheckResult serialResult = kCheckNotRun;
+  CheckResult suppliesResult = kCheckNotRun;
+  CheckResult currentResult = kCheckNotRun;
+  CheckResult internalRs485Result = kCheckNotRun;
+  CheckResult rs485CommsResult = kCheckNotRun;
+  // The verdict shown and stored on Exit; not run until then (and after Esc).
+  CheckResult overallResult = kCheckNotRun;
+  bool ended() const { return ended_; }
+
+private:
+  void Box(const std::string& text);
+  // The current the operator reads off the meter, as a number.
+  double PromptCurrent(const char* caption);
+  void End(PcbTestView::Ending ending);
+
+  ModbusLink& link_;
+  PcbTestView* view_ = nullptr;
+  bool ended_ = false;
+};
+
+}  // namespace endcap

@@ -1,0 +1,231 @@
+// The production pieces of endcap-cli: the PCB test dialog on a terminal against the simulated
+// board (actions and menu), the progress bar as a terminal draws it, and the terminal's file
+// choice.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli/cli_options.h"
+#include "cli/cli_session.h"
+#include "cli/pcb_test_runner.h"
+#include "cli/progress_meter.h"
+#include "cli/terminal_operator.h"
+#include "serial/memory_device.h"
+#include "sim/memory_unit_peer.h"
+#include "sim/simulated_unit.h"
+#include "tests/support/hex_records.h"
+#include "tests/support/temp_dir.h"
+#include "unit/register_map.h"
+
+namespace endcap {
+namespace {
+
+class PcbTerminalTest : public ::testing::Test {
+protected:
+  PcbTerminalTest() {
+    ports.Attach(1, line);
+    port.OpenOnPort(1);
+    link.LoadDefaultLimits();
+    link.OperatorId = "AB";
+    link.operatorMarker = 1;
+  }
+  void Run(const std::vector<std::string>& actions, const std::string& answers) {
+    std::vector<int> presses;
+    for (const std::string& action : actions) presses.push_back(PcbActionId(action));
+    in.str(answers);
+    RunPcbTestOnTerminal(dialog, presses, in, out, false);
+  }
+  bool Printed(const std::string& text) const { return out.str().find(text) != std::string::npos; }
+  uint16_t FactoryKind() { return *unit.Register(reg::kCalRecords); }
+
+  VirtualClock clock{0, {2026, 12, 8, 9, 5, 0}};
+  MemoryLine line{clock};
+  sim::SimulatedUnit unit{clock};
+  sim::MemoryUnitPeer peer{line, unit};
+  MemoryPortProvider ports;
+  SerialPort port{ports, clock};
+  std::istringstream in;
+  std::ostringstream out;
+  TerminalOperator op{in, out, ports};
+  ModbusLink link{port, op};
+  PcbTestDialog dialog{link};
+};
+
+TEST_F(PcbTerminalTest, ActionNamesAreTheFiveChecks) {
+  EXPECT_EQ(PcbActionId("serial"), pcb::kSetSerialNumber);
+  EXPECT_EQ(PcbActionId("supplies"), pcb::kCheckSupplyVoltages);
+  EXPECT_EQ(PcbActionId("current"), pcb::kCheckSupplyCurrent);
+  EXPECT_EQ(PcbActionId("internal-rs485"), pcb::kCheckInternalRs485);
+  EXPECT_EQ(PcbActionId("rs485-comms"), pcb::kCheckRs485Comms);
+  EXPECT_EQ(PcbActionId("exit"), 0);
+  EXPECT_EQ(PcbActionId("Serial"), 0);
+}
+
+TEST_F(PcbTerminalTest, EveryActionThenExitStampsAPass) {
+  Run({"serial", "supplies", "current", "internal-rs485", "rs485-comms"}, "123456-7\n30\n100\n");
+  EXPECT_EQ(dialog.overallResult, kCheckPassed);
+  EXPECT_TRUE(Printed("Board serial number [000000-000]: "));
+  EXPECT_TRUE(Printed("=== Remote inclinometer calibrate ===\nOverall result PASS\n"));
+  EXPECT_EQ(FactoryKind(), 0);
+}
+
+TEST_F(PcbTerminalTest, ActionsThatLeaveACheckNotRunAskAtExit) {
+  Run({"internal-rs485"}, "y\n");
+  EXPECT_EQ(dialog.overallResult, kCheckFailed);
+  EXPECT_TRUE(Printed("Not all checks complete!!\nDo you wish to exit?\nYes or no? (y/n) "));
+  EXPECT_TRUE(Printed("Overall result !! FAIL !!\n"));
+  EXPECT_EQ(FactoryKind(), 0xFFFF);
+
+  // Turned down: the dialog ends without a verdict.
+  std::ostringstream().swap(out);
+  Run({"internal-rs485"}, "n\n");
+  EXPECT_EQ(dialog.overallResult, kCheckNotRun);
+  EXPECT_FALSE(Printed("Overall result"));
+}
+
+TEST_F(PcbTerminalTest, TheMenuShowsEachResultAndTakesNumbersOrNames) {
+  Run({}, "4\nbogus\nrs485-comms\nx\ny\n");
+  EXPECT_TRUE(Printed("=== Dialog ===\n"
+                      "1  Set serial number       serial          [not run]\n"
+                      "2  Check supply voltages   supplies        [not run]\n"
+                      "3  Check supply current    current         [not run]\n"
+                      "4  Check internal RS485    internal-rs485  [not run]\n"
+                      "5  Check RS485 comms       rs485-comms     [not run]\n"
+                      "x  Exit\n"
+                      "Choice: "));
+  EXPECT_TRUE(Printed("4  Check internal RS485    internal-rs485  [passed]\n"
+                      "5  Check RS485 comms       rs485-comms     [passed]\n"));
+  EXPECT_EQ(dialog.internalRs485Result, kCheckPassed);
+  EXPECT_EQ(dialog.rs485CommsResult, kCheckPassed);
+  EXPECT_EQ(dialog.overallResult, kCheckFailed);
+}
+
+TEST_F(PcbTerminalTest, TheEndOfInputIsExitAndAQuestionThereIsNo) {
+  Run({}, "");
+  EXPECT_TRUE(Printed("Choice: (end of input: Exit)\n"));
+  EXPECT_TRUE(Printed("(end of input: No)\n"));
+  EXPECT_EQ(dialog.overallResult, kCheckNotRun);
+  EXPECT_EQ(FactoryKind(), 0xFFFF);
+}
+
+struct MeterRow {
+  bool terminal;
+  int upper;
+  std::vector<int> positions;
+  std::string drawn;
+};
+
+TEST(ProgressMeter, ABarInPlaceOnATerminalAndALineEachTenthElsewhere) {
+  const MeterRow rows[] = {
+      {false, 20, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20},
+       "10% (2 of 20)\n20% (4 of 20)\n30% (6 of 20)\n40% (8 of 20)\n50% (10 of 20)\n60% (12 of 20)\n"
+       "70% (14 of 20)\n80% (16 of 20)\n90% (18 of 20)\n100% (20 of 20)\n"},
+      {false, 3, {0, 1, 2, 3}, "33% (1 of 3)\n66% (2 of 3)\n100% (3 of 3)\n"},
+      {true, 4, {0, 2},
+       "\r[........................................] 0% (0 of 4)"
+       "\r[####################....................] 50% (2 of 4)\n"},
+  };
+  for (const MeterRow& row : rows) {
+    std::ostringstream out;
+    ProgressMeter meter(out, row.terminal);
+    meter.SetRange(0, row.upper);
+    for (int p : row.positions) meter.SetPosition(p);
+    meter.Finish();
+    EXPECT_EQ(out.str(), row.drawn);
+  }
+}
+
+TEST(TerminalFileChoice, AFileNameInTheMappedFolderOrTheOneGivenOnTheCommandLine) {
+  testing::TempDir home;
+  const std::string folder = home.path() + "/Microchip/projects/6120-047";
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder + "/main.hex") << ":00000001FF\n";
+  MemoryPortProvider ports;
+  std::istringstream in("nothere.hex\nmain.hex\n");
+  std::ostringstream out;
+  TerminalOperator op(in, out, ports);
+  DriveMap drives;
+  drives.Set('C', home.path());
+  op.SetDriveMap(drives);
+  const std::vector<FileFilter> filters = {{"BootCode (*.hex)", "*.hex"}, {"All (*.*)", "*.*"}};
+  EXPECT_EQ(op.ChooseOpenFile("C:\\Microchip\\projects\\6120-047\\", filters), folder + "/main.hex");
+  EXPECT_EQ(out.str(), "=== Open ===\nFolder: " + folder + "/\nTypes: BootCode (*.hex), All (*.*)\n"
+                       "File name (empty for none): No such file: " + folder + "/nothere.hex\n"
+                       "File name (empty for none): ");
+  EXPECT_EQ(op.ChooseOpenFile("C:\\Microchip\\projects\\6120-047\\", filters), "");
+  op.SetFixedFile("/given/on/the/command/line.hex");
+  EXPECT_EQ(op.ChooseOpenFile("C:\\Microchip\\projects\\6120-047\\", filters), "/given/on/the/command/line.hex");
+}
+
+// pcb-test and bootload as endcap-cli runs them, on the simulated board.
+class ProductionCliTest : public ::testing::Test {
+protected:
+  ProductionCliTest() { ports.Attach(1, line); }
+  int Run(std::vector<std::string> args, const std::string& answers = "") {
+    args.insert(args.begin(), {"--com", "1", "--drive", "C=" + home.path()});
+    const CliParse parse = ParseCommandLine(args);
+    EXPECT_EQ(parse.outcome.kind, ParseOutcome::Kind::Run) << parse.outcome.text;
+    in.str(answers);
+    const CliStreams streams{in, out, err, false};
+    return RunCli(parse.options, ports, clock, streams);
+  }
+  std::string LastErrorLine() const {
+    const std::string text = err.str();
+    const size_t end = text.size() > 0 ? text.size() - 1 : 0;
+    return text.substr(text.rfind('\n', end - 1) + 1);
+  }
+
+  VirtualClock clock{0, {2026, 12, 8, 9, 5, 0}};
+  MemoryLine line{clock};
+  MemoryPortProvider ports;
+  sim::SimulatedUnit unit{clock};
+  sim::MemoryUnitPeer peer{line, unit};
+  testing::TempDir home;
+  std::istringstream in;
+  std::ostringstream out, err;
+};
+
+TEST_F(ProductionCliTest, UsageErrorsAreTheParsers) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"pcb-test", "serial", "exit"}, {"bootload"}, {"bootload", "a.hex", "b.hex"}})
+    EXPECT_EQ(ParseCommandLine(args).outcome.kind, ParseOutcome::Kind::UsageError) << args.back();
+}
+
+TEST_F(ProductionCliTest, APcbTestPassIsStatusZeroAndAFailIsOne) {
+  const std::string answers = "y\nab\n123456-7\n123456-7\n30\n100\n";
+  EXPECT_EQ(Run({"pcb-test", "serial", "supplies", "current", "internal-rs485", "rs485-comms"}, answers), 0) << err.str();
+  EXPECT_NE(out.str().find("Factory cal\t\t08/12/26  AB@\n"), std::string::npos) << out.str();
+
+  unit.InjectFault(sim::Fault::BrokenLoop, sim::FaultMode::Always);
+  std::ostringstream().swap(out);
+  EXPECT_EQ(Run({"pcb-test", "serial", "supplies", "current", "internal-rs485", "rs485-comms"}, answers), 1);
+  EXPECT_EQ(LastErrorLine(), "endcap-cli: overall result FAIL; the factory record is erased\n");
+  EXPECT_NE(out.str().find("Factory cal\t\tNot calibrated\n"), std::string::npos) << out.str();
+
+  EXPECT_EQ(Run({"pcb-test"}, "n\n"), 1);
+  EXPECT_EQ(LastErrorLine(), "Yes or no? (y/n) endcap-cli: the PCB test did not start\n");
+}
+
+TEST_F(ProductionCliTest, BootloadReportsEachOutcomeByItsStatus) {
+  const std::string good = home.path() + "/good.hex";
+  testing::WriteFile(good, testing::HexImage(9, 16));
+  EXPECT_EQ(Run({"bootload", good}), 0) << err.str();
+  EXPECT_EQ(out.str(), "10 lines sent in 10 pieces, every line answered\n");
+  EXPECT_NE(err.str().find("100% (10 of 10)\n"), std::string::npos) << err.str();
+  EXPECT_EQ(unit.bootImage().records, 10);
+  unit.PowerCycle();
+
+  const std::string bad = home.path() + "/bad.hex";
+  testing::WriteFile(bad, ":00000007F9\n");
+  EXPECT_EQ(Run({"bootload", bad}), 1);
+  EXPECT_EQ(LastErrorLine(), "endcap-cli: " + bad + " refused, nothing was sent: line 1: unknown record type 07\n");
+  EXPECT_EQ(Run({"bootload", home.path() + "/none.hex"}), 1);
+  EXPECT_EQ(LastErrorLine(), "endcap-cli: " + home.path() + "/none.hex refused, nothing was sent: No such file or directory\n");
+  EXPECT_EQ(unit.mode(), sim::UnitMode::Modbus);
+}
+
+}  // namespace
+}  // namespace endcap

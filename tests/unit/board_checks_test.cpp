@@ -1,0 +1,100 @@
+// The PCB test's own unit checks on a scripted unit: the current windows, the internal RS485
+// loop's two writes and read-backs, and the RS485 link read, with their boxes.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "tests/unit/link_fixture.h"
+
+namespace endcap {
+namespace {
+
+using testing::Hex;
+using testing::LinkTest;
+using testing::ReadReply;
+using testing::WithCrc;
+
+std::string HexText(const std::vector<uint8_t>& bytes) {
+  std::string text;
+  char byte[4];
+  for (uint8_t b : bytes) {
+    std::snprintf(byte, sizeof byte, "%s%02x", text.empty() ? "" : " ", b);
+    text += byte;
+  }
+  return text;
+}
+
+struct CurrentRow {
+  bool loaded;
+  double currentMa;
+  bool pass;
+};
+
+TEST_F(LinkTest, SupplyCurrentWindowsIncludeBothEndsAndNothingElse) {
+  const CurrentRow rows[] = {
+      {true, 90.0, true},     {true, 110.0, true},   {true, 89.9, false},     {true, 110.01, false},
+      {true, 30.0, false},    {false, 25.0, true},   {false, 35.0, true},     {false, 24.99, false},
+      {false, 35.1, false},   {false, 100.0, false}, {false, 0.0, false},     {true, std::nan(""), false},
+  };
+  for (const CurrentRow& row : rows)
+    EXPECT_EQ(link.CheckSupplyCurrent(row.loaded, row.currentMa), row.pass) << row.loaded << " " << row.currentMa;
+  EXPECT_TRUE(Sent().empty());
+}
+
+class Rs485Test : public LinkTest {
+protected:
+  void QueueLoop(uint16_t firstReadBack, uint16_t secondReadBack) {
+    peer.QueueWithCrc(Hex("fa 06 00 dc 01 aa"));
+    peer.QueueWithCrc(ReadReply({firstReadBack}));
+    peer.QueueWithCrc(Hex("fa 06 00 dc 01 55"));
+    peer.QueueWithCrc(ReadReply({secondReadBack}));
+  }
+  void ExpectLoopBoxes(const char* verdict) {
+    op.ExpectUnownedBox("Board tests should store to database!!", "ERROR");
+    op.ExpectUnownedBox(verdict, "Internal RS485");
+  }
+};
+
+TEST_F(Rs485Test, InternalLoopWritesBothPatternsWithTheFlagByteAndReadsEachBack) {
+  QueueLoop(0x01AA, 0x0155);
+  ExpectLoopBoxes("Pass");
+  EXPECT_TRUE(link.CheckInternalRs485(true));
+  const std::vector<std::string> expected = {
+      HexText(WithCrc(Hex("fa 06 00 dc 01 aa"))), HexText(WithCrc(Hex("fa 04 00 dc 00 01"))),
+      HexText(WithCrc(Hex("fa 06 00 dc 01 55"))), HexText(WithCrc(Hex("fa 04 00 dc 00 01")))};
+  EXPECT_EQ(Sent(), expected);
+}
+
+TEST_F(Rs485Test, EitherHalfThatReadsBackWrongFailsButBothHalvesRun) {
+  const std::pair<uint16_t, uint16_t> readBacks[] = {{0x01AA, 0x0055}, {0x00AA, 0x0155}, {0x0155, 0x01AA}};
+  for (const auto& [first, second] : readBacks) {
+    QueueLoop(first, second);
+    EXPECT_FALSE(link.CheckInternalRs485(false)) << first << " " << second;
+  }
+  EXPECT_EQ(Sent().size(), 12u);
+}
+
+TEST_F(Rs485Test, ASilentUnitFailsTheLoopAfterBothHalves) {
+  ExpectLoopBoxes("FAIL!!");
+  EXPECT_FALSE(link.CheckInternalRs485(true));
+  EXPECT_EQ(Sent().size(), 4u);
+}
+
+TEST_F(Rs485Test, CommsReadsTwentyOneRegistersFromZero) {
+  peer.QueueWithCrc(ReadReply(std::vector<uint16_t>(21, 7)));
+  op.ExpectUnownedBox("Board tests should store to database!!", "ERROR");
+  op.ExpectUnownedBox("Pass", "RS485 comms");
+  EXPECT_TRUE(link.CheckRs485Comms(true));
+  EXPECT_EQ(Sent(), std::vector<std::string>{HexText(WithCrc(Hex("fa 04 00 00 00 15")))});
+
+  peer.QueueSilence();
+  op.ExpectUnownedBox("Board tests should store to database!!", "ERROR");
+  op.ExpectUnownedBox("FAIL!!", "RS485 comms");
+  EXPECT_FALSE(link.CheckRs485Comms(true));
+  peer.QueueWithCrc(Hex("fa 84 02"));
+  EXPECT_FALSE(link.CheckRs485Comms(false));
+}
+
+}  // namespace
+}  // namespace endcap

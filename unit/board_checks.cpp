@@ -1,0 +1,56 @@
+// The production checks of a bare board that the PCB test adds to the supply checks: the
+// supply current typed by the operator, the board's internal RS485 loop, and the RS485 link.
+
+#include "unit/modbus_link.h"
+#include "unit/register_map.h"
+
+namespace endcap {
+
+namespace {
+
+// The loop register answers with the value field as written, flag byte included.
+constexpr uint16_t kLoopPatterns[] = {0xAA, 0x55};
+constexpr uint16_t kLoopFlag = 0x0100;
+constexpr int kLoopTimeoutSeconds = 10;
+constexpr uint32_t kLoopSettleMs = 5;
+
+// The identity block and the gauge serial after it, read over the RS485 converter.
+constexpr uint16_t kCommsFirst = 0;
+constexpr int kCommsCount = 21;
+constexpr int kCommsTimeoutSeconds = 3;
+
+constexpr const char* kStoreWarning = "Board tests should store to database!!";
+
+}  // namespace
+
+bool ModbusLink::CheckSupplyCurrent(bool loaded, double currentMa) {
+  return (loaded ? limits.loadedCurrentMa : limits.unloadedCurrentMa).Contains(currentMa);
+}
+
+bool ModbusLink::CheckInternalRs485(bool show) {
+  bool pass = true;
+  for (uint16_t pattern : kLoopPatterns) {
+    WriteSingleRegister(pattern, reg::kRs485Loop, kLoopTimeoutSeconds);
+    port_.WaitMilliseconds(kLoopSettleMs);
+    uint16_t value = 0;
+    const bool read = ReadInputRegisters(reg::kRs485Loop, 1, &value, kLoopTimeoutSeconds);
+    if (!read || value != (kLoopFlag | pattern)) pass = false;
+  }
+  if (show) {
+    op_.ShowMessage(UnownedBox(kStoreWarning, "ERROR"));
+    op_.ShowMessage(UnownedBox(pass ? "Pass" : "FAIL!!", "Internal RS485"));
+  }
+  return pass;
+}
+
+bool ModbusLink::CheckRs485Comms(bool show) {
+  uint16_t values[kCommsCount];
+  const bool pass = ReadInputRegisters(kCommsFirst, kCommsCount, values, kCommsTimeoutSeconds);
+  if (show) {
+    op_.ShowMessage(UnownedBox(kStoreWarning, "ERROR"));
+    op_.ShowMessage(UnownedBox(pass ? "Pass" : "FAIL!!", "RS485 comms"));
+  }
+  return pass;
+}
+
+}  // namespace endcap
