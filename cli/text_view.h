@@ -3,6 +3,7 @@
 // whose text the command prints at its end, and a sensor list whose choice the command line
 // makes.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,12 @@ public:
   void SetSensorEditText(const std::string& text) override { sensorText_ = text; }
   std::string SensorText() const override { return sensorText_; }
   void EndDialog(int) override {}
+  void RunCalSheetDialog(CalSheetDialog& dialog) override {
+    if (calSheet) calSheet(dialog);
+  }
+
+  // How the command that presses the calibration sheet button runs its dialog.
+  std::function<void(CalSheetDialog&)> calSheet;
 
   const std::vector<std::string>& sensorItems() const { return items_; }
 

@@ -71,6 +71,7 @@ constexpr Command kCommands[] = {
     {ctl::kEnable, &MainDialog::OnEnable},
     {ctl::kDisable, &MainDialog::OnDisable},
     {ctl::kRead, &MainDialog::OnRead},
+    {ctl::kCalibrationSheet, &MainDialog::OnCalibrationSheet},
 };
 
 char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
@@ -266,6 +267,12 @@ void MainDialog::OnRead() {
     Message(s < 0 ? "Error sensor is not enabled" : "Unknown sensor error");
   }
   TransferToWindow();
+}
+
+void MainDialog::OnCalibrationSheet() {
+  CalSheetDialog dialog(*link, app_.spreadsheet(), CertificateFolder(app_.drives()));
+  dialog.serialText = link->lastUnitSerial;
+  view_.RunCalSheetDialog(dialog);
 }
 
 }  // namespace endcap

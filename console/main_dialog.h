@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "console/tester_app.h"
+#include "records/cal_sheet_dialog.h"
 
 namespace endcap {
 
@@ -28,6 +29,9 @@ public:
   virtual std::string SensorText() const = 0;
   // Ends the modal run with ctl::kOk or ctl::kCancel.
   virtual void EndDialog(int result) = 0;
+  // Runs the calibration sheet dialog modally over the main window: attach a view of it,
+  // OnInitDialog, run until it closes.
+  virtual void RunCalSheetDialog(CalSheetDialog& dialog) = 0;
 };
 
 // The first item that begins with text, letter case ignored (so an empty text finds the
@@ -68,6 +72,9 @@ public:
   void OnEnable();
   void OnDisable();
   void OnRead();
+  // Calibration sheet (1009): the sheet dialog offering the serial of the last unit
+  // disconnected. It needs no connection and the window is not refreshed after it.
+  void OnCalibrationSheet();
 
   bool connected = false;
   // Whether the last Read brought a reading (the pane then shows it, else "No reply"), for

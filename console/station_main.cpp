@@ -131,6 +131,7 @@ int main(int argc, char** argv) {
   }
   QtOperator op(provider);
   TesterApp app(port, op, drives);
+  app.link.resultsStorePath = options.shared.storeFile;
   app.link.SetBusyIndicator(&busy);
 
   MainWindow window(app);

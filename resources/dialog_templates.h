@@ -17,7 +17,11 @@ enum class ControlKind {
   DefaultButton,  // the button that Enter presses
   ComboBox,       // drop-down with an editable edit field; h is the height with the list dropped
   LineEdit,       // single line with border, scrolls horizontally
+  Static,         // a text the operator reads; kStaticId unless the code sets it
 };
+
+// The id of a static text that nothing refers to.
+inline constexpr int kStaticId = -1;
 
 struct ControlTemplate {
   int id;

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "console/control_ids.h"
+#include "console/qt/certificate_windows.h"
 #include "console/display_text.h"
 #include "resources/station_icon.xpm"
 
@@ -66,5 +67,7 @@ void MainWindow::SetSensorEditText(const std::string& text) {
 std::string MainWindow::SensorText() const { return sensors_->currentText().toStdString(); }
 
 void MainWindow::EndDialog(int result) { done(result == ctl::kOk ? QDialog::Accepted : QDialog::Rejected); }
+
+void MainWindow::RunCalSheetDialog(CalSheetDialog& dialog) { RunCalSheetWindow(dialog, this); }
 
 }  // namespace endcap

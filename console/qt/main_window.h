@@ -25,6 +25,7 @@ public:
   void SetSensorEditText(const std::string& text) override;
   std::string SensorText() const override;
   void EndDialog(int result) override;
+  void RunCalSheetDialog(CalSheetDialog& dialog) override;
 
 private:
   MainDialog logic_;

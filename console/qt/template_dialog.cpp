@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -68,6 +69,8 @@ QWidget* MakeControl(const resources::ControlTemplate& c, QWidget* parent) {
     }
     case ControlKind::LineEdit:
       return new QLineEdit(parent);
+    case ControlKind::Static:
+      return new QLabel(QString::fromUtf8(c.caption), parent);
   }
   return nullptr;
 }
@@ -95,7 +98,7 @@ TemplateDialog::TemplateDialog(const resources::DialogTemplate& layout, QWidget*
     // its font needs.
     const int height = c.kind == ControlKind::ComboBox ? widget->sizeHint().height() : r.h;
     widget->setGeometry(r.x, r.y, r.w, height);
-    controls_[c.id] = widget;
+    if (c.id != resources::kStaticId) controls_[c.id] = widget;
   }
   setWindowTitle(QString::fromUtf8(layout.caption));
 }

@@ -2,6 +2,7 @@
 // Windows for the console logic without a display: each remembers what it was told and
 // answers as its Qt counterpart does (a selected item's text is the combo box's text).
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -33,6 +34,9 @@ public:
   }
   std::string SensorText() const override { return editText; }
   void EndDialog(int result) override { ended = result; }
+  void RunCalSheetDialog(CalSheetDialog& dialog) override {
+    if (onCalSheet) onCalSheet(dialog);
+  }
 
   // The ids shown, in id order.
   std::vector<int> Shown() const {
@@ -49,6 +53,7 @@ public:
   int selected = -1;
   std::string editText;
   int ended = 0;
+  std::function<void(CalSheetDialog&)> onCalSheet;  // what the operator does in the sheet dialog
 };
 
 class FakePortChooserView : public PortChooserView {
