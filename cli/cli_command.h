@@ -32,5 +32,7 @@ CLI::Option* AddNumber(CLI::App& command, const std::string& name, uint32_t min,
 
 void AddRegisterCommands(CLI::App& cli, CliOptions& options);
 void AddWindowCommands(CLI::App& cli, CliOptions& options);
+void AddCalSheetCommand(CLI::App& cli, CliOptions& options);
+void AddResultsCommand(CLI::App& cli, CliOptions& options);
 
 }  // namespace endcap
