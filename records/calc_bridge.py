@@ -32,6 +32,7 @@ from com.sun.star.frame import TerminationVetoException, XTerminateListener
 from com.sun.star.lang import DisposedException
 
 CONNECT_SECONDS = 45
+LOAD_ATTEMPTS = 3
 # Use the macro security settings, and never wait for a confirmation nobody may be there to
 # give: a template runs its macros only where LibreOffice's security allows them outright.
 USE_CONFIG_REJECT_CONFIRMATION = 5
@@ -105,8 +106,14 @@ class Bridge:
         if not os.path.isfile(path):
             raise Failure("no such file")
         url = uno.systemPathToFileUrl(os.path.abspath(path))
-        document = self.desktop.loadComponentFromURL(
-            url, "_blank", 0, (prop("Hidden", True), prop("MacroExecutionMode", USE_CONFIG_REJECT_CONFIRMATION)))
+        # A LibreOffice still settling into a profile it has just made can refuse the first
+        # loads; a file it cannot read is refused every time.
+        for attempt in range(LOAD_ATTEMPTS):
+            document = self.desktop.loadComponentFromURL(
+                url, "_blank", 0, (prop("Hidden", True), prop("MacroExecutionMode", USE_CONFIG_REJECT_CONFIRMATION)))
+            if document is not None:
+                break
+            time.sleep(1)
         if document is None:
             raise Failure("LibreOffice could not load it")
         self.documents.append(document)
@@ -122,6 +129,11 @@ class Bridge:
             for module_name in library.getElementNames():
                 match = AUTO_OPEN.search(library.getByName(module_name))
                 if match:
+                    # Called through the API a macro would run whatever the security settings
+                    # say; the template's macros run only where LibreOffice lets them.
+                    if not document.AllowMacroExecution:
+                        raise Failure("LibreOffice's macro security does not allow the macros of this template: "
+                                      "add the certificate folder to the trusted file locations")
                     script = document.getScriptProvider().getScript(
                         "vnd.sun.star.script:%s.%s.%s?language=Basic&location=document"
                         % (library_name, module_name, match.group(1)))

@@ -46,7 +46,10 @@ bool AnyProcessWith(const std::string& text) {
 
 class LibreOfficeTest : public ::testing::Test {
 protected:
-  void SetUp() override {
+  void SetUp() override { Prepare(templates); }
+
+  // The trusted folder is where LibreOffice runs the macros of documents without asking.
+  void Prepare(const std::string& trusted) {
     if (!Succeeds("command -v soffice") || !Succeeds(std::string(ENDCAP_PYTHON) + " -c 'import uno'"))
       GTEST_SKIP() << "LibreOffice (soffice) or its Python binding (python3-uno) is not installed";
     ASSERT_EQ(mkdir(templates.c_str(), 0775), 0);
@@ -62,7 +65,7 @@ protected:
            "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n"
            "<item oor:path=\"/org.openoffice.Office.Common/Security/Scripting\"><prop oor:name=\"SecureURL\" "
            "oor:op=\"fuse\"><value><it>file://"
-        << templates
+        << trusted
         << "</it></value></prop></item>\n"
            "<item oor:path=\"/org.openoffice.Office.Common/Security/Scripting\"><prop oor:name=\"MacroSecurityLevel\" "
            "oor:op=\"fuse\"><value>2</value></prop></item>\n"
@@ -106,6 +109,25 @@ TEST_F(LibreOfficeTest, AMissingTemplateIsToldAndLibreOfficeIsNotLeftRunning) {
                                   "Pressure_Certificate.xls\r\nno such file"));
   prompt.LaunchCertificate();
   EXPECT_EQ(view.ended, 1);
+  EXPECT_FALSE(AnyProcessWith(profile));
+}
+
+class UntrustedLibreOfficeTest : public LibreOfficeTest {
+protected:
+  void SetUp() override { Prepare(dir.path() + "/elsewhere/"); }
+};
+
+TEST_F(UntrustedLibreOfficeTest, ATemplateOutsideTheTrustedLocationsHasItsMacroRefused) {
+  LibreOfficeCalc calc(options);
+  CertificatePromptDialog prompt(op, calc);
+  prompt.Attach(view);
+  prompt.templateFileName = "Certificate.ods";
+  prompt.templateFolder = templates;
+  op.ExpectMessage(CertificateBox("The certificate template's start-up macro failed\r\n" + templates +
+                                  "Certificate.ods\r\nLibreOffice's macro security does not allow the macros of this "
+                                  "template: add the certificate folder to the trusted file locations"));
+  prompt.LaunchCertificate();
+  EXPECT_EQ(ReadFile(marker), "");
   EXPECT_FALSE(AnyProcessWith(profile));
 }
 
