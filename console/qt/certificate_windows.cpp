@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 #include "resources/certificate_templates.h"
 
@@ -20,6 +21,19 @@ void ConnectButtons(TemplateDialog& window, const resources::DialogTemplate& lay
   }
 }
 
+// A text of the toolkit's font may be wider than its place in the template: the label grows
+// about its centre, within the dialog, and shows the whole text on hover when even that is
+// not enough.
+void FitLabel(QLabel& label, int dialogWidth) {
+  const int margin = label.fontMetrics().averageCharWidth();
+  const int wanted = label.fontMetrics().horizontalAdvance(label.text());
+  const QRect place = label.geometry();
+  const int width = std::min(dialogWidth - 2 * margin, std::max(place.width(), wanted));
+  const int x = std::clamp(place.center().x() - width / 2, margin, dialogWidth - margin - width);
+  label.setGeometry(x, place.y(), width, place.height());
+  label.setToolTip(wanted > width ? label.text() : QString());
+}
+
 }  // namespace
 
 CertificatePromptWindow::CertificatePromptWindow(CertificatePromptDialog& logic, QWidget* parent)
@@ -27,12 +41,14 @@ CertificatePromptWindow::CertificatePromptWindow(CertificatePromptDialog& logic,
       logic_(logic),
       templateText_(controlAs<QLabel>(ctl::certificate::kTemplateText)) {
   ConnectButtons(*this, resources::kCertificatePromptDialog, logic_);
+  for (QLabel* label : findChildren<QLabel*>()) FitLabel(*label, width());
   logic_.Attach(*this);
   logic_.OnInitDialog();
 }
 
 void CertificatePromptWindow::SetTemplateText(const std::string& text) {
   templateText_->setText(QString::fromStdString(text));
+  FitLabel(*templateText_, width());
 }
 
 void CertificatePromptWindow::EndDialog() { accept(); }
