@@ -24,7 +24,7 @@ public:
     prompt.OnInitDialog();
     std::string text;
     for (const resources::ControlTemplate& c : resources::kCertificatePromptControls) {
-      if (c.kind != resources::ControlKind::Static) continue;
+      if (c.kind != resources::ControlKind::Label) continue;
       if (!text.empty()) text += "\r\n";
       text += c.id == ctl::certificate::kTemplateText ? templateText_ : c.caption;
     }

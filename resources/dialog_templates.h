@@ -17,10 +17,10 @@ enum class ControlKind {
   DefaultButton,  // the button that Enter presses
   ComboBox,       // drop-down with an editable edit field; h is the height with the list dropped
   LineEdit,       // single line with border, scrolls horizontally
-  Static,         // a text the operator reads; kStaticId unless the code sets it
+  Label,          // static text, left-aligned
 };
 
-// The id of a static text that nothing refers to.
+// The id of a control that no code refers to, such as a label.
 inline constexpr int kStaticId = -1;
 
 struct ControlTemplate {

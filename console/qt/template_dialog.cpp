@@ -69,7 +69,7 @@ QWidget* MakeControl(const resources::ControlTemplate& c, QWidget* parent) {
     }
     case ControlKind::LineEdit:
       return new QLineEdit(parent);
-    case ControlKind::Static:
+    case ControlKind::Label:
       return new QLabel(QString::fromUtf8(c.caption), parent);
   }
   return nullptr;
