@@ -34,6 +34,7 @@ public:
   }
 
   void SetTemplateText(const std::string& text) override { templateText_ = text; }
+  void SetWaitCursor(bool) override {}
   void EndDialog() override {}
 
 private:

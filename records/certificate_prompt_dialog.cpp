@@ -43,18 +43,29 @@ bool CertificatePromptDialog::OnCommand(int id) {
 
 void CertificatePromptDialog::LaunchCertificate() {
   const std::string path = templateFolder + templateFileName;
+  WaitCursor(true);
   if (!spreadsheet_.Start()) {
-    op_.ShowMessage(CertificateBox("Couldn't start Excel."));
+    Tell("Couldn't start Excel.");
   } else {
     for (const LaunchStep& step : kLaunchSteps) {
       if (step.run(spreadsheet_, path)) continue;
       const std::string reason = spreadsheet_.LastError();
-      op_.ShowMessage(CertificateBox(std::string(step.failure) + "\r\n" + path + (reason.empty() ? "" : "\r\n" + reason)));
+      Tell(std::string(step.failure) + "\r\n" + path + (reason.empty() ? "" : "\r\n" + reason));
       break;
     }
   }
   End();
   spreadsheet_.Release();
+  WaitCursor(false);
+}
+
+void CertificatePromptDialog::Tell(const std::string& text) {
+  WaitCursor(false);
+  op_.ShowMessage(CertificateBox(text));
+}
+
+void CertificatePromptDialog::WaitCursor(bool shown) {
+  if (view_) view_->SetWaitCursor(shown);
 }
 
 void CertificatePromptDialog::OnNo() { End(); }

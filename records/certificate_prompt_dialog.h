@@ -15,6 +15,8 @@ public:
   virtual ~CertificatePromptView() = default;
   // The text of control 1229: which template, in which folder.
   virtual void SetTemplateText(const std::string& text) = 0;
+  // The wait cursor while the spreadsheet works (its calls block the station).
+  virtual void SetWaitCursor(bool shown) = 0;
   // Closes the prompt (its only ending; the caller takes no result from it).
   virtual void EndDialog() = 0;
 };
@@ -42,6 +44,8 @@ public:
 
 private:
   void End();
+  void Tell(const std::string& text);
+  void WaitCursor(bool shown);
 
   OperatorInterface& op_;
   SpreadsheetAutomation& spreadsheet_;

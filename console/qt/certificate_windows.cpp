@@ -1,5 +1,6 @@
 #include "console/qt/certificate_windows.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -49,6 +50,14 @@ CertificatePromptWindow::CertificatePromptWindow(CertificatePromptDialog& logic,
 void CertificatePromptWindow::SetTemplateText(const std::string& text) {
   templateText_->setText(QString::fromStdString(text));
   FitLabel(*templateText_, width());
+}
+
+void CertificatePromptWindow::SetWaitCursor(bool shown) {
+  // Over every window of the station, which the spreadsheet's calls block.
+  if (shown == waiting_) return;
+  waiting_ = shown;
+  if (shown) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  else QGuiApplication::restoreOverrideCursor();
 }
 
 void CertificatePromptWindow::EndDialog() { accept(); }

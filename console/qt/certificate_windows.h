@@ -16,11 +16,13 @@ public:
   CertificatePromptWindow(CertificatePromptDialog& logic, QWidget* parent);
 
   void SetTemplateText(const std::string& text) override;
+  void SetWaitCursor(bool shown) override;
   void EndDialog() override;
 
 private:
   CertificatePromptDialog& logic_;
   QLabel* templateText_;
+  bool waiting_ = false;
 };
 
 class CalSheetWindow : public TemplateDialog, public CalSheetView {

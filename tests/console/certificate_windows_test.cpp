@@ -133,6 +133,7 @@ TEST_F(SheetWindowTest, ASheetButtonWritesTheSheetThenThePromptOpensOverTheDialo
   EXPECT_EQ(spreadsheet.calls.back(), "Release");
   EXPECT_TRUE(window.isVisible());  // the dialog stays for the other sheet
   EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 class MainWindowSheetTest : public ::testing::Test, protected testing::SimulatedStation {

@@ -371,6 +371,7 @@ TEST_F(CertificateTest, YesDrivesTheSpreadsheetInOrder) {
                                                          "SetVisible true", "SetUserControl true", "CloseWorkbooks",
                                                          "Quit", "Release"}));
   EXPECT_EQ(promptView.ended, 1);
+  EXPECT_EQ(promptView.waitCursor, (std::vector<bool>{true, false}));
 }
 
 TEST_F(CertificateTest, NoStartsNothing) {
@@ -386,6 +387,7 @@ TEST_F(CertificateTest, ASpreadsheetThatCannotStartIsToldOnce) {
   prompt.LaunchCertificate();
   EXPECT_EQ(spreadsheet.calls, (std::vector<std::string>{"Start", "Release"}));
   EXPECT_EQ(promptView.ended, 1);
+  EXPECT_EQ(promptView.waitCursor, (std::vector<bool>{true, false, false}));  // none over the box
 }
 
 TEST_F(CertificateTest, ALaterFailureIsToldInOneBoxAndEndsTheLaunch) {

@@ -14,9 +14,11 @@ namespace endcap::testing {
 class FakeCertificatePromptView : public CertificatePromptView {
 public:
   void SetTemplateText(const std::string& text) override { templateText = text; }
+  void SetWaitCursor(bool shown) override { waitCursor.push_back(shown); }
   void EndDialog() override { ++ended; }
 
   std::string templateText;
+  std::vector<bool> waitCursor;
   int ended = 0;
 };
 
