@@ -1,11 +1,14 @@
 #include "records/cal_sheet_dialog.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cctype>
 #include <cmath>
 #include <cstdint>
 
+#include "records/append_line.h"
 #include "records/record_control_ids.h"
-#include "records/whole_line_file.h"
 #include "unit/conversions.h"
 #include "unit/text_format.h"
 
@@ -26,6 +29,12 @@ constexpr double kPsiPerBar = 14.50377;
 constexpr const char* kPitchKeys[] = {"3.03.01", "3.03.03", "3.03.11", "3.03.07", "3.03.15"};
 constexpr const char* kRollKeys[] = {"3.03.02", "3.03.06", "3.03.14", "3.03.10", "3.03.18"};
 constexpr int kAxisRows = 5;
+
+// The first row of a sheet replaces the file: it starts empty, then gains its rows whole.
+bool MakeEmpty(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  return fd >= 0 && ::close(fd) == 0;
+}
 
 bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 
@@ -117,7 +126,8 @@ bool CalSheetDialog::ValidateSheetSerial() {
 }
 
 bool CalSheetDialog::AppendSheetRow(const std::string& row, bool create, const std::string& fileName) {
-  if (WriteWholeLine(certificateFolder_ + fileName, row + "\n", create)) return true;
+  const std::string path = certificateFolder_ + fileName;
+  if ((!create || MakeEmpty(path)) && AppendWholeLine(path, row + "\n")) return true;
   rowsWritten_ = false;
   Message("Unable to open calibration data file");
   return false;
