@@ -34,5 +34,7 @@ void AddRegisterCommands(CLI::App& cli, CliOptions& options);
 void AddWindowCommands(CLI::App& cli, CliOptions& options);
 void AddCalibrateCommand(CLI::App& cli, CliOptions& options);
 void AddProductionCommands(CLI::App& cli, CliOptions& options);
+void AddCalSheetCommand(CLI::App& cli, CliOptions& options);
+void AddResultsCommand(CLI::App& cli, CliOptions& options);
 
 }  // namespace endcap

@@ -68,6 +68,8 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
   AddWindowCommands(cli, options);
   AddCalibrateCommand(cli, options);
   AddProductionCommands(cli, options);
+  AddCalSheetCommand(cli, options);
+  AddResultsCommand(cli, options);
 
   // Set last, so that the commands do not inherit them: the footer belongs to the whole
   // program's help, and words left over are judged here, where the command is known.

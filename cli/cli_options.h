@@ -14,7 +14,7 @@ namespace endcap {
 class CliSession;
 
 struct CliOptions {
-  SharedOptions shared;  // --port, --drive, --trace
+  SharedOptions shared;  // --port, --drive, --trace, --store
   uint8_t com = 0;       // 0: the chooser asks
   // The command named on the command line, ready to run in a session; its arguments are
   // bound inside it.

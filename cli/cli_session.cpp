@@ -21,6 +21,7 @@ CliSession::CliSession(const CliOptions& options, PortProvider& devices, Clock& 
       app(port, op, options.shared.drives),
       link(app.link),
       options_(options) {
+  link.resultsStorePath = options.shared.storeFile;
   terminal.SetFixedPort(options.com);
   terminal.SetEcho(streams.echoAnswers);
   terminal.SetDriveMap(options.shared.drives);

@@ -53,6 +53,12 @@ public:
   ProgressMeter* progress = nullptr;
   // Runs the PCB test dialog on the terminal; none: the dialog does not open.
   std::function<void(PcbTestDialog&)> pcbTest;
+  void RunCalSheetDialog(CalSheetDialog& dialog) override {
+    if (calSheet) calSheet(dialog);
+  }
+
+  // How the command that presses the calibration sheet button runs its dialog.
+  std::function<void(CalSheetDialog&)> calSheet;
 
   const std::vector<std::string>& sensorItems() const { return items_; }
 

@@ -74,6 +74,7 @@ constexpr Command kCommands[] = {
     {ctl::kCalibrate, &MainDialog::OnCalibrate},
     {ctl::kPcbTest, &MainDialog::OnPcbTest},
     {ctl::kBootload, &MainDialog::OnBootload},
+    {ctl::kCalibrationSheet, &MainDialog::OnCalibrationSheet},
 };
 
 // Hidden in both states unless the station runs on a production bench.
@@ -346,6 +347,12 @@ void MainDialog::OnBootload() {
   ProgressBar progress(view_);
   lastLoad = LoadFirmware(*link, progress);
   if (lastLoad.outcome == LoadOutcome::Sent) RefreshUnitView();
+}
+
+void MainDialog::OnCalibrationSheet() {
+  CalSheetDialog dialog(*link, app_.spreadsheet(), CertificateFolder(app_.drives()));
+  dialog.serialText = link->lastUnitSerial;
+  view_.RunCalSheetDialog(dialog);
 }
 
 }  // namespace endcap

@@ -12,6 +12,7 @@
 #include "procedures/strain_gauge_cal_dialog.h"
 #include "firmware/firmware_loader.h"
 #include "procedures/pcb_test_dialog.h"
+#include "records/cal_sheet_dialog.h"
 
 namespace endcap {
 
@@ -42,6 +43,9 @@ public:
   virtual void SetProgressPosition(int position) = 0;
   // Runs the dialog modally over the window: attaches a view, OnInitDialog, until it ends.
   virtual void RunPcbTestDialog(PcbTestDialog& dialog) = 0;
+  // Runs the calibration sheet dialog modally over the main window: attach a view of it,
+  // OnInitDialog, run until it closes.
+  virtual void RunCalSheetDialog(CalSheetDialog& dialog) = 0;
 };
 
 // The first item that begins with text, letter case ignored (so an empty text finds the
@@ -85,6 +89,9 @@ public:
   void OnCalibrate();
   void OnPcbTest();
   void OnBootload();
+  // Calibration sheet (1009): the sheet dialog offering the serial of the last unit
+  // disconnected. It needs no connection and the window is not refreshed after it.
+  void OnCalibrationSheet();
 
   bool connected = false;
   // Shows the factory buttons (PCB test, calibration sheet, dev test) in both connection

@@ -132,6 +132,7 @@ int main(int argc, char** argv) {
   QtOperator op(provider);
   op.SetDriveMap(drives);
   TesterApp app(port, op, drives);
+  app.link.resultsStorePath = options.shared.storeFile;
   app.link.SetBusyIndicator(&busy);
 
   MainWindow window(app, options.factory);

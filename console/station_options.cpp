@@ -34,6 +34,11 @@ void AddSharedOptions(CLI::App& app, SharedOptions& options) {
       ->check([](const std::string& value) {
         return value.empty() ? std::string("needs a file name ('-' for standard error)") : std::string();
       });
+  app.add_option("--store", options.storeFile,
+                 "keep the results store (the calibration results the sheets are made from) in FILE "
+                 "(default CalibrationResults.sqlite in the status folder)")
+      ->type_name("FILE")
+      ->check([](const std::string& value) { return value.empty() ? std::string("needs a file name") : std::string(); });
 }
 
 ParseOutcome ParseStationOptions(const std::vector<std::string>& args, StationOptions& options) {

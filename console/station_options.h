@@ -17,11 +17,12 @@ class App;
 
 namespace endcap {
 
-// --port, --drive and --trace.
+// --port, --drive, --trace and --store.
 struct SharedOptions {
   PortMap ports;
   DriveMap drives;
   std::string traceFile;  // empty: no trace; "-": standard error
+  std::string storeFile;  // empty: the results store in the status folder
 };
 
 void AddSharedOptions(CLI::App& app, SharedOptions& options);

@@ -6,6 +6,7 @@
 
 #include "operator/operator_interface.h"
 #include "records/drive_map.h"
+#include "records/libreoffice_calc.h"
 #include "serial/serial_port.h"
 #include "unit/modbus_link.h"
 
@@ -26,10 +27,17 @@ public:
   // own when a line cannot be written.
   void CreateStatusFolders();
 
+  const DriveMap& drives() const { return drives_; }
+  // The spreadsheet that makes the certificates: LibreOffice Calc unless another is set.
+  SpreadsheetAutomation& spreadsheet() { return spreadsheet_ ? *spreadsheet_ : calc_; }
+  void SetSpreadsheet(SpreadsheetAutomation* spreadsheet) { spreadsheet_ = spreadsheet; }
+
   ModbusLink link;
 
 private:
   DriveMap drives_;
+  LibreOfficeCalc calc_;
+  SpreadsheetAutomation* spreadsheet_ = nullptr;
 };
 
 }  // namespace endcap

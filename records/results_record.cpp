@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "records/append_line.h"
+#include "records/certificate_items.h"
 #include "unit/conversions.h"
 #include "unit/modbus_link.h"
 #include "unit/text_format.h"
@@ -82,11 +83,14 @@ void ModbusLink::RecordInclinometerCalibration() {
       AppendRecordLine(Format("Pitch 0  Roll -%.3f Reads Pitch %.3f Roll %.3f", a, r[3].pitchDeg, r[3].rollDeg));
     }
   }
+  StoreCertificateItems(*this, InclinometerCheckItems(*this, clock().Now()));
   inclinometerCheckRun = false;
   inclinometerCalRun = false;
 }
 
 void ModbusLink::RecordStrainGaugeCalibration() {
+  // Taken before the lines, which clear the points' done flags.
+  const std::vector<StoredResult> storeItems = StrainGaugeItems(*this, clock().Now());
   if (strainGaugeCalRun) {
     AppendRecordLine(strainGaugeCalPassed ? "RS485 strain gauge calibrated" : "RS485 strain gauge failed calibration");
     AppendRecordLine(Format("%s %s Ser No %u", gaugeManufacturer.c_str(), gaugeModel.c_str(), gaugeSerialNo));
@@ -106,6 +110,7 @@ void ModbusLink::RecordStrainGaugeCalibration() {
     }
   }
   AppendRecordLine(Format("Warm up period %.1f secs", strainGaugeWarmUpTenths * 0.1));
+  StoreCertificateItems(*this, storeItems);
   strainGaugeCalRun = strainGaugeCalPassed = strainGaugeCheckRun = strainGaugeCheckPassed = false;
 }
 

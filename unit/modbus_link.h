@@ -14,6 +14,7 @@
 #include "unit/default_limits.h"
 #include "serial/serial_port.h"
 #include "unit/cal_record.h"
+#include "unit/certificate_result.h"
 
 namespace endcap {
 
@@ -145,6 +146,12 @@ public:
   void RecordInclinometerCalibration();
   void RecordStrainGaugeCalibration();
 
+  // --- certificates (records/) ---
+  // The newest stored result of key for unitSerial; an empty result when the store has none.
+  CertificateResult LookupCertificateResult(const std::string& key);
+  // A sheet's tolerance cell for an angle, with its own trailing comma.
+  std::string ToleranceCell(double angleDeg) const;
+
   SerialPort& port() { return port_; }
   OperatorInterface& op() { return op_; }
   Clock& clock() { return port_.clock(); }
@@ -183,6 +190,8 @@ public:
   bool operatorKnown = false;
   DefaultLimits limits;
   std::string recordFolder;  // the status folder on this machine ("C:\Quorvanta\D5Status")
+  std::string resultsStorePath;  // the results store; empty: the one in the status folder
+  std::string resultsStoreFault;  // the store failure shown last, so that one sheet shows it once
 
   // --- console ---
   int32_t chosenPort = 0;

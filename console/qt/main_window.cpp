@@ -8,6 +8,7 @@
 
 #include "console/control_ids.h"
 #include "console/qt/calibration_windows.h"
+#include "console/qt/certificate_windows.h"
 #include "console/display_text.h"
 #include "console/qt/pcb_test_window.h"
 #include "resources/station_icon.xpm"
@@ -84,5 +85,6 @@ void MainWindow::SetProgressPosition(int position) {
 }
 
 void MainWindow::RunPcbTestDialog(PcbTestDialog& dialog) { RunPcbTestWindow(dialog, this); }
+void MainWindow::RunCalSheetDialog(CalSheetDialog& dialog) { RunCalSheetWindow(dialog, this); }
 
 }  // namespace endcap

@@ -32,6 +32,7 @@ public:
   void SetProgressRange(int lower, int upper) override;
   void SetProgressPosition(int position) override;
   void RunPcbTestDialog(PcbTestDialog& dialog) override;
+  void RunCalSheetDialog(CalSheetDialog& dialog) override;
 
 private:
   MainDialog logic_;

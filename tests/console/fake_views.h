@@ -53,6 +53,9 @@ public:
   void SetProgressPosition(int position) override { progressPositions.push_back(position); }
   // Presses pcbPresses in order (ctl::kCancel: Esc) until the dialog ends, as a window would.
   void RunPcbTestDialog(PcbTestDialog& dialog) override;
+  void RunCalSheetDialog(CalSheetDialog& dialog) override {
+    if (onCalSheet) onCalSheet(dialog);
+  }
 
   // The ids shown, in id order.
   std::vector<int> Shown() const {
@@ -80,6 +83,7 @@ public:
   PcbTestView::Ending pcbEnding = PcbTestView::Ending::Cancel;
   // Called while the PCB dialog runs, after its last press.
   std::function<void(const PcbTestDialog&)> pcbInspect;
+  std::function<void(CalSheetDialog&)> onCalSheet;  // what the operator does in the sheet dialog
 };
 
 class FakePcbTestView : public PcbTestView {

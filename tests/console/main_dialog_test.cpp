@@ -154,9 +154,9 @@ TEST_F(MainDialogTest, StartUpForgetsThePortAndTheLastSerialAndIsSilentOnExistin
 
 TEST_F(MainDialogTest, OnlyTheCommandsOfThisWindowHaveHandlers) {
   for (int id : {ctl::kConnect, ctl::kExit, ctl::kDisconnect, ctl::kDevTest, ctl::kSetModbusAddress, ctl::kEnable,
-                 ctl::kDisable, ctl::kRead, ctl::kCalibrate, ctl::kPcbTest, ctl::kBootload})
+                 ctl::kDisable, ctl::kRead, ctl::kCalibrate, ctl::kPcbTest, ctl::kBootload, ctl::kCalibrationSheet})
     EXPECT_TRUE(MainDialog::HasCommand(id)) << id;
-  for (int id : {ctl::kCalibrationSheet, ctl::kStatusPane})
+  for (int id : {ctl::kStatusPane})
     EXPECT_FALSE(dialog_.OnCommand(id)) << id;
 }
 

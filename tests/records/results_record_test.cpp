@@ -35,6 +35,7 @@ protected:
   }
   ~RecordTest() override {
     std::remove((folder + "/RemoteInclinometerLog.txt").c_str());
+    std::remove((folder + "/CalibrationResults.sqlite").c_str());
     rmdir(folder.c_str());
   }
   std::string File() const {

@@ -1,0 +1,52 @@
+// results: what the results store holds for a unit, one stored result a line. No unit is
+// needed.
+
+#include <CLI/CLI.hpp>
+#include <memory>
+
+#include "cli/cli_command.h"
+#include "cli/cli_session.h"
+#include "records/certificate_items.h"
+#include "unit/text_format.h"
+
+namespace endcap {
+
+namespace {
+
+const char* VerdictWord(uint8_t passFlag) {
+  if (passFlag == 0) return "FAIL";
+  if (passFlag == 1) return "PASS";
+  return "-";
+}
+
+int RunResults(CliSession& session, const std::string& serial) {
+  session.app.CreateStatusFolders();
+  const ResultsStore store = ResultsStoreOf(session.link);
+  std::vector<StoredResult> rows;
+  std::string error;
+  if (!store.List(serial, rows, error)) return session.Fail("cannot read the results store " + store.path() + ": " + error);
+  if (rows.empty()) session.streams.err << "endcap-cli: no results stored for " << serial << " in " << store.path() << '\n';
+  for (const StoredResult& row : rows) {
+    const CertificateResult& r = row.result;
+    session.streams.out << row.key << '\t' << Format("%02d/%02d/%04d", r.day, r.month, r.year + 2000) << '\t' << r.name
+                        << '\t' << VerdictWord(r.passFlag) << '\t' << Format("%.10g", r.value) << '\t' << r.text
+                        << '\n';
+  }
+  return kExitDone;
+}
+
+}  // namespace
+
+void AddResultsCommand(CLI::App& cli, CliOptions& options) {
+  auto serial = std::make_shared<std::string>();
+  CLI::App* sub = cli.add_subcommand(
+      "results",
+      "list what the results store holds for unit SERIAL: key, date, name, verdict, value, text, tab-separated, "
+      "in key order and, within a key, oldest first (the sheets take the last)");
+  sub->add_option("SERIAL", *serial, "the unit serial as stored, such as 123456-007")->required();
+  sub->callback([&options, serial] {
+    options.run = [serial](CliSession& session) { return RunResults(session, *serial); };
+  });
+}
+
+}  // namespace endcap

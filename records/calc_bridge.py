@@ -1,0 +1,234 @@
+#!/usr/bin/python3
+"""endcap-calc-bridge: LibreOffice Calc driven through its UNO automation interface on behalf of
+the station's certificate launch.
+
+One request a line on standard input, fields separated by tabs; one answer a line on standard
+output: "ok" or "error<TAB>reason". The requests, in the order the station sends them:
+
+  start<TAB>SOFFICE<TAB>PROFILE<TAB>HEADLESS  start LibreOffice (or hand over to a running one)
+                                              and connect; PROFILE may be empty (the user's own)
+  open<TAB>PATH                               load the workbook, hidden
+  run-auto-macros                             run the workbook's start-up macro (Auto_Open)
+  visible<TAB>0|1                             show or hide the workbooks' windows
+  user-control<TAB>0|1                        leave LibreOffice running when the bridge ends
+  close-workbooks                             close the workbooks this bridge opened
+  quit                                        end LibreOffice unless other documents are open
+
+At the end of standard input the bridge lets go: a LibreOffice that it started and that was not
+handed to the user is ended.
+"""
+
+import os
+import re
+import subprocess
+import sys
+import time
+
+import uno
+import unohelper
+from com.sun.star.beans import PropertyValue
+from com.sun.star.connection import NoConnectException
+from com.sun.star.frame import TerminationVetoException, XTerminateListener
+from com.sun.star.lang import DisposedException
+
+CONNECT_SECONDS = 45
+LOAD_ATTEMPTS = 3
+# Use the macro security settings, and never wait for a confirmation nobody may be there to
+# give: a template runs its macros only where LibreOffice's security allows them outright.
+USE_CONFIG_REJECT_CONFIRMATION = 5
+AUTO_OPEN = re.compile(r"^\s*(?:public\s+|private\s+)?sub\s+(auto_open)\b", re.IGNORECASE | re.MULTILINE)
+
+
+class Failure(Exception):
+    pass
+
+
+class StayAlive(unohelper.Base, XTerminateListener):
+    """Keeps LibreOffice running while the bridge holds it: it would otherwise end by itself when
+    its last document closes, in the middle of the close."""
+
+    def queryTermination(self, event):
+        raise TerminationVetoException()
+
+    def notifyTermination(self, event):
+        pass
+
+    def disposing(self, event):
+        pass
+
+
+def prop(name, value):
+    p = PropertyValue()
+    p.Name = name
+    p.Value = value
+    return p
+
+
+class Bridge:
+    def __init__(self):
+        self.office = None  # the LibreOffice process this bridge started
+        self.desktop = None
+        self.documents = []
+        self.user_control = False
+        self.visible = False
+        self.stay_alive = None
+
+    def start(self, soffice, profile="", headless="0"):
+        pipe = "endcap_calc_%d" % os.getpid()
+        args = [soffice, "--accept=pipe,name=%s;urp;StarOffice.ComponentContext" % pipe,
+                "--norestore", "--nologo", "--nodefault", "--nolockcheck",
+                "--headless" if headless == "1" else "--invisible"]
+        if profile:
+            args.append("-env:UserInstallation=" + uno.systemPathToFileUrl(os.path.abspath(profile)))
+        try:
+            self.office = subprocess.Popen(args, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                           stderr=subprocess.DEVNULL)
+        except OSError as e:
+            raise Failure("cannot run %s: %s" % (soffice, e.strerror))
+        local = uno.getComponentContext()
+        resolver = local.ServiceManager.createInstanceWithContext("com.sun.star.bridge.UnoUrlResolver", local)
+        deadline = time.monotonic() + CONNECT_SECONDS
+        while True:
+            try:
+                context = resolver.resolve("uno:pipe,name=%s;urp;StarOffice.ComponentContext" % pipe)
+                break
+            except NoConnectException:
+                # A running LibreOffice of the same profile takes the request over and the
+                # process started here ends at once; keep trying until the time is up.
+                if time.monotonic() > deadline:
+                    raise Failure("LibreOffice did not accept a connection within %d s" % CONNECT_SECONDS)
+                time.sleep(0.2)
+        self.desktop = context.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop", context)
+        self.stay_alive = StayAlive()
+        self.desktop.addTerminateListener(self.stay_alive)
+
+    def open(self, path):
+        if not os.path.isfile(path):
+            raise Failure("no such file")
+        url = uno.systemPathToFileUrl(os.path.abspath(path))
+        # A LibreOffice still settling into a profile it has just made can refuse the first
+        # loads; a file it cannot read is refused every time.
+        for attempt in range(LOAD_ATTEMPTS):
+            document = self.desktop.loadComponentFromURL(
+                url, "_blank", 0, (prop("Hidden", True), prop("MacroExecutionMode", USE_CONFIG_REJECT_CONFIRMATION)))
+            if document is not None:
+                break
+            time.sleep(1)
+        if document is None:
+            raise Failure("LibreOffice could not load it")
+        self.documents.append(document)
+
+    def run_auto_macros(self):
+        if not self.documents:
+            raise Failure("no workbook is open")
+        document = self.documents[-1]
+        libraries = document.BasicLibraries
+        for library_name in libraries.getElementNames():
+            libraries.loadLibrary(library_name)
+            library = libraries.getByName(library_name)
+            for module_name in library.getElementNames():
+                match = AUTO_OPEN.search(library.getByName(module_name))
+                if match:
+                    # Called through the API a macro would run whatever the security settings
+                    # say; the template's macros run only where LibreOffice lets them.
+                    if not document.AllowMacroExecution:
+                        raise Failure("LibreOffice's macro security does not allow the macros of this template: "
+                                      "add the certificate folder to the trusted file locations")
+                    script = document.getScriptProvider().getScript(
+                        "vnd.sun.star.script:%s.%s.%s?language=Basic&location=document"
+                        % (library_name, module_name, match.group(1)))
+                    script.invoke((), (), ())
+                    return
+        # As a workbook without an Auto_Open macro: nothing to run.
+
+    def set_visible(self, flag):
+        self.visible = flag == "1"
+        for document in self.documents:
+            document.getCurrentController().getFrame().getContainerWindow().setVisible(self.visible)
+
+    def set_user_control(self, flag):
+        self.user_control = flag == "1"
+
+    def close_workbooks(self):
+        documents, self.documents = self.documents, []
+        for document in documents:
+            try:
+                document.close(True)
+            except DisposedException:
+                # LibreOffice ends by itself with its last window once a window was shown: the
+                # workbook is closed, and LibreOffice with it.
+                self.desktop = None
+                self.stay_alive = None
+                self.wait_for_office()
+                return
+
+    def quit(self):
+        if self.desktop is None:
+            return
+        self.let_go()
+        others = self.desktop.getComponents().createEnumeration()
+        if not others.hasMoreElements():
+            self.desktop.terminate()
+            self.wait_for_office()
+        self.desktop = None
+
+    def let_go(self):
+        if self.stay_alive is not None:
+            self.desktop.removeTerminateListener(self.stay_alive)
+            self.stay_alive = None
+
+    def wait_for_office(self):
+        if self.office is not None:
+            try:
+                self.office.wait(timeout=20)
+            except subprocess.TimeoutExpired:
+                self.office.kill()
+            self.office = None
+
+    def release(self):
+        if self.user_control:
+            try:
+                if self.desktop is not None:
+                    self.let_go()
+            except Exception:
+                pass
+            return
+        try:
+            self.close_workbooks()
+            self.quit()
+        except Exception:
+            pass
+        if self.office is not None and self.office.poll() is None:
+            self.office.terminate()
+            self.wait_for_office()
+
+
+def main():
+    bridge = Bridge()
+    handlers = {
+        "start": bridge.start,
+        "open": bridge.open,
+        "run-auto-macros": bridge.run_auto_macros,
+        "visible": bridge.set_visible,
+        "user-control": bridge.set_user_control,
+        "close-workbooks": bridge.close_workbooks,
+        "quit": bridge.quit,
+    }
+    for line in sys.stdin:
+        fields = line.rstrip("\n").split("\t")
+        handler = handlers.get(fields[0])
+        try:
+            if handler is None:
+                raise Failure("unknown request " + fields[0])
+            handler(*fields[1:])
+            answer = "ok"
+        except Failure as e:
+            answer = "error\t" + str(e)
+        except Exception as e:  # UNO's own exceptions carry their message in Message
+            answer = "error\t" + (getattr(e, "Message", "") or str(e) or type(e).__name__)
+        print(answer.replace("\n", " "), flush=True)
+    bridge.release()
+
+
+if __name__ == "__main__":
+    main()

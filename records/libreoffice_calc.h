@@ -1,0 +1,61 @@
+#pragma once
+// The spreadsheet on Linux: LibreOffice Calc, driven through its UNO automation interface by a
+// small Python bridge (endcap-calc-bridge, beside the programs) that runs as a child process
+// and answers one request a line. Every call waits for the answer with a time-out; a bridge
+// that does not answer in time is killed with the LibreOffice it started, so a hung
+// spreadsheet never hangs the station.
+
+#include <sys/types.h>
+
+#include <string>
+
+#include "records/spreadsheet_automation.h"
+
+namespace endcap {
+
+struct LibreOfficeOptions {
+  std::string python = "/usr/bin/python3";  // the distribution's, which has the uno module
+  std::string bridge;                       // empty: endcap-calc-bridge beside the running program
+  std::string office = "soffice";
+  std::string profile;  // a LibreOffice user profile folder; empty: the user's own
+  bool headless = false;
+  int startSeconds = 90;
+  int openSeconds = 60;
+  int macroSeconds = 600;  // the certificate macro's own work
+  int callSeconds = 30;
+  int releaseSeconds = 30;
+};
+
+class LibreOfficeCalc : public SpreadsheetAutomation {
+public:
+  explicit LibreOfficeCalc(LibreOfficeOptions options = {}) : options_(std::move(options)) {}
+  ~LibreOfficeCalc() override { Release(); }
+  LibreOfficeCalc(const LibreOfficeCalc&) = delete;
+  LibreOfficeCalc& operator=(const LibreOfficeCalc&) = delete;
+
+  bool Start() override;
+  bool OpenWorkbook(const std::string& path) override;
+  bool RunAutoMacros() override;
+  bool SetVisible(bool visible) override;
+  bool SetUserControl(bool userControl) override;
+  bool CloseWorkbooks() override;
+  bool Quit() override;
+  void Release() override;
+  std::string LastError() const override { return error_; }
+
+private:
+  bool Spawn();
+  // Sends one request and waits up to timeoutSeconds for its answer.
+  bool Request(const std::string& request, int timeoutSeconds);
+  // Kills the bridge and everything it started.
+  void Kill();
+  std::string BridgePath() const;
+
+  LibreOfficeOptions options_;
+  pid_t pid_ = -1;
+  int socket_ = -1;
+  std::string pending_;
+  std::string error_;
+};
+
+}  // namespace endcap

@@ -1,0 +1,106 @@
+// endcap-store-bench: what the results store costs the operator: storing one calibration's
+// results (one transaction), and writing a calibration sheet (its lookups and rows), on a store
+// holding the results of one unit and of many.
+
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+
+#include "records/cal_sheet_dialog.h"
+#include "records/certificate_items.h"
+#include "serial/memory_device.h"
+#include "unit/text_format.h"
+
+namespace endcap {
+namespace {
+
+class SilentOperator : public OperatorInterface {
+public:
+  BoxAnswer ShowMessage(const MessageBox&) override { return BoxAnswer::No; }
+  std::string PromptText(const std::string&, const std::string& defaultText) override { return defaultText; }
+  uint8_t ChoosePort() override { return 0; }
+};
+
+class NoSpreadsheet : public SpreadsheetAutomation {
+public:
+  bool Start() override { return false; }
+  bool OpenWorkbook(const std::string&) override { return false; }
+  bool RunAutoMacros() override { return false; }
+  bool SetVisible(bool) override { return false; }
+  bool SetUserControl(bool) override { return false; }
+  bool CloseWorkbooks() override { return false; }
+  bool Quit() override { return false; }
+  void Release() override {}
+  std::string LastError() const override { return ""; }
+};
+
+class SheetView : public CalSheetView {
+public:
+  void SetSerialText(const std::string&) override {}
+  std::string SerialText() const override { return "123456-001"; }
+  void SetWaitCursor(bool) override {}
+  void RunCertificatePrompt(CertificatePromptDialog& prompt) override { prompt.OnNo(); }
+  void EndDialog() override {}
+};
+
+// A unit object on a fresh folder, with a finished inclinometer check on it.
+struct Station {
+  Station() {
+    char pattern[] = "/tmp/endcap-store-bench-XXXXXX";
+    folder = mkdtemp(pattern);
+    std::filesystem::create_directories(folder + "/Endcap");
+    link.recordFolder = folder;
+    link.OperatorId = "AB";
+    link.unitSerial = "123456-001";
+    link.LoadDefaultLimits();
+    link.inclinometerCheckRun = true;
+    link.checkSets[0].angleDeg = 5.0;
+    link.checkSets[1].angleDeg = 45.0;
+  }
+  ~Station() { std::filesystem::remove_all(folder); }
+  // Fills the store with the checks of other units, each in its own transaction.
+  void Crowd(int units) {
+    for (int u = 0; u < units; ++u) {
+      ModbusLink& l = link;
+      const std::string serial = l.unitSerial;
+      l.unitSerial = Format("%06d-002", u);
+      StoreCertificateItems(l, InclinometerCheckItems(l, clock.Now()));
+      l.unitSerial = serial;
+    }
+  }
+
+  std::string folder;
+  VirtualClock clock;
+  MemoryPortProvider ports;
+  SerialPort port{ports, clock};
+  SilentOperator op;
+  ModbusLink link{port, op};
+};
+
+void StoreOneInclinometerCheck(benchmark::State& state) {
+  Station station;
+  for (auto _ : state) StoreCertificateItems(station.link, InclinometerCheckItems(station.link, station.clock.Now()));
+  state.counters["results"] = 19;
+}
+
+void InclinometerSheet(benchmark::State& state) {
+  Station station;
+  station.Crowd(static_cast<int>(state.range(0)));
+  StoreCertificateItems(station.link, InclinometerCheckItems(station.link, station.clock.Now()));
+  NoSpreadsheet spreadsheet;
+  SheetView view;
+  CalSheetDialog dialog(station.link, spreadsheet, station.folder + "/Endcap/");
+  dialog.Attach(view);
+  for (auto _ : state) dialog.WriteInclinometerSheet();
+  state.counters["units in store"] = static_cast<double>(state.range(0) + 1);
+}
+
+BENCHMARK(StoreOneInclinometerCheck)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(InclinometerSheet)->Arg(0)->Arg(1000)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+}  // namespace
+}  // namespace endcap
+
+BENCHMARK_MAIN();

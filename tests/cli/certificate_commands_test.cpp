@@ -1,0 +1,131 @@
+// cal-sheet and results: the sheet written from the results store without a unit, the
+// certificate offered on the terminal, and the store's listing; stdout, stderr and the status.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "cli/cli_session.h"
+#include "records/results_store.h"
+#include "serial/memory_device.h"
+#include "tests/support/temp_dir.h"
+
+namespace endcap {
+namespace {
+
+constexpr const char* kSheetError = "=== Error ===\nUnable to open calibration data file\n";
+
+class CertificateCommandsTest : public ::testing::Test {
+protected:
+  CertificateCommandsTest() { MakeDirectories(folder); }
+
+  int Run(std::vector<std::string> args, const std::string& answers = "") {
+    args.insert(args.begin(), {"--drive", "C=" + dir.path() + "/home", "--drive", "Q=" + dir.path() + "/q"});
+    const CliParse parse = ParseCommandLine(args);
+    if (parse.outcome.kind != ParseOutcome::Kind::Run) return kExitUsage;
+    in.str(answers);
+    const CliStreams streams{in, out, err, false};
+    return RunCli(parse.options, ports, clock, streams);
+  }
+  std::string File(const std::string& path) const {
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+  }
+  std::string Prompt(const std::string& templateName) const {
+    return "=== Auto launch Excel certificate ===\n"
+           "Do you wish to automatically launch Excel to produce a calibration certificate?\n"
+           "If so press Yes or else launch Excel and open up the certificate template\n" +
+           templateName + " stored in " + folder +
+           "\n"
+           "WARNING!!\n"
+           "If a previous attempt to launch Excel automatically on the computer failed\n"
+           "DO NOT try again without first checking with the engineer responsible!!\n"
+           "Yes or no? (y/n) ";
+  }
+
+  testing::TempDir dir;
+  std::string folder = dir.path() + "/q/CALIBRAT/Drelvik5/Endcap/";
+  VirtualClock clock;
+  MemoryPortProvider ports;  // no unit: none is needed
+  std::istringstream in;
+  std::ostringstream out, err;
+};
+
+TEST_F(CertificateCommandsTest, CalSheetWritesTheSheetAndOffersTheCertificate) {
+  EXPECT_EQ(Run({"cal-sheet", "strain", "--serial", "e12-3"}, "n\n"), kExitDone);
+  EXPECT_EQ(out.str(), folder + "calibrate_pressure.csv\n");
+  EXPECT_EQ(err.str(), Prompt("Pressure_Certificate.xls"));
+  const std::string sheet = File(folder + "calibrate_pressure.csv");
+  EXPECT_EQ(sheet.substr(0, sheet.find('\n', 75) + 1),
+            "PRECISION STRAIN GAUGE DEPTH SENSOR,Gauge range (bar),Remote inclinometer\nE00012-003\n");
+}
+
+TEST_F(CertificateCommandsTest, CalSheetWithoutASerialIsRefusedInANewRun) {
+  EXPECT_EQ(Run({"cal-sheet", "inclinometer"}), kExitUnitFailed);
+  EXPECT_EQ(err.str(),
+            "=== Error ===\nIllegal entry!!\n=== Error ===\nFailed to open results\nendcap-cli: the serial was refused\n");
+  EXPECT_EQ(out.str(), "");
+}
+
+TEST_F(CertificateCommandsTest, CalSheetIntoAMissingFolderTellsEveryRowAndStillOffersTheCertificate) {
+  std::vector<std::string> args = {"cal-sheet", "inclinometer", "--serial", "123456-7"};
+  args.insert(args.begin(), {"--drive", "Q=" + dir.path() + "/absent"});
+  EXPECT_EQ(Run(args), kExitUnitFailed);
+  std::string boxes;
+  for (int row = 0; row < 13; ++row) boxes += kSheetError;
+  const std::string absent = dir.path() + "/absent/CALIBRAT/Drelvik5/Endcap/";
+  const std::string text = err.str();
+  EXPECT_EQ(text.substr(0, boxes.size()), boxes);
+  EXPECT_NE(text.find("IntInclinometerCertificate.xls stored in " + absent + "\n"), std::string::npos) << text;
+  EXPECT_EQ(text.substr(text.rfind("endcap-cli:")),
+            "endcap-cli: rows of " + absent + "calibrate_inclin.csv could not be written\n");
+  struct stat st {};
+  EXPECT_NE(stat((dir.path() + "/absent").c_str(), &st), 0);
+}
+
+TEST_F(CertificateCommandsTest, ResultsListsEveryStoredResultOfTheUnitFromTheStoreNamed) {
+  const std::string path = dir.path() + "/elsewhere.sqlite";
+  StoredResult a;
+  a.unitSerial = "123456-007";
+  a.key = "3.04.03";
+  a.result = {7, 3, 26, "AB", 2, 4000000001.0, 0, 0, ""};
+  StoredResult b = a;
+  b.key = "3.03.01";
+  b.result = {8, 3, 26, "CD", 1, 0.0, 0, 0, "Pitch 0.012 Roll -0.046"};
+  StoredResult other = a;
+  other.unitSerial = "654321-001";
+  std::string error;
+  ASSERT_TRUE(ResultsStore(path).Store({a, b, other}, error)) << error;
+
+  EXPECT_EQ(Run({"results", "123456-007", "--store", path}), kExitDone);
+  EXPECT_EQ(out.str(),
+            "3.03.01\t08/03/2026\tCD\tPASS\t0\tPitch 0.012 Roll -0.046\n"
+            "3.04.03\t07/03/2026\tAB\t-\t4000000001\t\n");
+  EXPECT_EQ(err.str(), "");
+
+  out.str("");
+  EXPECT_EQ(Run({"results", "123456-007"}), kExitDone);  // the store in the status folder: empty
+  EXPECT_EQ(out.str(), "");
+  EXPECT_EQ(err.str(), "endcap-cli: no results stored for 123456-007 in " + dir.path() +
+                           "/home/Quorvanta/D5Status/CalibrationResults.sqlite\n");
+}
+
+TEST_F(CertificateCommandsTest, AStoreThatCannotBeReadFailsTheListing) {
+  std::ofstream(dir.path() + "/bad.sqlite") << "not a database at all, only some text of a certain length\n";
+  EXPECT_EQ(Run({"--store", dir.path() + "/bad.sqlite", "results", "1-1"}), kExitUnitFailed);
+  EXPECT_EQ(err.str(), "endcap-cli: cannot read the results store " + dir.path() + "/bad.sqlite: file is not a database\n");
+}
+
+TEST_F(CertificateCommandsTest, UsageErrors) {
+  EXPECT_EQ(Run({"cal-sheet", "pressure"}), kExitUsage);
+  EXPECT_EQ(Run({"cal-sheet"}), kExitUsage);
+  EXPECT_EQ(Run({"results"}), kExitUsage);
+  EXPECT_EQ(Run({"--store", "", "results", "1-1"}), kExitUsage);
+}
+
+}  // namespace
+}  // namespace endcap

@@ -1,0 +1,295 @@
+// The results store: what is stored comes back, the newest result wins, a store that cannot be
+// written loses nothing of the record file, and two writers at once lose nothing.
+
+#include "records/results_store.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "records/certificate_items.h"
+#include "tests/support/temp_dir.h"
+#include "tests/unit/link_fixture.h"
+
+namespace endcap {
+namespace {
+
+using testing::TempDir;
+
+StoredResult Row(const std::string& serial, const std::string& key, const std::string& text, double value = 0.0) {
+  StoredResult row;
+  row.unitSerial = serial;
+  row.key = key;
+  row.result.day = 7;
+  row.result.month = 3;
+  row.result.year = 5;
+  row.result.name = "AB";
+  row.result.passFlag = 1;
+  row.result.value = value;
+  row.result.value2 = -1.5;
+  row.result.value3 = 1e-9;
+  row.result.text = text;
+  row.storedAt = "2005-03-07 09:05:30";
+  return row;
+}
+
+class StoreTest : public ::testing::Test {
+protected:
+  std::string Path() const { return dir.path() + "/CalibrationResults.sqlite"; }
+  TempDir dir;
+  ResultsStore store{dir.path() + "/CalibrationResults.sqlite"};
+  std::string error;
+};
+
+TEST_F(StoreTest, AResultComesBackAsStoredForItsSerialAndKeyOnly) {
+  const StoredResult row = Row("123456-001", "3.03.01", "Pitch 0.001 Roll -0.002, with a ' quote", 4000000001.0);
+  ASSERT_TRUE(store.Store({row, Row("123456-002", "3.03.01", "other unit")}, error)) << error;
+  CertificateResult result;
+  bool found = false;
+  ASSERT_TRUE(store.Lookup("123456-001", "3.03.01", result, found, error)) << error;
+  EXPECT_TRUE(found);
+  EXPECT_EQ(result, row.result);
+  ASSERT_TRUE(store.Lookup("123456-001", "3.03.02", result, found, error));
+  EXPECT_FALSE(found);
+  EXPECT_EQ(result, CertificateResult());
+}
+
+TEST_F(StoreTest, TheNewestResultOfAKeyWinsAndTheListKeepsTheOrderStored) {
+  ASSERT_TRUE(store.Store({Row("123456-001", "3.04.04", "first", 10.0), Row("123456-001", "3.04.01", "maker")}, error));
+  ASSERT_TRUE(store.Store({Row("123456-001", "3.04.04", "second", 20.0)}, error));
+  CertificateResult result;
+  bool found = false;
+  ASSERT_TRUE(store.Lookup("123456-001", "3.04.04", result, found, error));
+  EXPECT_EQ(result.text, "second");
+  EXPECT_EQ(result.value, 20.0);
+  std::vector<StoredResult> rows;
+  ASSERT_TRUE(store.List("123456-001", rows, error));
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].key + " " + rows[0].result.text, "3.04.01 maker");
+  EXPECT_EQ(rows[1].key + " " + rows[1].result.text, "3.04.04 first");
+  EXPECT_EQ(rows[2].key + " " + rows[2].result.text, "3.04.04 second");
+  EXPECT_EQ(rows[2].storedAt, "2005-03-07 09:05:30");
+}
+
+TEST_F(StoreTest, AStoreNotYetWrittenHoldsNothingAndIsNotCreatedByReading) {
+  CertificateResult result;
+  bool found = true;
+  EXPECT_TRUE(store.Lookup("123456-001", "3.03.01", result, found, error));
+  EXPECT_FALSE(found);
+  std::vector<StoredResult> rows;
+  EXPECT_TRUE(store.List("123456-001", rows, error));
+  EXPECT_TRUE(rows.empty());
+  struct stat st {};
+  EXPECT_NE(stat(Path().c_str(), &st), 0);
+}
+
+TEST_F(StoreTest, StoresThatCannotBeUsedSayWhy) {
+  // Not a database, a newer layout, and a folder that does not exist.
+  std::ofstream(Path()) << "this is not a database, it is a text file of some length to be sure\n";
+  ASSERT_FALSE(store.Store({Row("1", "k", "t")}, error));
+  EXPECT_NE(error.find("not a database"), std::string::npos) << error;
+  CertificateResult result;
+  bool found = false;
+  EXPECT_FALSE(store.Lookup("1", "k", result, found, error));
+  EXPECT_NE(error.find("not a database"), std::string::npos) << error;
+
+  std::remove(Path().c_str());
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(Path().c_str(), &db), SQLITE_OK);
+  sqlite3_exec(db, "PRAGMA user_version = 99", nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  EXPECT_FALSE(store.Store({Row("1", "k", "t")}, error));
+  EXPECT_EQ(error, "the store was written by a newer station (layout 99)");
+  EXPECT_FALSE(store.Lookup("1", "k", result, found, error));
+  EXPECT_EQ(error, "the store was written by a newer station (layout 99)");
+
+  const ResultsStore nowhere(dir.path() + "/missing/CalibrationResults.sqlite");
+  EXPECT_FALSE(nowhere.Store({Row("1", "k", "t")}, error));
+  EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
+}
+
+TEST_F(StoreTest, TwoWritersAtOnceLoseNothing) {
+  constexpr int kBatches = 25;
+  constexpr int kBatchSize = 18;  // one inclinometer check
+  auto writer = [this](const std::string& serial, std::string* failure) {
+    const ResultsStore own(Path());
+    for (int b = 0; b < kBatches; ++b) {
+      std::vector<StoredResult> batch;
+      for (int i = 0; i < kBatchSize; ++i) batch.push_back(Row(serial, "3.03." + std::to_string(i), std::to_string(b), b));
+      std::string why;
+      if (!own.Store(batch, why)) *failure += why + ";";
+    }
+  };
+  std::string failureA, failureB;
+  std::thread a(writer, "111111-001", &failureA);
+  std::thread b(writer, "222222-002", &failureB);
+  a.join();
+  b.join();
+  EXPECT_EQ(failureA, "");
+  EXPECT_EQ(failureB, "");
+  for (const char* serial : {"111111-001", "222222-002"}) {
+    std::vector<StoredResult> rows;
+    ASSERT_TRUE(store.List(serial, rows, error)) << error;
+    EXPECT_EQ(rows.size(), static_cast<size_t>(kBatches * kBatchSize)) << serial;
+    CertificateResult last;
+    bool found = false;
+    ASSERT_TRUE(store.Lookup(serial, "3.03.5", last, found, error));
+    EXPECT_EQ(last.text, std::to_string(kBatches - 1));
+  }
+}
+
+// The record operations keep their results in the store beside the record file.
+class RecordStoreTest : public testing::LinkTest {
+protected:
+  RecordStoreTest() {
+    link.recordFolder = dir.path();
+    link.OperatorId = "AB";
+    link.unitSerial = "123456-001";
+    clock.SetDate({2026, 3, 7, 9, 5, 30});
+  }
+  std::string RecordFile() const {
+    std::ifstream in(dir.path() + "/RemoteInclinometerLog.txt");
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  std::vector<StoredResult> Stored() {
+    std::vector<StoredResult> rows;
+    std::string error;
+    EXPECT_TRUE(ResultsStoreOf(link).List(link.unitSerial, rows, error)) << error;
+    return rows;
+  }
+  void SetCheck() {
+    link.inclinometerCheckRun = true;
+    link.checkLevelReading = {0.012, -0.046, true};
+    link.checkSets[0].angleDeg = 5.0;
+    link.checkSets[1].angleDeg = 45.0;
+    for (int s = 0; s < 2; ++s)
+      for (int i = 0; i < 4; ++i) link.checkSets[s].readings[i] = {s * 10.0 + i, -(s * 10.0 + i) / 100.0, i != 2};
+  }
+  TempDir dir;
+};
+
+TEST_F(RecordStoreTest, AnInclinometerCheckStoresEachPositionUnderItsKeys) {
+  SetCheck();
+  link.RecordInclinometerCalibration();
+  const std::vector<StoredResult> rows = Stored();
+  ASSERT_EQ(rows.size(), 19u);
+  std::string listing;
+  for (const StoredResult& r : rows)
+    listing += r.key + "|" + r.result.name + "|" + std::to_string(r.result.day) + "/" + std::to_string(r.result.month) +
+               "/" + std::to_string(r.result.year) + "|" + std::to_string(r.result.passFlag) + "|" +
+               std::to_string(r.result.value) + "|" + r.result.text + "\n";
+  EXPECT_EQ(listing,
+            "3.02.01|AB|7/3/26|0|0.000000|\n"
+            "3.03.01|AB|7/3/26|1|0.000000|Pitch 0.012 Roll -0.046\n"
+            "3.03.02|AB|7/3/26|1|0.000000|Pitch 0.012 Roll -0.046\n"
+            "3.03.03|AB|7/3/26|1|5.000000|Pitch 0.000 Roll -0.000\n"
+            "3.03.04|AB|7/3/26|1|0.000000|Pitch 0.000 Roll -0.000\n"
+            "3.03.05|AB|7/3/26|1|0.000000|Pitch 1.000 Roll -0.010\n"
+            "3.03.06|AB|7/3/26|1|5.000000|Pitch 1.000 Roll -0.010\n"
+            "3.03.07|AB|7/3/26|0|-5.000000|Pitch 2.000 Roll -0.020\n"
+            "3.03.08|AB|7/3/26|0|0.000000|Pitch 2.000 Roll -0.020\n"
+            "3.03.09|AB|7/3/26|1|0.000000|Pitch 3.000 Roll -0.030\n"
+            "3.03.10|AB|7/3/26|1|-5.000000|Pitch 3.000 Roll -0.030\n"
+            "3.03.11|AB|7/3/26|1|45.000000|Pitch 10.000 Roll -0.100\n"
+            "3.03.12|AB|7/3/26|1|0.000000|Pitch 10.000 Roll -0.100\n"
+            "3.03.13|AB|7/3/26|1|0.000000|Pitch 11.000 Roll -0.110\n"
+            "3.03.14|AB|7/3/26|1|45.000000|Pitch 11.000 Roll -0.110\n"
+            "3.03.15|AB|7/3/26|0|-45.000000|Pitch 12.000 Roll -0.120\n"
+            "3.03.16|AB|7/3/26|0|0.000000|Pitch 12.000 Roll -0.120\n"
+            "3.03.17|AB|7/3/26|1|0.000000|Pitch 13.000 Roll -0.130\n"
+            "3.03.18|AB|7/3/26|1|-45.000000|Pitch 13.000 Roll -0.130\n");
+  EXPECT_EQ(rows[0].storedAt, "2026-03-07 09:05:30");
+}
+
+TEST_F(RecordStoreTest, ACalibrationWithoutCheckStoresNothingForTheInclinometer) {
+  link.inclinometerCalRun = true;
+  link.RecordInclinometerCalibration();
+  EXPECT_TRUE(Stored().empty());
+  link.RecordStrainGaugeCalibration();  // neither a calibration nor a check of the gauge
+  EXPECT_TRUE(Stored().empty());
+}
+
+TEST_F(RecordStoreTest, AStrainGaugeCalibrationStoresTheGaugeAndACheckItsDonePointsAndConditions) {
+  link.strainGaugeCalRun = true;
+  link.gaugeManufacturer = "Druck";
+  link.gaugeModel = "PTX 1830";
+  link.gaugeSerialNo = 4000000001u;
+  link.gaugeFullScaleBar = 20.0;
+  link.gaugeAccuracyPercent = 0.1;
+  link.RecordStrainGaugeCalibration();
+  std::vector<StoredResult> rows = Stored();
+  ASSERT_EQ(rows.size(), 5u);
+  EXPECT_EQ(rows[0].key + rows[0].result.text, "3.04.01Druck");
+  EXPECT_EQ(rows[1].key + rows[1].result.text, "3.04.02PTX 1830");
+  EXPECT_EQ(rows[2].result.value, 4000000001.0);
+  EXPECT_EQ(rows[3].result.value, 20.0);
+  EXPECT_EQ(rows[4].result.value, 0.1);
+
+  link.strainGaugeCheckRun = true;
+  link.temperatureDegC = 21.5;
+  link.atmosphericPressureMb = 1013.0;
+  link.equipmentUsed = "Budenburg";
+  link.equipmentIdNo = 1234;
+  const double fullScalePsi = 20.0 * 14.50377;  // tolerance 0.29 psi
+  link.pressurePoints[0] = {true, fullScalePsi, 0.1, 0.1, "0.000"};
+  link.pressurePoints[2] = {true, fullScalePsi, 0.1, 116.29, "116.000"};  // 0.29 psi off: just within
+  link.pressurePoints[5] = {true, fullScalePsi, 0.1, 291.0, "290.000"};
+  link.RecordStrainGaugeCalibration();
+  rows = Stored();
+  ASSERT_EQ(rows.size(), 5u + 5u + 3u + 4u);
+  std::string points;
+  for (const StoredResult& r : rows)
+    if (r.key.compare(0, 4, "3.05") == 0)
+      points += r.key + "|" + std::to_string(r.result.passFlag) + "|" + std::to_string(r.result.value) + "|" +
+                r.result.text + "\n";
+  EXPECT_EQ(points,
+            "3.05.01|1|0.100000|Applied 0.000\n"
+            "3.05.03|1|116.290000|Applied 116.000\n"
+            "3.05.06|0|291.000000|Applied 290.000\n"
+            "3.05.07|0|21.500000|\n"
+            "3.05.08|0|1013.000000|\n"
+            "3.05.09|0|0.000000|Budenburg\n"
+            "3.05.10|0|1234.000000|\n");
+  EXPECT_FALSE(link.pressurePoints[0].done);
+}
+
+TEST_F(RecordStoreTest, AStoreThatCannotBeWrittenIsToldAndTheRecordLinesAreAllWritten) {
+  link.resultsStorePath = dir.path();  // a directory: no database can be opened there
+  SetCheck();
+  op.ExpectUnownedBox("Unable to store the calibration results in " + dir.path() +
+                      "\r\nunable to open database file (Is a directory)\r\n"
+                      "The record file has them; the calibration sheets will not.");
+  link.RecordInclinometerCalibration();
+  op.VerifyDone();
+  const std::string file = RecordFile();
+  EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 10);
+  EXPECT_NE(file.find("Pitch 0  Roll -45.000 Reads Pitch 13.000 Roll -0.130\n"), std::string::npos);
+}
+
+TEST_F(RecordStoreTest, LookupTakesTheNewestOfTheCurrentUnitAndTellsAFaultyStoreOnce) {
+  SetCheck();
+  link.RecordInclinometerCalibration();
+  SetCheck();
+  link.checkLevelReading = {0.02, 0.03, false};
+  link.RecordInclinometerCalibration();
+  CertificateResult level = link.LookupCertificateResult("3.03.01");
+  EXPECT_EQ(level.text, "Pitch 0.020 Roll 0.030");
+  EXPECT_EQ(level.passFlag, 0);
+  link.unitSerial = "654321-002";
+  EXPECT_EQ(link.LookupCertificateResult("3.03.01"), CertificateResult());
+
+  std::ofstream(dir.path() + "/bad.sqlite") << "this is not a database, it is a text file of some length to be sure\n";
+  link.resultsStorePath = dir.path() + "/bad.sqlite";
+  op.ExpectUnownedBox("Unable to read the results store " + link.resultsStorePath + "\r\nfile is not a database");
+  EXPECT_EQ(link.LookupCertificateResult("3.03.01"), CertificateResult());
+  EXPECT_EQ(link.LookupCertificateResult("3.03.02"), CertificateResult());
+}
+
+}  // namespace
+}  // namespace endcap
