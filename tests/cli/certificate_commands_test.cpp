@@ -15,7 +15,8 @@
 namespace endcap {
 namespace {
 
-constexpr const char* kSheetError = "=== Error ===\nUnable to open calibration data file\n";
+constexpr const char* kSheetError =
+    "=== Error ===\nUnable to open calibration data file\nPress Enter for OK (end of input: OK)\n";
 
 class CertificateCommandsTest : public ::testing::Test {
 protected:
@@ -67,7 +68,9 @@ TEST_F(CertificateCommandsTest, CalSheetWritesTheSheetAndOffersTheCertificate) {
 TEST_F(CertificateCommandsTest, CalSheetWithoutASerialIsRefusedInANewRun) {
   EXPECT_EQ(Run({"cal-sheet", "inclinometer"}), kExitUnitFailed);
   EXPECT_EQ(err.str(),
-            "=== Error ===\nIllegal entry!!\n=== Error ===\nFailed to open results\nendcap-cli: the serial was refused\n");
+            "=== Error ===\nIllegal entry!!\nPress Enter for OK (end of input: OK)\n"
+            "=== Error ===\nFailed to open results\nPress Enter for OK (end of input: OK)\n"
+            "endcap-cli: the serial was refused\n");
   EXPECT_EQ(out.str(), "");
 }
 

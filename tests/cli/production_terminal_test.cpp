@@ -35,6 +35,7 @@ protected:
   void Run(const std::vector<std::string>& actions, const std::string& answers) {
     std::vector<int> presses;
     for (const std::string& action : actions) presses.push_back(PcbActionId(action));
+    in.clear();
     in.str(answers);
     RunPcbTestOnTerminal(dialog, presses, in, out, false);
   }
@@ -65,7 +66,9 @@ TEST_F(PcbTerminalTest, ActionNamesAreTheFiveChecks) {
 }
 
 TEST_F(PcbTerminalTest, EveryActionThenExitStampsAPass) {
-  Run({"serial", "supplies", "current", "internal-rs485", "rs485-comms"}, "123456-7\n30\n100\n");
+  // Every OK box waits for Enter: seven in the supply checks, one between the two currents.
+  Run({"serial", "supplies", "current", "internal-rs485", "rs485-comms"},
+      "123456-7\n" + std::string(7, '\n') + "30\n\n100\n");
   EXPECT_EQ(dialog.overallResult, kCheckPassed);
   EXPECT_TRUE(Printed("Board serial number [000000-000]: "));
   EXPECT_TRUE(Printed("=== Remote inclinometer calibrate ===\nOverall result PASS\n"));
@@ -73,7 +76,7 @@ TEST_F(PcbTerminalTest, EveryActionThenExitStampsAPass) {
 }
 
 TEST_F(PcbTerminalTest, ActionsThatLeaveACheckNotRunAskAtExit) {
-  Run({"internal-rs485"}, "y\n");
+  Run({"internal-rs485"}, "\n\n\ny\n");
   EXPECT_EQ(dialog.overallResult, kCheckFailed);
   EXPECT_TRUE(Printed("Not all checks complete!!\nDo you wish to exit?\nYes or no? (y/n) "));
   EXPECT_TRUE(Printed("Overall result !! FAIL !!\n"));
@@ -81,13 +84,13 @@ TEST_F(PcbTerminalTest, ActionsThatLeaveACheckNotRunAskAtExit) {
 
   // Turned down: the dialog ends without a verdict.
   std::ostringstream().swap(out);
-  Run({"internal-rs485"}, "n\n");
+  Run({"internal-rs485"}, "\n\n\nn\n");
   EXPECT_EQ(dialog.overallResult, kCheckNotRun);
   EXPECT_FALSE(Printed("Overall result"));
 }
 
 TEST_F(PcbTerminalTest, TheMenuShowsEachResultAndTakesNumbersOrNames) {
-  Run({}, "4\nbogus\nrs485-comms\nx\ny\n");
+  Run({}, "4\n\n\n\nbogus\nrs485-comms\n" + std::string(5, '\n') + "x\ny\n");
   EXPECT_TRUE(Printed("=== Dialog ===\n"
                       "1  Set serial number       serial          [not run]\n"
                       "2  Check supply voltages   supplies        [not run]\n"
@@ -168,6 +171,7 @@ protected:
     args.insert(args.begin(), {"--com", "1", "--drive", "C=" + home.path()});
     const CliParse parse = ParseCommandLine(args);
     EXPECT_EQ(parse.outcome.kind, ParseOutcome::Kind::Run) << parse.outcome.text;
+    in.clear();
     in.str(answers);
     const CliStreams streams{in, out, err, false};
     return RunCli(parse.options, ports, clock, streams);
@@ -195,7 +199,7 @@ TEST_F(ProductionCliTest, UsageErrorsAreTheParsers) {
 }
 
 TEST_F(ProductionCliTest, APcbTestPassIsStatusZeroAndAFailIsOne) {
-  const std::string answers = "y\nab\n123456-7\n123456-7\n30\n100\n";
+  const std::string answers = "y\nab\n123456-7\n123456-7\n" + std::string(7, '\n') + "30\n\n100\n";
   EXPECT_EQ(Run({"pcb-test", "serial", "supplies", "current", "internal-rs485", "rs485-comms"}, answers), 0) << err.str();
   EXPECT_NE(out.str().find("Factory cal\t\t08/12/26  AB@\n"), std::string::npos) << out.str();
 
