@@ -3,7 +3,6 @@
 // each request, the request and reply at 9600 baud, and the silence that ends a reply. Also
 // the CPU time the station spends per exchange, which shows whether its pauses and reads sleep.
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -26,6 +25,7 @@
 #include "sim/beside_this_program.h"
 #include "tests/bench/calibration_bench.h"
 #include "tests/bench/bootload_bench.h"
+#include "tests/bench/bench_figures.h"
 #include "tests/integration/child_process.h"
 #include "unit/modbus_link.h"
 #include "unit/register_map.h"
@@ -34,15 +34,9 @@ namespace {
 
 using endcap::integration::ChildProcess;
 using Steady = std::chrono::steady_clock;
+using namespace endcap::bench;
 
 constexpr int kPort = 1;
-constexpr int kSimulatorReadyMs = 10000;
-// What each exchange must take at least: 100 ms before Transact hands over the request, 20 ms,
-// purge, 20 ms before it is written; one byte is 10 bits at 9600 baud; a reply ends after more
-// than 50 ms of silence.
-constexpr double kPausesMs = 100.0 + 20.0 + 20.0;
-constexpr double kByteMs = 10.0 * 1000.0 / 9600.0;
-constexpr double kSilenceMs = 50.0;
 
 // The bench runs no operation that talks to the operator; one that does is a broken bench.
 class NoOperator : public endcap::OperatorInterface {
@@ -114,19 +108,7 @@ size_t LineBytes(const std::vector<Exchange>& exchanges) {
 }
 
 double FloorMs(const std::vector<Exchange>& exchanges) {
-  return static_cast<double>(exchanges.size()) * (kPausesMs + kSilenceMs) + kByteMs * static_cast<double>(LineBytes(exchanges));
-}
-
-double CpuMs() {
-  rusage r{};
-  getrusage(RUSAGE_SELF, &r);
-  return (r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000.0 + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1000.0;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0;
+  return static_cast<double>(exchanges.size()) * (kExchangePausesMs + kSilenceMs) + kByteMs * static_cast<double>(LineBytes(exchanges));
 }
 
 struct Options {
@@ -142,7 +124,7 @@ endcap::ParseOutcome ParseOptions(int argc, char** argv, Options& options) {
   std::snprintf(floor, sizeof floor,
                 "%.0f ms of pauses before each request, the request and reply at 9600 baud (10 bits a byte), "
                 "and %.0f ms of silence",
-                kPausesMs, kSilenceMs);
+                kExchangePausesMs, kSilenceMs);
   CLI::App app(std::string("Times the station's Modbus exchanges against the simulated unit (endcap-unit-sim) on a "
                            "pseudo-terminal, and compares them with the protocol's floor: ") +
                    floor + ".",
@@ -244,7 +226,7 @@ int main(int argc, char** argv) {
               options.count, slave->c_str());
   std::printf("  wall per run       median %8.1f ms   min %8.1f   max %8.1f\n", Median(wallMs), *wallMin, *wallMax);
   std::printf("  floor                     %8.1f ms = %zu x (%.0f ms pauses + %.0f ms silence) + %zu bytes at 9600 baud\n",
-              floorMs, log.size(), kPausesMs, kSilenceMs, LineBytes(log));
+              floorMs, log.size(), kExchangePausesMs, kSilenceMs, LineBytes(log));
   std::printf("  excess over floor  median %8.1f ms   min %8.1f   max %8.1f\n", Median(excessMs), *excessMin, *excessMax);
   std::printf("  CPU per exchange          %8.3f ms (user + system, %zu exchanges)\n",
               cpuMs / static_cast<double>(exchanges), exchanges);

@@ -5,7 +5,6 @@
 
 #include "tests/bench/bootload_bench.h"
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +19,7 @@
 #include "serial/port_map.h"
 #include "serial/serial_port.h"
 #include "serial/termios_device.h"
+#include "tests/bench/bench_figures.h"
 #include "tests/integration/child_process.h"
 #include "tests/support/hex_records.h"
 
@@ -30,10 +30,8 @@ namespace {
 using Steady = std::chrono::steady_clock;
 
 constexpr int kPort = 1;
-constexpr int kSimulatorReadyMs = 10000;
 constexpr int kSimulatorAnswerMs = 5000;
 constexpr double kPausesMs = 20.0 + 20.0;
-constexpr double kByteMs = 10.0 * 1000.0 / 9600.0;
 constexpr size_t kAnswerBytes = 4;  // "OK\r\n"
 constexpr int kDataBytesPerRecord = 16;
 
@@ -66,18 +64,6 @@ public:
   void ShowProgress(bool) override {}
   std::vector<Steady::time_point> marks;
 };
-
-double CpuMs() {
-  rusage r{};
-  getrusage(RUSAGE_SELF, &r);
-  return (r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000.0 + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1000.0;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0;
-}
 
 double FloorMs(const std::string& line) { return kPausesMs + kByteMs * static_cast<double>(line.size() + 1 + kAnswerBytes); }
 

@@ -1,6 +1,5 @@
 #include "tests/bench/calibration_bench.h"
 
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -17,6 +16,7 @@
 #include "serial/port_map.h"
 #include "serial/serial_port.h"
 #include "serial/termios_device.h"
+#include "tests/bench/bench_figures.h"
 #include "tests/integration/child_process.h"
 #include "unit/modbus_link.h"
 
@@ -28,32 +28,14 @@ using Steady = std::chrono::steady_clock;
 using integration::ChildProcess;
 
 constexpr int kPort = 1;
-constexpr int kSimulatorReadyMs = 10000;
 constexpr int kAnswerMs = 5000;
-// Each exchange: 140 ms of pauses before the request, 50 ms of silence after the reply, and
-// both frames at 10 bits a byte at 9600 baud.
-constexpr double kPausesMs = 140.0;
-constexpr double kSilenceMs = 50.0;
-constexpr double kByteMs = 10.0 * 1000.0 / 9600.0;
-
-double CpuMs() {
-  rusage r{};
-  getrusage(RUSAGE_SELF, &r);
-  return (r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000.0 + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1000.0;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0;
-}
 
 // Counts exchanges (each begins with a write) and the bytes on the line.
 struct LineMeter {
   size_t exchanges = 0;
   size_t bytes = 0;
   double FloorMs() const {
-    return static_cast<double>(exchanges) * (kPausesMs + kSilenceMs) + kByteMs * static_cast<double>(bytes);
+    return static_cast<double>(exchanges) * (kExchangePausesMs + kSilenceMs) + kByteMs * static_cast<double>(bytes);
   }
 };
 
