@@ -19,13 +19,12 @@ void CloseFd(int& fd) {
 
 }  // namespace
 
-ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& input) {
-  ProgramResult result;
+bool StartPiped(const std::vector<std::string>& argv, PipedChild& child) {
   int in[2], out[2], err[2];
-  if (pipe2(in, O_CLOEXEC) != 0) return result;
-  if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return result;
+  if (pipe2(in, O_CLOEXEC) != 0) return false;
+  if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return false;
   const pid_t pid = fork();
-  if (pid < 0) return result;
+  if (pid < 0) return false;
   if (pid == 0) {
     dup2(in[0], STDIN_FILENO);
     dup2(out[1], STDOUT_FILENO);
@@ -39,9 +38,23 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string
   close(in[0]);
   close(out[1]);
   close(err[1]);
-  int toChild = in[1], fromOut = out[0], fromErr = err[0];
-  // The child may stop reading early: a write then fails instead of killing the test.
   signal(SIGPIPE, SIG_IGN);
+  child = {pid, in[1], out[0], err[0]};
+  return true;
+}
+
+int WaitForExit(pid_t pid) {
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& input) {
+  ProgramResult result;
+  PipedChild child;
+  if (!StartPiped(argv, child)) return result;
+  int toChild = child.in, fromOut = child.out, fromErr = child.err;
   size_t written = 0;
   if (input.empty())
     CloseFd(toChild);
@@ -71,10 +84,7 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string
     }
   }
   CloseFd(toChild);
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.exitStatus = WaitForExit(child.pid);
   return result;
 }
 
