@@ -1,7 +1,6 @@
 #include "console/station_options.h"
 
 #include <CLI/CLI.hpp>
-#include <algorithm>
 
 namespace endcap {
 
