@@ -85,6 +85,12 @@ public:
   bool WriteMultipleRegisters(uint16_t first, int count, const uint16_t* values, int timeoutSeconds);
   bool PrepareBoardTest();
   void ReleaseUnit(bool connected);
+  // After an exchange that failed: true when the unit has gone (no reply, and none to the
+  // connection handshake either). Stays true until ResetUnitState, so a procedure that checks it
+  // after each step stops at the first one that lost the unit.
+  bool UnitLost();
+  // The one message a procedure shows when it stops for a lost unit, naming the port.
+  std::string UnitLostText() const;
 
   // --- identity and configuration ---
   void ResetUnitState();
@@ -239,6 +245,7 @@ private:
   OperatorInterface& op_;
   BusyIndicator* busy_ = nullptr;
   uint8_t lastExceptionCode_ = 0;
+  bool unitLost_ = false;
   bool lastReplyWrong_ = false;
   bool lastReplyShort_ = false;
   int lastReplyBytes_ = 0;  // as received, with the CRC

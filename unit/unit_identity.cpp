@@ -49,6 +49,7 @@ void ModbusLink::ResetUnitState() {
   temperatureDegC = -1000.0;
   firmwarePath.clear();
   firmwareFolder = kDefaultFirmwareFolder;
+  unitLost_ = false;
 }
 
 void ModbusLink::ReadUnitInfo() {
