@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "unit/modbus_link.h"
+
 namespace endcap {
 
 bool ParseIntegerField(const std::string& text, int32_t& value) {
@@ -26,6 +28,12 @@ int32_t TruncateToInt(double value) {
   if (value <= static_cast<double>(INT32_MIN)) return INT32_MIN;
   if (value >= static_cast<double>(INT32_MAX)) return INT32_MAX;
   return static_cast<int32_t>(value);
+}
+
+bool StopForLostUnit(ModbusLink& link) {
+  if (!link.UnitLost()) return false;
+  link.op().ShowMessage(DialogBox(link.UnitLostText()));
+  return true;
 }
 
 }  // namespace endcap

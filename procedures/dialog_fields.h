@@ -7,6 +7,8 @@
 
 namespace endcap {
 
+class ModbusLink;
+
 class DialogFieldsView {
 public:
   virtual ~DialogFieldsView() = default;
@@ -25,5 +27,10 @@ inline constexpr const char* kNotAnInteger = "Please enter an integer.";
 // A decimal truncated toward zero, as a C conversion does; a value no int can hold (or NaN)
 // becomes the nearest int (0 for NaN) instead of undefined behaviour.
 int32_t TruncateToInt(double value);
+
+// After a step of a calibration whose exchange failed: true when the unit has gone, and then
+// the operator has been told so in one box of the dialog's own (the application's name as
+// caption, no icon). The calibration stops there: nothing it would do next can succeed.
+bool StopForLostUnit(ModbusLink& link);
 
 }  // namespace endcap

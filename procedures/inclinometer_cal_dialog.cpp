@@ -1,6 +1,8 @@
 #include "procedures/inclinometer_cal_dialog.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 #include "procedures/calibration_control_ids.h"
@@ -101,37 +103,47 @@ void InclinometerCalDialog::OnSetSamplesAndWarmUp() {
   UpdateData(false);
 }
 
+bool InclinometerCalDialog::MeasureSlot(int slot) {
+  link_.ReadInclinometerRaw(slot);
+  return !(link_.rawSlots[slot].readFailed && StopForLostUnit(link_));
+}
+
 void InclinometerCalDialog::OnCalibrate() {
   commandSucceeded = false;
   UpdateData(true);
-  WriteSamplesAndWarmUp();
+  if (!WriteSamplesAndWarmUp() && StopForLostUnit(link_)) return;
   link_.inclinometerFullScaleDeg = kCalibratedFullScaleDeg;
   // The record is erased before anything is measured: a calibration that does not end leaves
-  // the unit marked as not calibrated.
-  link_.WriteCalRecord(kInclinometerCalKind, false);
+  // the unit marked as not calibrated, and the station's copy of the verdict says the same.
+  link_.inclinometerCalPassed = false;
+  if (!link_.WriteCalRecord(kInclinometerCalKind, false) && StopForLostUnit(link_)) return;
   Box("Mount the end-cap with 0 pitch and 0 roll\r\nUse the reference sensors to confirm this");
   for (int k = 0; k < kRotations; ++k) {
     Box(Format("Position the end cap at the %d degrees position", kDegreesPerRotation * k));
-    link_.ReadInclinometerRaw(k);
+    if (!MeasureSlot(k)) return;
   }
   Box("Mount the end-cap with approx +10 deg pitch and 0 roll\r\nUse the reference sensors to confirm this");
   const double pitchDeg =
       LeadingDouble(link_.op().PromptText("Enter exact pitch in degrees", Format("%.1f", kCalibrationApproxPitchDeg)));
   for (int k = 0; k < kRotations; ++k) {
     Box(Format("Position the end cap at the %d degrees position", kDegreesPerRotation * k));
-    link_.ReadInclinometerRaw(kTiltedSlots + k);
+    if (!MeasureSlot(kTiltedSlots + k)) return;
   }
   link_.unitCurrentMa = 0;
   link_.unitCurrentMa = static_cast<int32_t>(LeadingInt(link_.op().PromptText("Enter current drawn in mA", "")));
   // Warnings only: the entered current is written whatever it is.
   if (link_.unitCurrentMa > link_.limits.unitCurrentMa.upper) Box("Current is excessive for this unit");
   if (link_.unitCurrentMa < link_.limits.unitCurrentMa.lower) Box("Current is low for this unit");
-  link_.WriteUnitCurrent();
+  if (!link_.WriteUnitCurrent() && StopForLostUnit(link_)) return;
   const bool passed = link_.ComputeInclinometerCal(pitchDeg);
+  if (!passed && StopForLostUnit(link_)) return;
   Box(passed ? "Calibration successful" : "Calibration failed!!!!!!");
-  link_.WriteCalRecord(kInclinometerCalKind, passed);
+  const bool recordWritten = link_.WriteCalRecord(kInclinometerCalKind, passed);
+  // A calibration whose stamp the unit did not take is not one its record shows.
+  link_.inclinometerCalPassed = passed && recordWritten;
+  if (!recordWritten && StopForLostUnit(link_)) return;
   UpdateData(false);
-  commandSucceeded = passed;
+  commandSucceeded = link_.inclinometerCalPassed;
 }
 
 template <class Judge, class Line>
@@ -140,6 +152,7 @@ InclinometerCalDialog::PositionEnd InclinometerCalDialog::RunPosition(const std:
   for (;;) {
     Box(prompt);
     PitchRollReading reading = link_.ReadPitchRoll(true);
+    if (!reading.valid && StopForLostUnit(link_)) return PositionEnd::Stopped;
     // A reading that never came is judged on nothing: it fails and is kept as not a number,
     // never as zeros or the values of an earlier position.
     if (!reading.valid) reading.pitchDeg = reading.rollDeg = std::numeric_limits<double>::quiet_NaN();
@@ -151,15 +164,14 @@ InclinometerCalDialog::PositionEnd InclinometerCalDialog::RunPosition(const std:
         DialogBox(Format("Measured values Pitch %.3f  Roll %.3f\r\nare outside limits", reading.pitchDeg, reading.rollDeg),
                   "Confirm result", BoxButtons::AbortRetryIgnore, BoxIcon::Question, 1));
     if (answer == BoxAnswer::Retry) continue;
-    return answer == BoxAnswer::Ignore ? PositionEnd::Ignored : PositionEnd::Aborted;
+    return answer == BoxAnswer::Ignore ? PositionEnd::Ignored : PositionEnd::Stopped;
   }
 }
 
-bool InclinometerCalDialog::RunCheckSet(int index, const char* approach, double approxDeg, std::string& summary,
+bool InclinometerCalDialog::RunCheckSet(CheckSet& set, const char* approach, double approxDeg, std::string& summary,
                                         bool& allPassed) {
   Box(Format("Set End-Cap to %s pitch angle (approx %.0f degrees)", approach, approxDeg));
   const double angle = LeadingDouble(link_.op().PromptText("Enter exact pitch in degrees", Format("%.1f", approxDeg)));
-  CheckSet& set = link_.checkSets[index];
   set.angleDeg = angle;
   const double tolerance = link_.InclinometerTolerance(angle);
   for (int k = 0; k < kRotations; ++k) {
@@ -177,7 +189,7 @@ bool InclinometerCalDialog::RunCheckSet(int index, const char* approach, double 
                         expected, r.pitchDeg, r.rollDeg);
         },
         line);
-    if (end == PositionEnd::Aborted) return false;
+    if (end == PositionEnd::Stopped) return false;
     allPassed = allPassed && end == PositionEnd::Passed;
     summary += line;
   }
@@ -186,20 +198,26 @@ bool InclinometerCalDialog::RunCheckSet(int index, const char* approach, double 
 
 void InclinometerCalDialog::OnConfirmCalibration() {
   commandSucceeded = false;
+  // The run's readings become the unit's check data only at its summary: a run that stops
+  // before it leaves the last complete run as it was.
+  CheckSet sets[2];
+  CheckReading levelReading;
   std::string summary;
   bool allPassed = true;
-  if (!RunCheckSet(0, "first", kFirstCheckApproxDeg, summary, allPassed)) return;
-  if (!RunCheckSet(1, "second", kSecondCheckApproxDeg, summary, allPassed)) return;
+  if (!RunCheckSet(sets[0], "first", kFirstCheckApproxDeg, summary, allPassed)) return;
+  if (!RunCheckSet(sets[1], "second", kSecondCheckApproxDeg, summary, allPassed)) return;
   const double tolerance = link_.InclinometerTolerance(0.0);
   std::string levelLine;  // shown in no summary
   const PositionEnd level = RunPosition(
-      "Set End-Cap to level\r\nAllign bow to zero degrees", link_.checkLevelReading,
+      "Set End-Cap to level\r\nAllign bow to zero degrees", levelReading,
       [&](const PitchRollReading& r) { return std::fabs(r.pitchDeg) <= tolerance && std::fabs(r.rollDeg) <= tolerance; },
       [](const PitchRollReading& r) {
         return Format("Pitch 0  Roll 0 Reads Pitch=%.3f Roll=%.3f", r.pitchDeg, r.rollDeg);
       },
       levelLine);
-  if (level == PositionEnd::Aborted) return;
+  if (level == PositionEnd::Stopped) return;
+  std::copy(std::begin(sets), std::end(sets), link_.checkSets);
+  link_.checkLevelReading = levelReading;
   link_.inclinometerCheckRun = true;
   link_.op().ShowMessage(DialogBox(summary, "Results"));
   commandSucceeded = allPassed && level == PositionEnd::Passed;

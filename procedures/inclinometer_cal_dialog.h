@@ -40,13 +40,16 @@ public:
   bool commandSucceeded = false;
 
 private:
-  enum class PositionEnd { Passed, Ignored, Aborted };
+  // Stopped: the operator aborted, or the unit has gone.
+  enum class PositionEnd { Passed, Ignored, Stopped };
   // One position of the check: the prompt box, a reading stored in place, its result line
   // (with "  PASS\r\n" or "  FAIL\r\n") and, on a fail, Abort, Retry or Ignore.
   template <class Judge, class Line>
   PositionEnd RunPosition(const std::string& prompt, CheckReading& stored, Judge judge, Line line, std::string& result);
-  // The four positions of one check angle; false when the operator aborted.
-  bool RunCheckSet(int set, const char* approach, double approxDeg, std::string& summary, bool& allPassed);
+  // The four positions of one check angle into set; false when the check stopped.
+  bool RunCheckSet(CheckSet& set, const char* approach, double approxDeg, std::string& summary, bool& allPassed);
+  // A raw reading into the slot; false when it stopped the calibration for a lost unit.
+  bool MeasureSlot(int slot);
   // Steps 2-3 of Set samples and warm up: the members into the unit object and the unit.
   bool WriteSamplesAndWarmUp();
   void Box(const std::string& text);

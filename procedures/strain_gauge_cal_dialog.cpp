@@ -1,6 +1,8 @@
 #include "procedures/strain_gauge_cal_dialog.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "procedures/calibration_control_ids.h"
 #include "unit/conversions.h"
@@ -119,32 +121,46 @@ void StrainGaugeCalDialog::AskPressure(PressureSetDialog& dialog, int percent) {
   view_->RunPressureSetDialog(dialog);
 }
 
+double StrainGaugeCalDialog::MeasureRaw(bool& stopped) {
+  const double psi = link_.ReadPressure(false, true, kCalibrationReadSeconds);
+  stopped = std::isnan(psi) && StopForLostUnit(link_);
+  return psi;
+}
+
 void StrainGaugeCalDialog::OnSetAndCalibrate() {
   commandSucceeded = false;
   UpdateData(true);
-  WriteGaugeSettings();
+  if (!WriteGaugeSettings() && StopForLostUnit(link_)) return;
   link_.gaugeFullScaleBar = LeadingDouble(fullScaleText);
   if (!ConfirmFullScale()) return;
   link_.EnsureEquipmentData();
   link_.gaugeAccuracyPercent = LeadingDouble(accuracyText);
   link_.EnsureGaugeIdentity();
   Box("Set pressure to zero", kPressureCaption);
-  const double zero = link_.ReadPressure(false, true, kCalibrationReadSeconds);
+  bool stopped = false;
+  const double zero = MeasureRaw(stopped);
+  if (stopped) return;
   PressureSetDialog pressure(link_);
   AskPressure(pressure, kCalibrationPercent);
   const double applied = LeadingDouble(pressure.appliedText);
-  const double high = link_.ReadPressure(false, true, kCalibrationReadSeconds);
+  const double high = MeasureRaw(stopped);
+  if (stopped) return;
   link_.unitCurrentMa = 0;
   link_.unitCurrentMa = static_cast<int32_t>(LeadingInt(link_.op().PromptText("Enter current drawn in mA", "")));
   // Warnings only: the entered current is written whatever it is.
   if (link_.unitCurrentMa > link_.limits.unitCurrentMa.upper) Box("Current is excessive for this unit", kPressureCaption);
   if (link_.unitCurrentMa < link_.limits.unitCurrentMa.lower) Box("Current is low for this unit", kPressureCaption);
-  link_.WriteUnitCurrent();
+  if (!link_.WriteUnitCurrent() && StopForLostUnit(link_)) return;
   const bool passed = link_.ComputePressureCal(zero, applied, high, link_.atmosphericPressureMb);
+  // Once coefficients may have been sent, an earlier verdict no longer describes the unit.
+  link_.strainGaugeCalPassed = false;
+  if (!passed && StopForLostUnit(link_)) return;
   Box(passed ? "Calibration successful" : "Calibration failed!!!!!!", kPressureCaption);
-  link_.WriteCalRecord(kPressureCalKind, passed);
-  link_.strainGaugeCalPassed = passed;
-  commandSucceeded = passed;
+  const bool recordWritten = link_.WriteCalRecord(kPressureCalKind, passed);
+  // A calibration whose stamp the unit did not take is not one its record shows.
+  link_.strainGaugeCalPassed = passed && recordWritten;
+  if (!recordWritten && StopForLostUnit(link_)) return;
+  commandSucceeded = link_.strainGaugeCalPassed;
 }
 
 void StrainGaugeCalDialog::OnConfirmCalibration() {
@@ -154,17 +170,22 @@ void StrainGaugeCalDialog::OnConfirmCalibration() {
   link_.EnsureEquipmentData();
   link_.EnsureGaugeIdentity();
   std::string summary;
-  link_.strainGaugeCheckPassed = true;
+  // The run's points and verdict become the unit's check data only at its summary: a run that
+  // stops before it leaves the last complete run as it was.
+  PressurePoint points[std::size(kCheckPercents)];
+  bool passed = true;
   // One dialog for the six points: Escape at a point keeps the pressure accepted last.
   PressureSetDialog pressure(link_);
   const double accuracy = LeadingDouble(accuracyText) > link_.limits.precisionGaugeAccuracy
                               ? link_.limits.standardGaugeAccuracy
                               : link_.limits.precisionGaugeAccuracy;
   for (const int percent : kCheckPercents) {
-    PressurePoint& point = link_.pressurePoints[percent / kPercentPerPoint];
+    PressurePoint& point = points[percent / kPercentPerPoint];
     for (;;) {
       AskPressure(pressure, percent);
-      const double read = link_.ReadPressure(true, true, kCheckReadSeconds) - link_.atmosphericPressureMb * kPsiPerMillibar;
+      const double psi = link_.ReadPressure(true, true, kCheckReadSeconds);
+      if (std::isnan(psi) && StopForLostUnit(link_)) return;
+      const double read = psi - link_.atmosphericPressureMb * kPsiPerMillibar;
       point.fullScalePsi = link_.gaugeFullScaleBar * kPsiPerBar;
       point.accuracyPercent = accuracy;
       point.appliedText = pressure.appliedText;
@@ -183,14 +204,15 @@ void StrainGaugeCalDialog::OnConfirmCalibration() {
           DialogBox(line, "Confirm result", BoxButtons::AbortRetryIgnore, BoxIcon::Question, 1));
       if (answer == BoxAnswer::Retry) continue;
       if (answer != BoxAnswer::Ignore) return;
-      link_.strainGaugeCheckPassed = false;
+      passed = false;
       summary += line;
       break;
     }
   }
-  summary += link_.strainGaugeCheckPassed ? "Overall result  PASS" : "Overall result  FAIL";
+  summary += passed ? "Overall result  PASS" : "Overall result  FAIL";
+  std::copy(std::begin(points), std::end(points), link_.pressurePoints);
+  link_.strainGaugeCheckPassed = passed;
   link_.strainGaugeCheckRun = true;
-  const bool passed = link_.strainGaugeCheckPassed;
   Box(summary, "Results");
   commandSucceeded = passed;
 }

@@ -54,6 +54,9 @@ private:
   // The applied pressure that the operator accepted in the pressure dialog.
   void AskPressure(PressureSetDialog& dialog, int percent);
   void Box(const std::string& text, const std::string& caption);
+  // A raw pressure reading of the calibration; stopped when it stopped the calibration for a
+  // lost unit.
+  double MeasureRaw(bool& stopped);
   int FullScalePsi() const;
 
   ModbusLink& link_;

@@ -81,15 +81,13 @@ bool ModbusLink::ComputePressureCal(double zeroPsi, double appliedPsi, double hi
   }
   // A zero reading equal to the high one, or a unit that gave no value, leaves nothing the
   // unit could compute with, whatever the operator accepted.
-  if (!std::isfinite(offset) || !std::isfinite(scale)) return false;
-  if (accepted) {
-    strainGaugeCalRun = true;
-    uint16_t regs[4];
-    Int32ToRegisters(regs, 0, FloatBits(static_cast<float>(offset)));
-    Int32ToRegisters(regs, 2, FloatBits(static_cast<float>(scale)));
-    WriteMultipleRegisters(reg::kStrainGaugeOffset, 4, regs, kGaugeCalTimeoutSeconds);
-  }
-  return accepted;
+  if (!std::isfinite(offset) || !std::isfinite(scale) || !accepted) return false;
+  strainGaugeCalRun = true;
+  uint16_t regs[4];
+  Int32ToRegisters(regs, 0, FloatBits(static_cast<float>(offset)));
+  Int32ToRegisters(regs, 2, FloatBits(static_cast<float>(scale)));
+  // Coefficients the unit refused or never acknowledged are not a calibration it holds.
+  return WriteMultipleRegisters(reg::kStrainGaugeOffset, 4, regs, kGaugeCalTimeoutSeconds);
 }
 
 void ModbusLink::EnsureEquipmentData() {

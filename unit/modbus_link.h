@@ -112,6 +112,7 @@ public:
   bool CheckExternalSupplies(bool show);
   PitchRollReading ReadPitchRoll(bool trigger);
   void ReadInclinometerRaw(int slot);
+  // True only when the calibration passed and the unit took its coefficients.
   bool ComputeInclinometerCal(double exactPitchDeg);
   bool WriteUnitCurrent();
   double ReadPressure(bool first, bool trigger, int timeLimitSeconds);
@@ -125,7 +126,8 @@ public:
   // figure near it, never above the full scale.
   static int SuggestPressure(int percentOfFullScale, int fullScalePsi);
   // Offset and scale of the strain gauge from the raw zero and high readings; asks before taking
-  // values out of their normal range and writes them only when accepted.
+  // values out of their normal range and writes them only when accepted. True only when the
+  // unit took them.
   bool ComputePressureCal(double zeroPsi, double appliedPsi, double highPsi, double atmosphericMb);
   // Ask for what the record file needs and is not known yet: the room, the dead-weight tester,
   // the reference gauge.
@@ -232,6 +234,9 @@ public:
   std::string firmwareFolder;
 
 private:
+  // Writes 0 to the measurement register; false when the unit did not take it, so that no
+  // reading that follows can be this measurement's.
+  bool StartMeasurement();
   // Polls the ready register; false when it did not become ready in time.
   bool WaitMeasurementReady();
   void WriteSerial(const std::string& serial, uint16_t firstRegister);

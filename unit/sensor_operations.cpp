@@ -74,21 +74,25 @@ bool ModbusLink::CheckExternalSupplies(bool show) {
   return pass;
 }
 
+bool ModbusLink::StartMeasurement() { return WriteSingleRegister(0, reg::kMeasurement, 1); }
+
 bool ModbusLink::WaitMeasurementReady() {
   const int64_t start = clock().WholeSeconds();
   for (;;) {
     uint16_t ready = 0;
-    if (ReadInputRegisters(reg::kMeasurementReady, 1, &ready, 1) && ready != 0) return true;
+    const bool read = ReadInputRegisters(reg::kMeasurementReady, 1, &ready, 1);
+    if (read && ready != 0) return true;
     // A port that closed under the poll (the device was unplugged) or would not open again
-    // fails every further poll at once: the reading is invalid now, not after a spin.
-    if (!port_.isOpen) return false;
+    // fails every further poll at once, and a unit that has gone answers none: the reading is
+    // invalid now, not after a spin.
+    if (!port_.isOpen || (!read && UnitLost())) return false;
     if (clock().WholeSeconds() - start >= kReadyPollLimitSeconds) return false;
   }
 }
 
 PitchRollReading ModbusLink::ReadPitchRoll(bool trigger) {
-  if (trigger) WriteSingleRegister(0, reg::kMeasurement, 1);
   PitchRollReading reading;
+  if (trigger && !StartMeasurement()) return reading;
   if (!WaitMeasurementReady()) return reading;
   uint16_t r[reg::kPitchRollCount];
   if (!ReadInputRegisters(reg::kMeasurement, reg::kPitchRollCount, r, 1)) return reading;
@@ -102,8 +106,7 @@ void ModbusLink::ReadInclinometerRaw(int slot) {
   if (slot < 0 || slot >= 10) return;
   rawSlots[slot] = {};
   rawSlots[slot].readFailed = true;
-  WriteSingleRegister(0, reg::kMeasurement, 1);
-  if (!WaitMeasurementReady()) return;
+  if (!StartMeasurement() || !WaitMeasurementReady()) return;
   uint16_t r[2];
   if (!ReadInputRegisters(reg::kRawInclinometer, 2, r, 1)) return;
   rawSlots[slot] = {r[0], r[1], false};
@@ -123,20 +126,23 @@ bool ModbusLink::ComputeInclinometerCal(double exactPitchDeg) {
   cal.gainB = usable ? spanB * 0.5 / sine : 0.0;
   if (s[6].a > s[4].a) cal.gainA = -cal.gainA;
   if (s[7].b > s[5].b) cal.gainB = -cal.gainB;
+  const double values[4] = {cal.offsetA, cal.gainA, cal.offsetB, cal.gainB};
+  // A pitch typed as "nan" or "inf" reads as a number, and gives gains the unit cannot use.
+  const bool finite = std::all_of(values, values + 4, [](double v) { return std::isfinite(v); });
   // Counts the unit never gave, or an axis that did not move between its opposite positions,
   // would pass the cross-axis test as 0 <= 0 and store zero gains: such a calibration fails.
   const bool allRead = std::none_of(s, s + 8, [](const RawSlot& slot) { return slot.readFailed; });
-  const bool pass = usable && allRead && spanA > 0.0 && spanB > 0.0 && std::abs(s[5].a - s[7].a) <= spanA &&
-                    std::abs(s[4].b - s[6].b) <= spanB;
+  bool pass = usable && finite && allRead && spanA > 0.0 && spanB > 0.0 && std::abs(s[5].a - s[7].a) <= spanA &&
+              std::abs(s[4].b - s[6].b) <= spanB;
   inclinometerCal = cal;
   inclinometerCalRun = true;
-  inclinometerCalPassed = pass;
   if (pass) {
     uint16_t regs[reg::kInclinometerCalCount];
-    const double values[4] = {cal.offsetA, cal.gainA, cal.offsetB, cal.gainB};
     for (int i = 0; i < 4; ++i) Int32ToRegisters(regs, 2 * i, FloatBits(static_cast<float>(values[i])));
-    WriteMultipleRegisters(reg::kInclinometerCal, reg::kInclinometerCalCount, regs, 5);
+    // Coefficients the unit refused or never acknowledged are not a calibration it holds.
+    pass = WriteMultipleRegisters(reg::kInclinometerCal, reg::kInclinometerCalCount, regs, 5);
   }
+  inclinometerCalPassed = pass;
   return pass;
 }
 
@@ -146,18 +152,20 @@ bool ModbusLink::WriteUnitCurrent() {
 }
 
 double ModbusLink::ReadPressure(bool first, bool trigger, int timeLimitSeconds) {
-  if (trigger) WriteSingleRegister(0, reg::kMeasurement, 1);
-  const int64_t start = clock().WholeSeconds();
+  pressureReady = false;
+  // Without a new measurement the registers still hold the previous one.
+  if (trigger && !StartMeasurement()) return kNaN;
   // The values of the last read that succeeded; NaN until one does.
   double firstValue = kNaN;
   double secondValue = kNaN;
+  const int64_t start = clock().WholeSeconds();
   do {
     uint16_t r[reg::kPressureCount];
     if (ReadInputRegisters(reg::kPressure, reg::kPressureCount, r, 1)) {
       firstValue = RegistersToFloat(r, 0);
       secondValue = RegistersToFloat(r, 2);
-    } else if (!port_.isOpen) {
-      break;  // the device was unplugged: no later read can succeed
+    } else if (!port_.isOpen || UnitLost()) {
+      break;  // the device was unplugged or the unit has gone: no later read can succeed
     }
   } while (!(secondValue >= kPressureNotReady) && clock().WholeSeconds() - start < timeLimitSeconds);
   pressureReady = secondValue >= kPressureNotReady;
