@@ -69,6 +69,46 @@ public:
   std::vector<std::string> suggestions;
 };
 
+// Between the station and the simulated unit: arms a fault at the unit as the station's
+// multiple write from a given register arrives, so that this write and no earlier request is
+// refused or goes unanswered; and keeps the start of each request that follows it.
+class WriteTrap : public LinePeer {
+public:
+  WriteTrap(MemoryLine& line, LinePeer& next, sim::SimulatedUnit& unit) : line_(line), next_(next), unit_(unit) {
+    line_.SetPeer(this);
+  }
+  ~WriteTrap() override { line_.SetPeer(&next_); }
+
+  void Arm(uint16_t first, sim::Fault fault, sim::FaultMode mode) {
+    first_ = first;
+    fault_ = fault;
+    mode_ = mode;
+    armed_ = true;
+  }
+  void OnHostBytes(const uint8_t* data, size_t size) override {
+    if (fired_) {
+      after.push_back(Format("%02x %02x %02x %02x", data[0], data[1], data[2], data[3]));
+    } else if (armed_ && size > 3 && data[1] == 0x10 && data[2] * 256 + data[3] == first_) {
+      unit_.InjectFault(fault_, mode_);
+      fired_ = true;
+    }
+    next_.OnHostBytes(data, size);
+  }
+
+  // "fa 04 00 02": function and first register of each request after the trapped write.
+  std::vector<std::string> after;
+
+private:
+  MemoryLine& line_;
+  LinePeer& next_;
+  sim::SimulatedUnit& unit_;
+  uint16_t first_ = 0;
+  sim::Fault fault_ = sim::Fault::NoReply;
+  sim::FaultMode mode_ = sim::FaultMode::Once;
+  bool armed_ = false;
+  bool fired_ = false;
+};
+
 inline sim::UnitConfig SerialisedUnit() {
   sim::UnitConfig config;
   sim::EncodeSerial("123456-007", config.unitSerial[0], config.unitSerial[1]);
@@ -135,6 +175,7 @@ protected:
   MemoryLine line{clock};
   sim::SimulatedUnit unit{clock, SerialisedUnit()};
   sim::MemoryUnitPeer peer{line, unit};
+  WriteTrap trap{line, peer, unit};
   MemoryPortProvider ports;
   SerialPort port{ports, clock};
   ScriptedOperator op;

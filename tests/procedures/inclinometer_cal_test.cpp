@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "procedures/inclinometer_cal_dialog.h"
 #include "sim/physics.h"
@@ -49,7 +51,8 @@ protected:
     for (int i = 0; i < 4; ++i) PutFloat(static_cast<uint16_t>(reg::kInclinometerCal + 2 * i), values[i]);
   }
 
-  void ExpectCalibration(const std::string& current, const std::vector<std::string>& warnings, const char* verdict) {
+  void ExpectCalibration(const std::string& current, const std::vector<std::string>& warnings, const char* verdict,
+                         const std::string& pitch = "10.0") {
     op.ExpectMessage(DialogBox("Mount the end-cap with 0 pitch and 0 roll\r\nUse the reference sensors to confirm this"))
         .Do([this] {
           // Nothing is measured before the record is erased and the settings are written.
@@ -62,7 +65,7 @@ protected:
     op.ExpectMessage(DialogBox("Mount the end-cap with approx +10 deg pitch and 0 roll\r\n"
                                "Use the reference sensors to confirm this"))
         .Do(Fixture(10.0, 0));
-    op.ExpectPrompt("Enter exact pitch in degrees", "10.0", "10.0");
+    op.ExpectPrompt("Enter exact pitch in degrees", "10.0", pitch);
     for (int k = 0; k < 4; ++k)
       op.ExpectMessage(DialogBox(Format("Position the end cap at the %d degrees position", 90 * k))).Do(Rotate(90 * k));
     op.ExpectPrompt("Enter current drawn in mA", "", current);
@@ -76,8 +79,9 @@ protected:
     dialog.OnCommand(ctl::incl::kCalibrate);
   }
 
-  // A check whose every position passes, with its summary.
-  void ExpectPassingCheck() {
+  // A check whose every position passes, with its summary; or, with atLevel (what happens at
+  // the level position), whose level position fails and is ignored.
+  void ExpectPassingCheck(std::function<void()> atLevel = nullptr) {
     std::string summary;
     const double angles[2] = {5.0, 45.0};
     const char* names[2] = {"first", "second"};
@@ -95,7 +99,14 @@ protected:
                           e, r.pitchDeg, r.rollDeg);
       }
     }
-    op.ExpectMessage(DialogBox("Set End-Cap to level\r\nAllign bow to zero degrees")).Do(Fixture(0.0, 0));
+    op.ExpectMessage(DialogBox("Set End-Cap to level\r\nAllign bow to zero degrees")).Do([this, atLevel] {
+      Fixture(0.0, 0)();
+      if (atLevel) atLevel();
+    });
+    if (atLevel)
+      op.ExpectMessage(DialogBox("Measured values Pitch nan  Roll nan\r\nare outside limits", "Confirm result",
+                                 BoxButtons::AbortRetryIgnore, BoxIcon::Question, 1),
+                       BoxAnswer::Ignore);
     op.ExpectMessage(DialogBox(summary, "Results"));
   }
 
@@ -186,8 +197,7 @@ TEST_F(InclinometerCalTest, UnitWithWrongCoefficientsFailsItsFirstPositionAndAbo
   dialog.OnCommand(ctl::incl::kConfirm);
   EXPECT_FALSE(dialog.commandSucceeded);
   EXPECT_FALSE(link.inclinometerCheckRun);
-  EXPECT_DOUBLE_EQ(link.checkSets[0].angleDeg, 5.0);
-  EXPECT_FALSE(link.checkSets[0].readings[0].pass);
+  EXPECT_DOUBLE_EQ(link.checkSets[0].angleDeg, 0.0) << "an aborted run stores nothing";
   link.RecordInclinometerCalibration();
   EXPECT_TRUE(RecordLines().empty());
 }
@@ -242,15 +252,47 @@ TEST_F(InclinometerCalTest, RetryMeasuresTheSamePositionAgainAndIgnoreGoesOnWith
 
 TEST_F(InclinometerCalTest, PositionWithoutAReadingFailsOnNothingAndIsKeptAsNotANumber) {
   StoreTrueCoefficients();
-  op.ExpectMessage(DialogBox("Set End-Cap to first pitch angle (approx 5 degrees)")).Do(Fixture(5.0, 0));
-  op.ExpectPrompt("Enter exact pitch in degrees", "5.0", "5.0");
-  op.ExpectMessage(DialogBox("Allign bow to 0 degrees")).Do([this] { unit.InjectFault(sim::Fault::NeverReady, sim::FaultMode::Once); });
-  op.ExpectMessage(DialogBox("Measured values Pitch nan  Roll nan\r\nare outside limits", "Confirm result",
-                             BoxButtons::AbortRetryIgnore, BoxIcon::Question, 1),
+  ExpectPassingCheck([this] { unit.InjectFault(sim::Fault::NeverReady, sim::FaultMode::Once); });
+  dialog.OnCommand(ctl::incl::kConfirm);
+  op.VerifyDone();
+  EXPECT_FALSE(dialog.commandSucceeded);
+  EXPECT_TRUE(link.inclinometerCheckRun);
+  EXPECT_TRUE(std::isnan(link.checkLevelReading.pitchDeg));
+  EXPECT_TRUE(std::isnan(link.checkLevelReading.rollDeg));
+  EXPECT_FALSE(link.checkLevelReading.pass);
+}
+
+TEST_F(InclinometerCalTest, AbortedSecondCheckLeavesTheFirstChecksData) {
+  StoreTrueCoefficients();
+  ExpectPassingCheck();
+  dialog.OnCommand(ctl::incl::kConfirm);
+  op.VerifyDone();
+  CheckSet first[2];
+  std::copy(link.checkSets, link.checkSets + 2, first);
+  const CheckReading level = link.checkLevelReading;
+
+  // At 6 degrees bow 0 passes; bow 90, with the fixture not turned, fails and is aborted.
+  op.ExpectMessage(DialogBox("Set End-Cap to first pitch angle (approx 5 degrees)")).Do(Fixture(6.0, 0));
+  op.ExpectPrompt("Enter exact pitch in degrees", "5.0", "6.0");
+  op.ExpectMessage(DialogBox("Allign bow to 0 degrees"));
+  op.ExpectMessage(DialogBox("Allign bow to 90 degrees"));
+  const PitchRollReading r = Expected(6.0, 0);
+  op.ExpectMessage(DialogBox(Format("Measured values Pitch %.3f  Roll %.3f\r\nare outside limits", r.pitchDeg, r.rollDeg),
+                             "Confirm result", BoxButtons::AbortRetryIgnore, BoxIcon::Question, 1),
                    BoxAnswer::Abort);
   dialog.OnCommand(ctl::incl::kConfirm);
-  EXPECT_TRUE(std::isnan(link.checkSets[0].readings[0].pitchDeg));
-  EXPECT_FALSE(link.checkSets[0].readings[0].pass);
+  op.VerifyDone();
+  EXPECT_TRUE(link.inclinometerCheckRun);
+  for (int set = 0; set < 2; ++set) {
+    EXPECT_EQ(link.checkSets[set].angleDeg, first[set].angleDeg) << set;
+    for (int k = 0; k < 4; ++k) {
+      EXPECT_EQ(link.checkSets[set].readings[k].pitchDeg, first[set].readings[k].pitchDeg) << set << k;
+      EXPECT_EQ(link.checkSets[set].readings[k].rollDeg, first[set].readings[k].rollDeg) << set << k;
+      EXPECT_EQ(link.checkSets[set].readings[k].pass, first[set].readings[k].pass) << set << k;
+    }
+  }
+  EXPECT_EQ(link.checkLevelReading.pitchDeg, level.pitchDeg);
+  EXPECT_EQ(link.checkLevelReading.rollDeg, level.rollDeg);
 }
 
 // Sensors that a calibration cannot find: the verdict is a fail, nothing is written to 120-127
@@ -258,6 +300,7 @@ TEST_F(InclinometerCalTest, PositionWithoutAReadingFailsOnNothingAndIsKeptAsNotA
 struct Unfit {
   const char* name;
   const char* command;
+  const char* pitch = "10.0";
 };
 class UnfitSensor : public InclinometerCalTest, public ::testing::WithParamInterface<Unfit> {};
 
@@ -269,7 +312,7 @@ TEST_P(UnfitSensor, FailsTheCalibrationAndWritesNoCoefficients) {
   if (command == "dead-b") truth.gainB = 0.0;
   unit.SetSensorTruth(truth);
   const std::vector<uint16_t> before = Regs(120, 8);
-  ExpectCalibration("72", {}, "Calibration failed!!!!!!");
+  ExpectCalibration("72", {}, "Calibration failed!!!!!!", GetParam().pitch);
   Calibrate();
   EXPECT_FALSE(dialog.commandSucceeded);
   EXPECT_EQ(Regs(120, 8), before);
@@ -282,7 +325,9 @@ TEST_P(UnfitSensor, FailsTheCalibrationAndWritesNoCoefficients) {
 
 INSTANTIATE_TEST_SUITE_P(Sensors, UnfitSensor,
                          ::testing::Values(Unfit{"SwappedAxes", "swap"}, Unfit{"DeadPitchAxis", "dead-a"},
-                                           Unfit{"DeadRollAxis", "dead-b"}),
+                                           Unfit{"DeadRollAxis", "dead-b"},
+                                           // read as numbers, giving gains that are not
+                                           Unfit{"PitchTypedAsNan", "", "nan"}, Unfit{"PitchTypedAsInf", "", "inf"}),
                          [](const ::testing::TestParamInfo<Unfit>& info) { return info.param.name; });
 
 TEST_F(InclinometerCalTest, RawReadingThatNeverCameFailsTheCalibration) {
@@ -303,6 +348,49 @@ TEST_F(InclinometerCalTest, RawReadingThatNeverCameFailsTheCalibration) {
   Calibrate();
   EXPECT_TRUE(link.rawSlots[0].readFailed);
   EXPECT_EQ(Regs(120, 8), before);
+  EXPECT_EQ(Regs(404, 4), kErased);
+}
+
+constexpr const char* kUnitLost = "The unit on COM1 stopped answering\r\nThe procedure has stopped";
+
+TEST_F(InclinometerCalTest, RefusedCoefficientWriteFailsTheCalibrationAndErasesTheRecord) {
+  const std::vector<uint16_t> before = Regs(120, 8);
+  trap.Arm(reg::kInclinometerCal, sim::Fault::ExceptionReply, sim::FaultMode::Once);
+  ExpectCalibration("72", {}, "Calibration failed!!!!!!");
+  op.Do([this] { unit.SetRegister(404, 0x0001); });  // the erase that follows is seen
+  Calibrate();
+  op.VerifyDone();
+  EXPECT_FALSE(dialog.commandSucceeded);
+  EXPECT_FALSE(link.inclinometerCalPassed);
+  EXPECT_EQ(Regs(120, 8), before);
+  EXPECT_EQ(Regs(404, 4), kErased);
+  link.RecordInclinometerCalibration();
+  const std::string prefix = Prefix();
+  EXPECT_EQ(RecordLines(), (std::vector<std::string>{prefix + "External digital inclinometer calibration failed",
+                                                     prefix + "Current 72 mA", prefix + "Warm up 3 seconds"}));
+}
+
+TEST_F(InclinometerCalTest, UnitLostAtTheCoefficientWriteStopsWithOneMessageAndWritesNothingMore) {
+  trap.Arm(reg::kInclinometerCal, sim::Fault::NoReply, sim::FaultMode::Always);
+  ExpectCalibration("72", {}, kUnitLost);
+  Calibrate();
+  op.VerifyDone();
+  EXPECT_EQ(trap.after, std::vector<std::string>{"fa 04 00 02"}) << "only the handshake that found it gone";
+  EXPECT_FALSE(dialog.commandSucceeded);
+  EXPECT_FALSE(link.inclinometerCalPassed);
+  EXPECT_EQ(Regs(404, 4), kErased);
+}
+
+TEST_F(InclinometerCalTest, UnitLostWhileMeasuringStopsAtOnceWithOneMessage) {
+  op.ExpectMessage(DialogBox("Mount the end-cap with 0 pitch and 0 roll\r\nUse the reference sensors to confirm this"));
+  op.ExpectMessage(DialogBox("Position the end cap at the 0 degrees position"));
+  op.ExpectMessage(DialogBox("Position the end cap at the 90 degrees position"))
+      .Do([this] { unit.InjectFault(sim::Fault::NoReply, sim::FaultMode::Always); });
+  op.ExpectMessage(DialogBox(kUnitLost));
+  Calibrate();
+  op.VerifyDone();
+  EXPECT_FALSE(dialog.commandSucceeded);
+  EXPECT_FALSE(link.inclinometerCalRun);
   EXPECT_EQ(Regs(404, 4), kErased);
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "procedures/strain_gauge_cal_dialog.h"
@@ -44,8 +45,10 @@ protected:
         sim::RawPressure(bench, unit.truth()), FloatAt(reg::kStrainGaugeOffset), FloatAt(reg::kStrainGaugeScale)));
     return absolute - kAtmosphereMb * kPsiPerMillibar;
   }
-  std::string PointLine(double applied, const char* verdict) {
-    const double read = CheckRead(applied);
+  std::string PointLine(double applied, const char* verdict) { return PointLine(applied, applied, verdict); }
+  // The line of a point where the tester holds another pressure than the one typed.
+  std::string PointLine(double applied, double onTester, const char* verdict) {
+    const double read = CheckRead(onTester);
     return Format("         Applied %7.3f  Read %7.3f  Error %5.3f%% FS", applied, read,
                   std::fabs(applied - read) / kFullScalePsi * 100.0) +
            verdict;
@@ -63,15 +66,26 @@ protected:
     op.ExpectPrompt("Strain gauge manufacturer", "", "Druck");
     op.ExpectPrompt("Strain gauge model", "", "PDCR 4000");
   }
-  void Calibrate(const std::string& applied = "") {
+  void ExpectCalibration(const MessageBox& verdict, const std::string& applied = "") {
     op.ExpectMessage(FullScaleQuestion(), BoxAnswer::Yes);
     ExpectBenchData();
     op.ExpectMessage(DialogBox("Set pressure to zero", "Pressure Cal.")).Do(Apply(0.0));
     view.pressureScript.push_back({Apply(1200.0), {applied}});
     op.ExpectPrompt("Enter current drawn in mA", "", "72");
-    op.ExpectMessage(DialogBox("Calibration successful", "Pressure Cal."));
+    op.ExpectMessage(verdict);
+  }
+  void Calibrate(const std::string& applied = "") {
+    ExpectCalibration(DialogBox("Calibration successful", "Pressure Cal."), applied);
     dialog.OnCommand(ctl::strain::kSetAndCalibrate);
     op.VerifyDone();
+  }
+  void KnowBenchData() {
+    link.atmosphericPressureMb = kAtmosphereMb;
+    link.temperatureDegC = 20.0;
+    link.equipmentUsed = "Budenburg";
+    link.equipmentIdNo = 1;
+    link.gaugeManufacturer = "Druck";
+    link.gaugeModel = "PDCR";
   }
   // The six points with the pressures the dialog suggests, each applied on the tester.
   void QueueSuggestedPoints() {
@@ -139,12 +153,7 @@ TEST_F(StrainGaugeCalTest, CalibrationAgainstTheTesterThenEveryPointPasses) {
 
 TEST_F(StrainGaugeCalTest, UncalibratedGaugeFailsEveryPointItIgnores) {
   // The factory's nominal offset and scale are not this gauge's.
-  link.atmosphericPressureMb = kAtmosphereMb;
-  link.temperatureDegC = 20.0;
-  link.equipmentUsed = "Budenburg";
-  link.equipmentIdNo = 1;
-  link.gaugeManufacturer = "Druck";
-  link.gaugeModel = "PDCR";
+  KnowBenchData();
   op.ExpectMessage(FullScaleQuestion(), BoxAnswer::Yes);
   QueueSuggestedPoints();
   std::string summary;
@@ -163,32 +172,42 @@ TEST_F(StrainGaugeCalTest, UncalibratedGaugeFailsEveryPointItIgnores) {
   EXPECT_FALSE(link.strainGaugeCheckPassed);
 }
 
-TEST_F(StrainGaugeCalTest, RetriedPointThatPassesKeepsTheOverallPassAndAbortEndsWithoutResults) {
+TEST_F(StrainGaugeCalTest, RetriedPointThatPassesKeepsTheOverallPassAndAnAbortedRunLeavesItsPoints) {
   Calibrate();
   op.ExpectMessage(FullScaleQuestion(), BoxAnswer::Yes);
   // 100 %: the tester still at 1200 psi when the operator says 1400.
   view.pressureScript.push_back({nullptr, {""}});
-  const double wrong = CheckRead(1200.0);
-  const std::string failed = Format("         Applied %7.3f  Read %7.3f  Error %5.3f%% FS  FAIL\r\n", 1400.0, wrong,
-                                    std::fabs(1400.0 - wrong) / kFullScalePsi * 100.0);
-  op.ExpectMessage(DialogBox(failed, "Confirm result", BoxButtons::AbortRetryIgnore, BoxIcon::Question, 1),
+  op.ExpectMessage(DialogBox(PointLine(1400.0, 1200.0, "  FAIL\r\n"), "Confirm result", BoxButtons::AbortRetryIgnore,
+                             BoxIcon::Question, 1),
                    BoxAnswer::Retry);
+  QueueSuggestedPoints();
+  std::string summary;
+  for (const double psi : {1400.0, 1200.0, 900.0, 600.0, 280.0, 0.0}) summary += PointLine(psi, "  PASS\r\n");
+  op.ExpectMessage(DialogBox(summary + "Overall result  PASS", "Results"));
+  dialog.OnCommand(ctl::strain::kConfirm);
+  op.VerifyDone();
+  EXPECT_TRUE(dialog.commandSucceeded);
+  PressurePoint first[6];
+  std::copy(link.pressurePoints, link.pressurePoints + 6, first);
+
+  // A second run: 80 % with a pressure typed that the tester does not hold, aborted.
+  op.ExpectMessage(FullScaleQuestion(), BoxAnswer::Yes);
   view.pressureScript.push_back({Apply(1400.0), {""}});
-  // 80 %: the operator types a pressure the tester does not hold, and aborts.
   view.pressureScript.push_back({Apply(1200.0), {"1300"}});
-  const double read = CheckRead(1200.0);
-  op.ExpectMessage(DialogBox(Format("         Applied %7.3f  Read %7.3f  Error %5.3f%% FS  FAIL\r\n", 1300.0, read,
-                                    std::fabs(1300.0 - read) / kFullScalePsi * 100.0),
-                             "Confirm result", BoxButtons::AbortRetryIgnore, BoxIcon::Question, 1),
+  op.ExpectMessage(DialogBox(PointLine(1300.0, 1200.0, "  FAIL\r\n"), "Confirm result", BoxButtons::AbortRetryIgnore,
+                             BoxIcon::Question, 1),
                    BoxAnswer::Abort);
   dialog.OnCommand(ctl::strain::kConfirm);
   op.VerifyDone();
   EXPECT_FALSE(dialog.commandSucceeded);
-  EXPECT_FALSE(link.strainGaugeCheckRun);
-  EXPECT_TRUE(link.strainGaugeCheckPassed);  // the retried point passed
-  EXPECT_TRUE(link.pressurePoints[5].done);
-  EXPECT_EQ(link.pressurePoints[5].appliedText, "1400.000");
-  EXPECT_EQ(link.pressurePoints[4].appliedText, "1300");
+  EXPECT_TRUE(link.strainGaugeCheckRun);
+  EXPECT_TRUE(link.strainGaugeCheckPassed);
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_TRUE(link.pressurePoints[i].done) << i;
+    EXPECT_EQ(link.pressurePoints[i].appliedText, first[i].appliedText) << i;
+    EXPECT_EQ(link.pressurePoints[i].readPsi, first[i].readPsi) << i;
+  }
+  EXPECT_EQ(link.pressurePoints[4].appliedText, "1200.000");
 }
 
 TEST_F(StrainGaugeCalTest, WrongAppliedPressureDuringCalibrationFailsTheCheck) {
@@ -203,19 +222,72 @@ TEST_F(StrainGaugeCalTest, WrongAppliedPressureDuringCalibrationFailsTheCheck) {
   dialog.OnCommand(ctl::strain::kConfirm);
 }
 
-TEST_F(StrainGaugeCalTest, CheckPointWithoutAReadingFails) {
-  link.atmosphericPressureMb = kAtmosphereMb;
-  link.temperatureDegC = 20.0;
-  link.equipmentUsed = "Budenburg";
-  link.equipmentIdNo = 1;
-  link.gaugeManufacturer = "Druck";
-  link.gaugeModel = "PDCR";
+TEST_F(StrainGaugeCalTest, CheckPointWithoutAReadingFailsAndKeepsNoValue) {
+  Calibrate();
+  op.ExpectMessage(FullScaleQuestion(), BoxAnswer::Yes);
+  // The start of the 100 % measurement goes unanswered; the unit answers what follows.
+  view.pressureScript.push_back({[this] {
+                                   unit.SetAppliedPressure(1400.0);
+                                   unit.InjectFault(sim::Fault::NoReply, sim::FaultMode::Once);
+                                 },
+                                 {""}});
+  const std::string failed = "         Applied 1400.000  Read     nan  Error   nan% FS  FAIL\r\n";
+  op.ExpectMessage(DialogBox(failed, "Confirm result", BoxButtons::AbortRetryIgnore, BoxIcon::Question, 1),
+                   BoxAnswer::Ignore);
+  for (const double psi : {1200.0, 900.0, 600.0, 280.0, 0.0}) view.pressureScript.push_back({Apply(psi), {""}});
+  std::string summary = failed;
+  for (const double psi : {1200.0, 900.0, 600.0, 280.0, 0.0}) summary += PointLine(psi, "  PASS\r\n");
+  op.ExpectMessage(DialogBox(summary + "Overall result  FAIL", "Results"));
+  dialog.OnCommand(ctl::strain::kConfirm);
+  op.VerifyDone();
+  EXPECT_FALSE(dialog.commandSucceeded);
+  EXPECT_TRUE(link.strainGaugeCheckRun);
+  EXPECT_FALSE(link.strainGaugeCheckPassed);
+  EXPECT_TRUE(link.pressurePoints[5].done);
+  EXPECT_TRUE(std::isnan(link.pressurePoints[5].readPsi));
+}
+
+constexpr const char* kUnitLost = "The unit on COM1 stopped answering\r\nThe procedure has stopped";
+
+TEST_F(StrainGaugeCalTest, UnitLostDuringTheCheckStopsWithOneMessage) {
+  KnowBenchData();
   op.ExpectMessage(FullScaleQuestion(), BoxAnswer::Yes);
   view.pressureScript.push_back({[this] { unit.InjectFault(sim::Fault::NoReply, sim::FaultMode::Always); }, {""}});
-  op.ExpectMessage(DialogBox("         Applied 1400.000  Read     nan  Error   nan% FS  FAIL\r\n", "Confirm result",
-                             BoxButtons::AbortRetryIgnore, BoxIcon::Question, 1),
-                   BoxAnswer::Abort);
+  op.ExpectMessage(DialogBox(kUnitLost));
   dialog.OnCommand(ctl::strain::kConfirm);
+  op.VerifyDone();
+  EXPECT_TRUE(view.pressureScript.empty());
+  EXPECT_FALSE(dialog.commandSucceeded);
+  EXPECT_FALSE(link.strainGaugeCheckRun);
+  EXPECT_FALSE(link.pressurePoints[5].done);
+}
+
+TEST_F(StrainGaugeCalTest, RefusedCoefficientWriteFailsTheCalibrationAndErasesTheRecord) {
+  const std::vector<uint16_t> before = Regs(136, 4);
+  trap.Arm(reg::kStrainGaugeOffset, sim::Fault::ExceptionReply, sim::FaultMode::Once);
+  ExpectCalibration(DialogBox("Calibration failed!!!!!!", "Pressure Cal."));
+  op.Do([this] { unit.SetRegister(408, 0x0002); });  // the erase that follows is seen
+  dialog.OnCommand(ctl::strain::kSetAndCalibrate);
+  op.VerifyDone();
+  EXPECT_FALSE(dialog.commandSucceeded);
+  EXPECT_EQ(Regs(136, 4), before);
+  EXPECT_EQ(Regs(408, 4), kErased);
+  EXPECT_TRUE(link.strainGaugeCalRun);
+  EXPECT_FALSE(link.strainGaugeCalPassed);
+  link.RecordStrainGaugeCalibration();
+  EXPECT_EQ(RecordLines().front(), Prefix() + "RS485 strain gauge failed calibration");
+}
+
+TEST_F(StrainGaugeCalTest, UnitLostAtTheCoefficientWriteStopsWithOneMessageAndWritesNothingMore) {
+  unit.SetRegister(408, 0x0002);  // an earlier stamp
+  trap.Arm(reg::kStrainGaugeOffset, sim::Fault::NoReply, sim::FaultMode::Always);
+  ExpectCalibration(DialogBox(kUnitLost));
+  dialog.OnCommand(ctl::strain::kSetAndCalibrate);
+  op.VerifyDone();
+  EXPECT_EQ(trap.after, std::vector<std::string>{"fa 04 00 02"}) << "only the handshake that found it gone";
+  EXPECT_FALSE(dialog.commandSucceeded);
+  EXPECT_FALSE(link.strainGaugeCalPassed);
+  EXPECT_EQ(Reg(408), 0x0002);
 }
 
 TEST_F(StrainGaugeCalTest, NoToTheFullScaleLeavesTheSettingsWrittenAndMeasuresNothing) {
@@ -252,22 +324,23 @@ TEST_F(StrainGaugeCalTest, EscapeInThePressureDialogLeavesNothingAppliedSoTheSca
 }
 
 TEST_F(StrainGaugeCalTest, AccuracyTextChoosesTheCheckTolerance) {
-  for (const auto& [text, tolerance] : {std::pair<const char*, double>{"0.05", 0.05}, {"0.06", 0.1}}) {
+  Calibrate();
+  // Typed 0.075 % of full scale above what the tester holds: outside 0.05 %, within 0.1 %.
+  const double typed = 1400.0 + 0.00075 * kFullScalePsi;
+  for (const auto& [text, withinTolerance] : {std::pair<const char*, bool>{"0.05", false}, {"0.06", true}}) {
     view.fields[ctl::strain::kAccuracy] = text;
-    link.atmosphericPressureMb = kAtmosphereMb;
-    link.temperatureDegC = 20.0;
-    link.equipmentUsed = "Budenburg";
-    link.equipmentIdNo = 1;
-    link.gaugeManufacturer = "Druck";
-    link.gaugeModel = "PDCR";
     op.ExpectMessage(FullScaleQuestion(), BoxAnswer::Yes);
-    view.pressureScript.push_back({Apply(1400.0), {""}});
-    op.ExpectMessage(DialogBox(PointLine(1400.0, "  FAIL\r\n"), "Confirm result", BoxButtons::AbortRetryIgnore,
-                               BoxIcon::Question, 1),
+    view.pressureScript.push_back({Apply(1400.0), {Format("%.3f", typed)}});
+    const double applied = LeadingDouble(Format("%.3f", typed));
+    // Passed at 100 %, the check goes on to 80 % with the tester left at 1400 psi.
+    if (withinTolerance) view.pressureScript.push_back({nullptr, {""}});
+    const std::string line =
+        withinTolerance ? PointLine(1200.0, 1400.0, "  FAIL\r\n") : PointLine(applied, 1400.0, "  FAIL\r\n");
+    op.ExpectMessage(DialogBox(line, "Confirm result", BoxButtons::AbortRetryIgnore, BoxIcon::Question, 1),
                      BoxAnswer::Abort);
     dialog.OnCommand(ctl::strain::kConfirm);
-    EXPECT_DOUBLE_EQ(link.pressurePoints[5].accuracyPercent, tolerance) << text;
-    EXPECT_DOUBLE_EQ(link.pressurePoints[5].fullScalePsi, kFullScalePsi);
+    op.VerifyDone();
+    EXPECT_TRUE(view.pressureScript.empty()) << text;
   }
 }
 

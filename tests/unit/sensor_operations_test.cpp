@@ -110,12 +110,34 @@ TEST_F(SensorTest, ReadPitchRollStartsPollsAndConverts) {
   EXPECT_EQ(sent[4], "fa 04 01 2c 00 04 24 77");
 }
 
-TEST_F(SensorTest, SilentUnitGivesAnInvalidReadingWithinTheReadyBound) {
-  const PitchRollReading r = link.ReadPitchRoll(false);
-  EXPECT_FALSE(r.valid);
-  // Each silent poll costs 100 + 40 ms and 1 to 2 s of time-out; the bound is 10 s.
-  EXPECT_GE(clock.ElapsedMs(), 10000u);
-  EXPECT_LT(clock.ElapsedMs(), 13500u);
+TEST_F(SensorTest, SilentUnitEndsTheReadyPollAtTheHandshakeThatFindsItGone) {
+  EXPECT_FALSE(link.ReadPitchRoll(false).valid);
+  EXPECT_EQ(Sent(), (std::vector<std::string>{"fa 04 01 30 00 01 25 b2", "fa 04 00 02 00 03 04 40"}));
+}
+
+// A measurement start that the unit refused or never acknowledged: the registers still hold
+// the previous measurement, so nothing is read after it.
+TEST_F(SensorTest, FailedMeasurementStartGivesAFailedReading) {
+  const struct {
+    const char* name;
+    std::function<bool()> valid;
+  } rows[] = {
+      {"pitch and roll", [&] { return link.ReadPitchRoll(true).valid; }},
+      {"pressure", [&] {
+         const double psi = link.ReadPressure(true, true, 10);
+         return !std::isnan(psi) || link.pressureReady;
+       }},
+      {"raw counts", [&] {
+         link.ReadInclinometerRaw(0);
+         return !link.rawSlots[0].readFailed;
+       }},
+  };
+  for (const auto& row : rows) {
+    const size_t before = Sent().size();
+    peer.QueueWithCrc(Hex("fa 86 04"));
+    EXPECT_FALSE(row.valid()) << row.name;
+    EXPECT_EQ(Sent().size(), before + 1) << row.name;
+  }
 }
 
 TEST_F(SensorTest, RawReadingIntoASlot) {
@@ -209,6 +231,7 @@ TEST_F(SensorTest, PressureWaitsForTheSecondValueToBeReady) {
 }
 
 TEST_F(SensorTest, PressureNeverReadyReturnsOnceTheLimitHasPassed) {
+  peer.QueueWithCrc(Hex("fa 06 01 2c 00 00"));
   for (int i = 0; i < 200; ++i) peer.QueueWithCrc(ReadReply(Floats({3.0f, -1000.0f})));
   const int64_t start = clock.WholeSeconds();
   EXPECT_EQ(link.ReadPressure(false, true, 10), -1000.0);
