@@ -238,6 +238,8 @@ int RunCalibrate(CliSession& session, const DialogSpec& spec, const Request& req
       return session.LastReplyAnswered() ? session.Fail("the calibration or its check did not pass")
                                          : session.UnitFailed();
     }
+    if (!dialog.resultsNotRecorded.empty())
+      return session.Fail("calibrated, but the results were not recorded: " + dialog.resultsNotRecorded);
     return kExitDone;
   });
 }

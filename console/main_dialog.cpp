@@ -307,19 +307,20 @@ bool MainDialog::PrepareCalibration() {
 
 void MainDialog::OnCalibrate() {
   TransferFromWindow();
+  resultsNotRecorded.clear();
   const int s = SelectedSensorState();
   if (s == reg::kSensorInclinometer) {
     InclinometerCalDialog dialog(*link);
     if (PrepareCalibration()) {
       view_.RunInclinometerCalDialog(dialog);
       // However the dialog was closed: only what its procedures marked as run is written.
-      link->RecordInclinometerCalibration();
+      resultsNotRecorded = link->RecordInclinometerCalibration();
     }
   } else if (s == reg::kSensorStrainGauge) {
     StrainGaugeCalDialog dialog(*link);
     if (PrepareCalibration()) {
       view_.RunStrainGaugeCalDialog(dialog);
-      link->RecordStrainGaugeCalibration();
+      resultsNotRecorded = link->RecordStrainGaugeCalibration();
     }
   } else {
     Message(s < 0 ? "Error sensor is not enabled" : "Unknown sensor error");
