@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "console/control_ids.h"
+#include "serial/close_on_signal.h"
 #include "unit/conversions.h"
 #include "unit/register_map.h"
 #include "unit/text_format.h"
@@ -308,6 +309,8 @@ bool MainDialog::PrepareCalibration() {
 void MainDialog::OnCalibrate() {
   TransferFromWindow();
   resultsNotRecorded.clear();
+  // A stop signal during the calibration ends it where it is; its completed steps are recorded.
+  const StopSignalHold hold;
   const int s = SelectedSensorState();
   if (s == reg::kSensorInclinometer) {
     InclinometerCalDialog dialog(*link);

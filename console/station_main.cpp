@@ -42,11 +42,14 @@ struct TraceFile {
   }
 };
 
-// SIGINT and SIGTERM end the program as the main window's ending does, so that the simulated
-// unit's link is removed: the handler only writes to a pipe that the event loop watches.
+// SIGINT, SIGTERM and SIGHUP end the program as the main window's ending does, so that the
+// simulated unit's link is removed: the handler only notes the signal (a calibration then ends
+// and records what it completed, see close_on_signal.h) and writes to a pipe that the event
+// loop watches.
 int signalPipe[2] = {-1, -1};
 
-void OnStopSignal(int) {
+void OnStopSignal(int signalNumber) {
+  NoteStopSignal(signalNumber);
   const char byte = 1;
   [[maybe_unused]] const ssize_t ignored = ::write(signalPipe[1], &byte, 1);
 }
@@ -57,7 +60,8 @@ bool QuitOnStopSignals() {
   action.sa_handler = OnStopSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  if (::sigaction(SIGINT, &action, nullptr) != 0 || ::sigaction(SIGTERM, &action, nullptr) != 0) return false;
+  for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP})
+    if (::sigaction(signalNumber, &action, nullptr) != 0) return false;
   auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
   QObject::connect(notifier, &QSocketNotifier::activated, QCoreApplication::instance(), &QCoreApplication::quit);
   return true;
@@ -151,5 +155,10 @@ int main(int argc, char** argv) {
     ports.Set(1, bench.devicePath());
   }
   window.show();
-  return QApplication::exec() == 0 ? 0 : kCannotStart;
+  const int status = QApplication::exec() == 0 ? 0 : kCannotStart;
+  if (const int stop = NotedStopSignal()) {
+    std::fprintf(stderr, "endcap-station: stopped by %s\n", StopSignalName(stop));
+    return 128 + stop;
+  }
+  return status;
 }
