@@ -80,22 +80,23 @@ void ModbusLink::LoadDefaultLimits() {
 
 std::string ModbusLink::RecordInclinometerCalibration() {
   std::string lines;
+  const auto add = [&](const std::string& text) { lines += RecordLine(*this, text); };
   if (inclinometerCalRun) {
-    lines += RecordLine(*this, inclinometerCalPassed ? "External digital inclinometer calibrated "
-                                           : "External digital inclinometer calibration failed");
-    if (unitCurrentMa > 0) lines += RecordLine(*this, Format("Current %d mA", unitCurrentMa));
-    lines += RecordLine(*this, Format("Warm up %d seconds", inclinometerWarmUpTenths / 10));
+    add(inclinometerCalPassed ? "External digital inclinometer calibrated "
+                              : "External digital inclinometer calibration failed");
+    if (unitCurrentMa > 0) add(Format("Current %d mA", unitCurrentMa));
+    add(Format("Warm up %d seconds", inclinometerWarmUpTenths / 10));
   }
   if (inclinometerCheckRun) {
-    lines += RecordLine(*this, "External digital  inclinometer calibration checked");
-    lines += RecordLine(*this, Format("Pitch 0  Roll 0 Reads Pitch %.3f Roll %.3f", checkLevelReading.pitchDeg, checkLevelReading.rollDeg));
+    add("External digital  inclinometer calibration checked");
+    add(Format("Pitch 0  Roll 0 Reads Pitch %.3f Roll %.3f", checkLevelReading.pitchDeg, checkLevelReading.rollDeg));
     for (const CheckSet& set : checkSets) {
       const double a = set.angleDeg;
       const CheckReading* r = set.readings;
-      lines += RecordLine(*this, Format("Pitch %.3f  Roll 0 Reads Pitch %.3f Roll %.3f", a, r[0].pitchDeg, r[0].rollDeg));
-      lines += RecordLine(*this, Format("Pitch 0  Roll %.3f Reads Pitch %.3f Roll %.3f", a, r[1].pitchDeg, r[1].rollDeg));
-      lines += RecordLine(*this, Format("Pitch -%.3f  Roll 0 Reads Pitch %.3f Roll %.3f", a, r[2].pitchDeg, r[2].rollDeg));
-      lines += RecordLine(*this, Format("Pitch 0  Roll -%.3f Reads Pitch %.3f Roll %.3f", a, r[3].pitchDeg, r[3].rollDeg));
+      add(Format("Pitch %.3f  Roll 0 Reads Pitch %.3f Roll %.3f", a, r[0].pitchDeg, r[0].rollDeg));
+      add(Format("Pitch 0  Roll %.3f Reads Pitch %.3f Roll %.3f", a, r[1].pitchDeg, r[1].rollDeg));
+      add(Format("Pitch -%.3f  Roll 0 Reads Pitch %.3f Roll %.3f", a, r[2].pitchDeg, r[2].rollDeg));
+      add(Format("Pitch 0  Roll -%.3f Reads Pitch %.3f Roll %.3f", a, r[3].pitchDeg, r[3].rollDeg));
     }
   }
   const std::string fileReason = lines.empty() ? std::string() : AppendRecordBlock(*this, lines);
@@ -109,25 +110,26 @@ std::string ModbusLink::RecordStrainGaugeCalibration() {
   // Taken before the lines, which clear the points' done flags.
   const std::vector<StoredResult> storeItems = StrainGaugeItems(*this, clock().Now());
   std::string lines;
+  const auto add = [&](const std::string& text) { lines += RecordLine(*this, text); };
   if (strainGaugeCalRun) {
-    lines += RecordLine(*this, strainGaugeCalPassed ? "RS485 strain gauge calibrated" : "RS485 strain gauge failed calibration");
-    lines += RecordLine(*this, Format("%s %s Ser No %u", gaugeManufacturer.c_str(), gaugeModel.c_str(), gaugeSerialNo));
-    lines += RecordLine(*this, Format("Full scale %.1f BAR Accuracy %.2f %%", gaugeFullScaleBar, gaugeAccuracyPercent));
-    lines += RecordLine(*this, Format("Atmospheric Press %.1f mB Temperature %.2f deg C", atmosphericPressureMb, temperatureDegC));
-    lines += RecordLine(*this, Format("Equipment used %s Id No %d", equipmentUsed.c_str(), equipmentIdNo));
+    add(strainGaugeCalPassed ? "RS485 strain gauge calibrated" : "RS485 strain gauge failed calibration");
+    add(Format("%s %s Ser No %u", gaugeManufacturer.c_str(), gaugeModel.c_str(), gaugeSerialNo));
+    add(Format("Full scale %.1f BAR Accuracy %.2f %%", gaugeFullScaleBar, gaugeAccuracyPercent));
+    add(Format("Atmospheric Press %.1f mB Temperature %.2f deg C", atmosphericPressureMb, temperatureDegC));
+    add(Format("Equipment used %s Id No %d", equipmentUsed.c_str(), equipmentIdNo));
   }
   if (strainGaugeCheckRun) {
     for (PressurePoint& point : pressurePoints) {
       if (point.done) {
         const double tolerance = point.fullScalePsi * point.accuracyPercent * 0.01;
         const double applied = LeadingDouble(point.appliedText);
-        lines += RecordLine(*this, Format("Applied %.1f  Read %.1f", applied, point.readPsi) +
-                         (std::fabs(point.readPsi - applied) <= tolerance ? " Pass" : " FAIL!!"));
+        add(Format("Applied %.1f  Read %.1f", applied, point.readPsi) +
+            (std::fabs(point.readPsi - applied) <= tolerance ? " Pass" : " FAIL!!"));
       }
       point.done = false;
     }
   }
-  lines += RecordLine(*this, Format("Warm up period %.1f secs", strainGaugeWarmUpTenths * 0.1));
+  add(Format("Warm up period %.1f secs", strainGaugeWarmUpTenths * 0.1));
   const std::string fileReason = AppendRecordBlock(*this, lines);
   const std::string storeReason = StoreCertificateItems(*this, storeItems);
   strainGaugeCalRun = strainGaugeCalPassed = strainGaugeCheckRun = strainGaugeCheckPassed = false;

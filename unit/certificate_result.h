@@ -20,7 +20,8 @@ struct CertificateResult {
 
   bool operator==(const CertificateResult& other) const {
     return day == other.day && month == other.month && year == other.year && name == other.name &&
-           passFlag == other.passFlag && value == other.value && noValue == other.noValue && value2 == other.value2 && value3 == other.value3 &&
+           passFlag == other.passFlag && value == other.value && noValue == other.noValue && value2 == other.value2 &&
+           value3 == other.value3 &&
            text == other.text;
   }
 };

@@ -82,8 +82,9 @@ protected:
     for (int k = 0; k < 4; ++k)
       script.push_back(Box("Position the end cap at the " + std::to_string(90 * k) + " degrees position",
                            {"rotation " + std::to_string(90 * k)}));
-    script.push_back(Box("Mount the end-cap with approx +10 deg pitch and 0 roll\nUse the reference sensors to confirm this",
-                         {"tilt 10", "rotation 0"}));
+    script.push_back(
+        Box("Mount the end-cap with approx +10 deg pitch and 0 roll\nUse the reference sensors to confirm this",
+            {"tilt 10", "rotation 0"}));
     script.push_back(Prompt("Enter exact pitch in degrees [10.0]: ", "10.0"));
     for (int k = 0; k < 4; ++k)
       script.push_back(Box("Position the end cap at the " + std::to_string(90 * k) + " degrees position",
@@ -174,7 +175,8 @@ TEST_F(CalibrateEndToEndTest, AStopSignalDuringTheCheckRecordsTheCalibrationBefo
   const std::string said = "endcap-cli: stopped by SIGTERM; what was completed before it is recorded\n";
   EXPECT_EQ(result.err.substr(result.err.size() - std::min(result.err.size(), said.size())), said) << result.err;
   EXPECT_EQ(RecordTexts(),
-            (std::vector<std::string>{"External digital inclinometer calibrated ", "Current 72 mA", "Warm up 2 seconds"}));
+            (std::vector<std::string>{"External digital inclinometer calibrated ", "Current 72 mA",
+                                      "Warm up 2 seconds"}));
 }
 
 }  // namespace

@@ -59,8 +59,8 @@ TEST_F(RecordTest, LinesCarryOperatorSerialAndTimeAndBlankLinesDoNot) {
 
 TEST_F(RecordTest, UnopenableFileShowsABoxPerLineWithPathAndReasonAndGoesOn) {
   link.recordFolder = folder + "/missing";
-  const std::string box =
-      "Unable to open record file SAVE_FILE\r\n" + folder + "/missing/RemoteInclinometerLog.txt: No such file or directory";
+  const std::string box = "Unable to open record file SAVE_FILE\r\n" + folder +
+                          "/missing/RemoteInclinometerLog.txt: No such file or directory";
   op.ExpectUnownedBox(box);
   op.ExpectUnownedBox(box);
   link.AppendRecordLine("a");
@@ -110,7 +110,8 @@ TEST_F(NearlyFullRecordTest, OnASmallFileSystem) {
   }
   link.recordFolder = small;
   const std::string before = Fill(4096);
-  ExpectWholeLinesOnly(before, "No space left on device", [&](const std::string& text) { link.AppendRecordLine(text); });
+  ExpectWholeLinesOnly(before, "No space left on device",
+                       [&](const std::string& text) { link.AppendRecordLine(text); });
   ::umount2(small.c_str(), MNT_DETACH);
   ::rmdir(small.c_str());
 }
