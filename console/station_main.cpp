@@ -47,9 +47,11 @@ struct TraceFile {
 // and records what it completed, see close_on_signal.h) and writes to a pipe that the event
 // loop watches.
 int signalPipe[2] = {-1, -1};
+// The stop signal that came while a calibration ran; the program then ends saying so.
+volatile sig_atomic_t stoppedProcedure = 0;
 
 void OnStopSignal(int signalNumber) {
-  NoteStopSignal(signalNumber);
+  if (NoteStopSignal(signalNumber) && stoppedProcedure == 0) stoppedProcedure = signalNumber;
   const char byte = 1;
   [[maybe_unused]] const ssize_t ignored = ::write(signalPipe[1], &byte, 1);
 }
@@ -156,9 +158,10 @@ int main(int argc, char** argv) {
   }
   window.show();
   const int status = QApplication::exec() == 0 ? 0 : kCannotStart;
-  if (const int stop = NotedStopSignal()) {
-    std::fprintf(stderr, "endcap-station: stopped by %s\n", StopSignalName(stop));
-    return 128 + stop;
+  if (stoppedProcedure != 0) {
+    std::fprintf(stderr, "endcap-station: stopped by %s; what the calibration completed before it is recorded\n",
+                 StopSignalName(stoppedProcedure));
+    return 128 + stoppedProcedure;
   }
   return status;
 }
