@@ -2,7 +2,8 @@
 // calibration dialog in the terminal. Each action presses one of the dialog's buttons, in
 // order, then Exit; without actions the buttons are offered as a menu on stdin. The options
 // type into the dialog's edits before the first button. The record file lines are written when
-// the dialog has closed, as in the window.
+// the dialog has closed, as in the window. A stop signal ends the calibration where it is;
+// what it completed is recorded, and the command exits with 128 + the signal's number.
 
 #include <CLI/CLI.hpp>
 #include <map>
@@ -14,6 +15,7 @@
 #include "cli/cli_session.h"
 #include "console/display_text.h"
 #include "procedures/calibration_control_ids.h"
+#include "serial/close_on_signal.h"
 #include "unit/register_map.h"
 
 namespace endcap {
@@ -140,7 +142,9 @@ public:
     for (const auto& [id, text] : request.typed) view_.SetFieldText(id, text);
     bool passed = true;
     if (!request.actions.empty()) {
-      for (const std::string& action : request.actions) passed = Press(dialog, *FindButton(action)) && passed;
+      // After a stop signal no further button is pressed.
+      for (const std::string& action : request.actions)
+        if (!NotedStopSignal()) passed = Press(dialog, *FindButton(action)) && passed;
     } else {
       passed = RunMenu(dialog);
     }
@@ -186,7 +190,7 @@ private:
     for (;;) {
       ShowMenu();
       std::string line;
-      if (!std::getline(session_.streams.in, line)) {
+      if (NotedStopSignal() || !std::getline(session_.streams.in, line)) {
         session_.streams.err << "(end of input: Exit)\n";
         return passed;
       }
@@ -232,12 +236,21 @@ int RunCalibrate(CliSession& session, const DialogSpec& spec, const Request& req
     view.SetSensorEditText(spec.listText);
     dialog.OnCalibrate();
     session.PrintPane(view);
+    if (const int stop = NotedStopSignal()) {
+      session.Fail(std::string("stopped by ") + StopSignalName(stop) +
+                   (dialog.resultsNotRecorded.empty()
+                        ? "; what was completed before it is recorded"
+                        : "; the results were not recorded: " + dialog.resultsNotRecorded));
+      return 128 + stop;
+    }
     if (!dialog.connected) return session.UnitFailed();
     if (!opened) return session.Fail("the calibration did not start");
     if (!passed) {
       return session.LastReplyAnswered() ? session.Fail("the calibration or its check did not pass")
                                          : session.UnitFailed();
     }
+    if (!dialog.resultsNotRecorded.empty())
+      return session.Fail("calibrated, but the results were not recorded: " + dialog.resultsNotRecorded);
     return kExitDone;
   });
 }

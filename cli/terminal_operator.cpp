@@ -8,6 +8,7 @@
 #include "console/display_text.h"
 #include "console/port_chooser_dialog.h"
 #include "console/text_entry_dialog.h"
+#include "serial/close_on_signal.h"
 
 namespace endcap {
 
@@ -46,17 +47,15 @@ struct Choice {
 struct Question {
   const char* text;
   std::vector<Choice> choices;
-  BoxAnswer atEndOfInput;  // the answer that lets nothing happen to the unit
-  const char* endOfInputName;
+  const char* endOfInputName;  // the name of the safe answer
 };
 
 const Question* QuestionFor(BoxButtons buttons) {
   static const Question kYesNo{
-      "Yes or no? (y/n) ", {{"y", "yes", BoxAnswer::Yes}, {"n", "no", BoxAnswer::No}}, BoxAnswer::No, "No"};
+      "Yes or no? (y/n) ", {{"y", "yes", BoxAnswer::Yes}, {"n", "no", BoxAnswer::No}}, "No"};
   static const Question kAbortRetryIgnore{
       "Abort, retry or ignore? (a/r/i) ",
       {{"a", "abort", BoxAnswer::Abort}, {"r", "retry", BoxAnswer::Retry}, {"i", "ignore", BoxAnswer::Ignore}},
-      BoxAnswer::Abort,
       "Abort"};
   switch (buttons) {
     case BoxButtons::Ok: return nullptr;
@@ -109,7 +108,8 @@ TerminalOperator::TerminalOperator(std::istream& in, std::ostream& out, PortProv
 
 bool TerminalOperator::ReadAnswer(std::string& line) {
   out_.flush();
-  if (!std::getline(in_, line)) return false;
+  // After a stop signal the answers have ended, also those already typed ahead.
+  if (NotedStopSignal() || !std::getline(in_, line)) return false;
   if (!line.empty() && line.back() == '\r') line.pop_back();
   if (echo_) out_ << line << '\n';
   return true;
@@ -135,7 +135,7 @@ BoxAnswer TerminalOperator::ShowMessage(const MessageBox& box) {
     std::string line;
     if (!ReadAnswer(line)) {
       EndOfInput(question->endOfInputName);
-      return question->atEndOfInput;
+      return SafeAnswer(box.buttons);
     }
     const std::string answer = Lower(Trimmed(line));
     for (const Choice& choice : question->choices)

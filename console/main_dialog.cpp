@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "console/control_ids.h"
+#include "serial/close_on_signal.h"
 #include "unit/conversions.h"
 #include "unit/register_map.h"
 #include "unit/text_format.h"
@@ -307,19 +308,22 @@ bool MainDialog::PrepareCalibration() {
 
 void MainDialog::OnCalibrate() {
   TransferFromWindow();
+  resultsNotRecorded.clear();
+  // A stop signal during the calibration ends it where it is; its completed steps are recorded.
+  const StopSignalHold hold;
   const int s = SelectedSensorState();
   if (s == reg::kSensorInclinometer) {
     InclinometerCalDialog dialog(*link);
     if (PrepareCalibration()) {
       view_.RunInclinometerCalDialog(dialog);
       // However the dialog was closed: only what its procedures marked as run is written.
-      link->RecordInclinometerCalibration();
+      resultsNotRecorded = link->RecordInclinometerCalibration();
     }
   } else if (s == reg::kSensorStrainGauge) {
     StrainGaugeCalDialog dialog(*link);
     if (PrepareCalibration()) {
       view_.RunStrainGaugeCalDialog(dialog);
-      link->RecordStrainGaugeCalibration();
+      resultsNotRecorded = link->RecordStrainGaugeCalibration();
     }
   } else {
     Message(s < 0 ? "Error sensor is not enabled" : "Unknown sensor error");

@@ -42,11 +42,16 @@ struct TraceFile {
   }
 };
 
-// SIGINT and SIGTERM end the program as the main window's ending does, so that the simulated
-// unit's link is removed: the handler only writes to a pipe that the event loop watches.
+// SIGINT, SIGTERM and SIGHUP end the program as the main window's ending does, so that the
+// simulated unit's link is removed: the handler only notes the signal (a calibration then ends
+// and records what it completed, see close_on_signal.h) and writes to a pipe that the event
+// loop watches.
 int signalPipe[2] = {-1, -1};
+// The stop signal that came while a calibration ran; the program then ends saying so.
+volatile sig_atomic_t stoppedProcedure = 0;
 
-void OnStopSignal(int) {
+void OnStopSignal(int signalNumber) {
+  if (NoteStopSignal(signalNumber) && stoppedProcedure == 0) stoppedProcedure = signalNumber;
   const char byte = 1;
   [[maybe_unused]] const ssize_t ignored = ::write(signalPipe[1], &byte, 1);
 }
@@ -57,7 +62,8 @@ bool QuitOnStopSignals() {
   action.sa_handler = OnStopSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  if (::sigaction(SIGINT, &action, nullptr) != 0 || ::sigaction(SIGTERM, &action, nullptr) != 0) return false;
+  for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP})
+    if (::sigaction(signalNumber, &action, nullptr) != 0) return false;
   auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
   QObject::connect(notifier, &QSocketNotifier::activated, QCoreApplication::instance(), &QCoreApplication::quit);
   return true;
@@ -151,5 +157,11 @@ int main(int argc, char** argv) {
     ports.Set(1, bench.devicePath());
   }
   window.show();
-  return QApplication::exec() == 0 ? 0 : kCannotStart;
+  const int status = QApplication::exec() == 0 ? 0 : kCannotStart;
+  if (stoppedProcedure != 0) {
+    std::fprintf(stderr, "endcap-station: stopped by %s; what the calibration completed before it is recorded\n",
+                 StopSignalName(stoppedProcedure));
+    return 128 + stoppedProcedure;
+  }
+  return status;
 }

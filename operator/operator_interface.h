@@ -53,6 +53,17 @@ public:
   }
 };
 
+// The answer that lets nothing more happen to the unit: what a box takes when the operator can
+// no longer answer it (the end of the answers, a stop signal).
+inline BoxAnswer SafeAnswer(BoxButtons buttons) {
+  switch (buttons) {
+    case BoxButtons::Ok: return BoxAnswer::Ok;
+    case BoxButtons::YesNo: return BoxAnswer::No;
+    case BoxButtons::AbortRetryIgnore: return BoxAnswer::Abort;
+  }
+  return BoxAnswer::Ok;
+}
+
 // The box a station window shows: OK, exclamation icon, owned, the application's name.
 inline MessageBox WindowBox(const std::string& text) {
   return {text, kApplicationName, BoxButtons::Ok, BoxIcon::Warning, 0, BoxOwner::Window};

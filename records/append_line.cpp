@@ -5,25 +5,39 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace endcap {
 
-bool AppendWholeLine(const std::string& path, const std::string& text) {
+namespace {
+
+bool Failed(const std::string& path, int error, std::string* reason) {
+  if (reason) *reason = path + ": " + std::strerror(error);
+  return false;
+}
+
+}  // namespace
+
+bool AppendWholeLine(const std::string& path, const std::string& text, std::string* reason) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
+  if (fd < 0) return Failed(path, errno, reason);
   struct stat before {};
-  bool whole = ::fstat(fd, &before) == 0;
-  if (whole) {
-    ssize_t written;
-    do {
-      written = ::write(fd, text.data(), text.size());
-    } while (written < 0 && errno == EINTR);
-    whole = written == static_cast<ssize_t>(text.size());
-    // Part of the line landed: take it back, so the next line does not begin inside it.
-    if (!whole && written > 0) (void)::ftruncate(fd, before.st_size);
+  int error = ::fstat(fd, &before) == 0 ? 0 : errno;
+  size_t done = 0;
+  // A write cut short by a full disk is followed by one that says why.
+  while (error == 0 && done < text.size()) {
+    const ssize_t written = ::write(fd, text.data() + done, text.size() - done);
+    if (written > 0)
+      done += static_cast<size_t>(written);
+    else if (written == 0)
+      error = ENOSPC;
+    else if (errno != EINTR)
+      error = errno;
   }
-  if (::close(fd) != 0) whole = false;
-  return whole;
+  // Part of the text landed: take it back, so the next append does not begin inside it.
+  if (error != 0 && done > 0) (void)::ftruncate(fd, before.st_size);
+  if (::close(fd) != 0 && error == 0) error = errno;
+  return error == 0 || Failed(path, error, reason);
 }
 
 }  // namespace endcap

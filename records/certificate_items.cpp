@@ -22,18 +22,28 @@ StoredResult Item(const ModbusLink& link, const LocalDateTime& now, const std::s
   return item;
 }
 
+// A value that is not a number (a reading that never came, an entry such as "nan") is stored
+// as no value: the store holds numbers only.
+void SetValue(StoredResult& item, double value) {
+  item.result.noValue = !std::isfinite(value);
+  item.result.value = item.result.noValue ? 0.0 : value;
+}
+
+constexpr const char* kNoReading = "no reading";
+
 StoredResult ReadingItem(const ModbusLink& link, const LocalDateTime& now, const std::string& key,
                          const CheckReading& reading, double nominalDeg) {
   StoredResult item = Item(link, now, key);
-  item.result.passFlag = reading.pass ? 1 : 0;
-  item.result.value = nominalDeg;
-  item.result.text = Format("Pitch %.3f Roll %.3f", reading.pitchDeg, reading.rollDeg);
+  const bool read = std::isfinite(reading.pitchDeg) && std::isfinite(reading.rollDeg);
+  item.result.passFlag = read && reading.pass ? 1 : 0;
+  SetValue(item, nominalDeg);
+  item.result.text = read ? Format("Pitch %.3f Roll %.3f", reading.pitchDeg, reading.rollDeg) : kNoReading;
   return item;
 }
 
 StoredResult ValueItem(const ModbusLink& link, const LocalDateTime& now, const std::string& key, double value) {
   StoredResult item = Item(link, now, key);
-  item.result.value = value;
+  SetValue(item, value);
   return item;
 }
 
@@ -85,9 +95,12 @@ std::vector<StoredResult> StrainGaugeItems(const ModbusLink& link, const LocalDa
     if (!point.done) continue;
     // The same verdict as the point's record line.
     const double tolerance = point.fullScalePsi * point.accuracyPercent * 0.01;
-    StoredResult item = TextItem(link, now, Format("3.05.%02d", i + 1), "Applied " + point.appliedText);
-    item.result.value = point.readPsi;
-    item.result.passFlag = std::fabs(point.readPsi - LeadingDouble(point.appliedText)) <= tolerance ? 1 : 0;
+    const bool read = std::isfinite(point.readPsi);
+    // The applied pressure leads the text either way: the sheet reads it from there.
+    StoredResult item = TextItem(link, now, Format("3.05.%02d", i + 1),
+                                 "Applied " + point.appliedText + (read ? "" : std::string(" ") + kNoReading));
+    SetValue(item, point.readPsi);
+    item.result.passFlag = read && std::fabs(point.readPsi - LeadingDouble(point.appliedText)) <= tolerance ? 1 : 0;
     items.push_back(item);
   }
   items.push_back(ValueItem(link, now, "3.05.07", link.temperatureDegC));
@@ -97,14 +110,14 @@ std::vector<StoredResult> StrainGaugeItems(const ModbusLink& link, const LocalDa
   return items;
 }
 
-void StoreCertificateItems(ModbusLink& link, const std::vector<StoredResult>& items) {
-  if (items.empty()) return;
+std::string StoreCertificateItems(ModbusLink& link, const std::vector<StoredResult>& items) {
+  if (items.empty()) return {};
   const ResultsStore store = ResultsStoreOf(link);
   std::string error;
-  if (!store.Store(items, error))
-    link.op().ShowMessage(
-        UnownedBox("Unable to store the calibration results in " + store.path() + "\r\n" + error +
-                   "\r\nThe record file has them; the calibration sheets will not."));
+  if (store.Store(items, error)) return {};
+  link.op().ShowMessage(UnownedBox("Unable to store the calibration results in " + store.path() + "\r\n" + error +
+                                   "\r\nThe record file has them; the calibration sheets will not."));
+  return store.path() + ": " + error;
 }
 
 CertificateResult ModbusLink::LookupCertificateResult(const std::string& key) {

@@ -22,7 +22,8 @@ std::vector<StoredResult> InclinometerCheckItems(const ModbusLink& link, const L
 std::vector<StoredResult> StrainGaugeItems(const ModbusLink& link, const LocalDateTime& now);
 
 // Stores the items in one transaction; a store that cannot be written is told to the operator.
-void StoreCertificateItems(ModbusLink& link, const std::vector<StoredResult>& items);
+// Empty when they were stored (or there were none), else the store's path and reason.
+std::string StoreCertificateItems(ModbusLink& link, const std::vector<StoredResult>& items);
 
 // The store the link uses: resultsStorePath, or the one in the status folder.
 ResultsStore ResultsStoreOf(const ModbusLink& link);

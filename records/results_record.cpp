@@ -1,6 +1,7 @@
-// The results record file: one plain-text log of calibration results, appended a line at a
-// time (opened and closed for every line so nothing is held open), plus the operator ID that
-// every line carries and the limit set loaded before each command that changes the unit.
+// The results record file: one plain-text log of calibration results, opened and closed for
+// every append so nothing is held open; a calibration's lines go in as one block, so that none
+// of them lands after an earlier one was lost. Also the operator ID that every line carries and
+// the limit set loaded before each command that changes the unit.
 
 #include <cctype>
 #include <cmath>
@@ -14,23 +15,36 @@
 namespace endcap {
 
 namespace {
+
 constexpr const char* kRecordFileName = "RemoteInclinometerLog.txt";
+
+// One record line as the file holds it: an empty text is a bare line end.
+std::string RecordLine(ModbusLink& link, const std::string& text) {
+  if (text.empty()) return "\n";
+  const LocalDateTime now = link.clock().Now();
+  return Format("%s %s %02d:%02d %02d/%02d/%d ", link.OperatorId.c_str(), link.unitSerial.c_str(), now.hour, now.minute,
+                now.day, now.month, now.year) +
+         text + "\n";
+}
+
+// Appends lines to the record file as one block, whole or not at all; the operator is told when
+// they were lost (no folder, no rights, a full disk). Empty when they landed, else why not.
+std::string AppendRecordBlock(ModbusLink& link, const std::string& lines) {
+  std::string reason;
+  if (!AppendWholeLine(link.recordFolder + "/" + kRecordFileName, lines, &reason))
+    link.op().ShowMessage(UnownedBox("Unable to open record file SAVE_FILE\r\n" + reason));
+  return reason;
+}
+
+// What the record file and the store did not take, as one reason.
+std::string NotRecorded(const std::string& fileReason, const std::string& storeReason) {
+  if (fileReason.empty() || storeReason.empty()) return fileReason + storeReason;
+  return fileReason + "; " + storeReason;
+}
+
 }  // namespace
 
-void ModbusLink::AppendRecordLine(const std::string& text) {
-  std::string line;
-  if (!text.empty()) {
-    const LocalDateTime now = clock().Now();
-    line = Format("%s %s %02d:%02d %02d/%02d/%d ", OperatorId.c_str(), unitSerial.c_str(), now.hour, now.minute, now.day,
-                  now.month, now.year) +
-           text;
-  }
-  line += '\n';
-  // The line is lost when it does not land whole (no folder, no rights, a full disk); the
-  // operator must know.
-  if (!AppendWholeLine(recordFolder + "/" + kRecordFileName, line))
-    op_.ShowMessage(UnownedBox("Unable to open record file SAVE_FILE"));
-}
+void ModbusLink::AppendRecordLine(const std::string& text) { AppendRecordBlock(*this, RecordLine(*this, text)); }
 
 bool ModbusLink::EnsureOperatorId() {
   if (operatorKnown) return true;
@@ -64,54 +78,62 @@ void ModbusLink::LoadDefaultLimits() {
   limits.precisionGaugeAccuracy = 0.05;
 }
 
-void ModbusLink::RecordInclinometerCalibration() {
+std::string ModbusLink::RecordInclinometerCalibration() {
+  std::string lines;
+  const auto add = [&](const std::string& text) { lines += RecordLine(*this, text); };
   if (inclinometerCalRun) {
-    AppendRecordLine(inclinometerCalPassed ? "External digital inclinometer calibrated "
-                                           : "External digital inclinometer calibration failed");
-    if (unitCurrentMa > 0) AppendRecordLine(Format("Current %d mA", unitCurrentMa));
-    AppendRecordLine(Format("Warm up %d seconds", inclinometerWarmUpTenths / 10));
+    add(inclinometerCalPassed ? "External digital inclinometer calibrated "
+                              : "External digital inclinometer calibration failed");
+    if (unitCurrentMa > 0) add(Format("Current %d mA", unitCurrentMa));
+    add(Format("Warm up %d seconds", inclinometerWarmUpTenths / 10));
   }
   if (inclinometerCheckRun) {
-    AppendRecordLine("External digital  inclinometer calibration checked");
-    AppendRecordLine(Format("Pitch 0  Roll 0 Reads Pitch %.3f Roll %.3f", checkLevelReading.pitchDeg, checkLevelReading.rollDeg));
+    add("External digital  inclinometer calibration checked");
+    add(Format("Pitch 0  Roll 0 Reads Pitch %.3f Roll %.3f", checkLevelReading.pitchDeg, checkLevelReading.rollDeg));
     for (const CheckSet& set : checkSets) {
       const double a = set.angleDeg;
       const CheckReading* r = set.readings;
-      AppendRecordLine(Format("Pitch %.3f  Roll 0 Reads Pitch %.3f Roll %.3f", a, r[0].pitchDeg, r[0].rollDeg));
-      AppendRecordLine(Format("Pitch 0  Roll %.3f Reads Pitch %.3f Roll %.3f", a, r[1].pitchDeg, r[1].rollDeg));
-      AppendRecordLine(Format("Pitch -%.3f  Roll 0 Reads Pitch %.3f Roll %.3f", a, r[2].pitchDeg, r[2].rollDeg));
-      AppendRecordLine(Format("Pitch 0  Roll -%.3f Reads Pitch %.3f Roll %.3f", a, r[3].pitchDeg, r[3].rollDeg));
+      add(Format("Pitch %.3f  Roll 0 Reads Pitch %.3f Roll %.3f", a, r[0].pitchDeg, r[0].rollDeg));
+      add(Format("Pitch 0  Roll %.3f Reads Pitch %.3f Roll %.3f", a, r[1].pitchDeg, r[1].rollDeg));
+      add(Format("Pitch -%.3f  Roll 0 Reads Pitch %.3f Roll %.3f", a, r[2].pitchDeg, r[2].rollDeg));
+      add(Format("Pitch 0  Roll -%.3f Reads Pitch %.3f Roll %.3f", a, r[3].pitchDeg, r[3].rollDeg));
     }
   }
-  StoreCertificateItems(*this, InclinometerCheckItems(*this, clock().Now()));
+  const std::string fileReason = lines.empty() ? std::string() : AppendRecordBlock(*this, lines);
+  const std::string storeReason = StoreCertificateItems(*this, InclinometerCheckItems(*this, clock().Now()));
   inclinometerCheckRun = false;
   inclinometerCalRun = false;
+  return NotRecorded(fileReason, storeReason);
 }
 
-void ModbusLink::RecordStrainGaugeCalibration() {
+std::string ModbusLink::RecordStrainGaugeCalibration() {
   // Taken before the lines, which clear the points' done flags.
   const std::vector<StoredResult> storeItems = StrainGaugeItems(*this, clock().Now());
+  std::string lines;
+  const auto add = [&](const std::string& text) { lines += RecordLine(*this, text); };
   if (strainGaugeCalRun) {
-    AppendRecordLine(strainGaugeCalPassed ? "RS485 strain gauge calibrated" : "RS485 strain gauge failed calibration");
-    AppendRecordLine(Format("%s %s Ser No %u", gaugeManufacturer.c_str(), gaugeModel.c_str(), gaugeSerialNo));
-    AppendRecordLine(Format("Full scale %.1f BAR Accuracy %.2f %%", gaugeFullScaleBar, gaugeAccuracyPercent));
-    AppendRecordLine(Format("Atmospheric Press %.1f mB Temperature %.2f deg C", atmosphericPressureMb, temperatureDegC));
-    AppendRecordLine(Format("Equipment used %s Id No %d", equipmentUsed.c_str(), equipmentIdNo));
+    add(strainGaugeCalPassed ? "RS485 strain gauge calibrated" : "RS485 strain gauge failed calibration");
+    add(Format("%s %s Ser No %u", gaugeManufacturer.c_str(), gaugeModel.c_str(), gaugeSerialNo));
+    add(Format("Full scale %.1f BAR Accuracy %.2f %%", gaugeFullScaleBar, gaugeAccuracyPercent));
+    add(Format("Atmospheric Press %.1f mB Temperature %.2f deg C", atmosphericPressureMb, temperatureDegC));
+    add(Format("Equipment used %s Id No %d", equipmentUsed.c_str(), equipmentIdNo));
   }
   if (strainGaugeCheckRun) {
     for (PressurePoint& point : pressurePoints) {
       if (point.done) {
         const double tolerance = point.fullScalePsi * point.accuracyPercent * 0.01;
         const double applied = LeadingDouble(point.appliedText);
-        AppendRecordLine(Format("Applied %.1f  Read %.1f", applied, point.readPsi) +
-                         (std::fabs(point.readPsi - applied) <= tolerance ? " Pass" : " FAIL!!"));
+        add(Format("Applied %.1f  Read %.1f", applied, point.readPsi) +
+            (std::fabs(point.readPsi - applied) <= tolerance ? " Pass" : " FAIL!!"));
       }
       point.done = false;
     }
   }
-  AppendRecordLine(Format("Warm up period %.1f secs", strainGaugeWarmUpTenths * 0.1));
-  StoreCertificateItems(*this, storeItems);
+  add(Format("Warm up period %.1f secs", strainGaugeWarmUpTenths * 0.1));
+  const std::string fileReason = AppendRecordBlock(*this, lines);
+  const std::string storeReason = StoreCertificateItems(*this, storeItems);
   strainGaugeCalRun = strainGaugeCalPassed = strainGaugeCheckRun = strainGaugeCheckPassed = false;
+  return NotRecorded(fileReason, storeReason);
 }
 
 }  // namespace endcap

@@ -13,22 +13,38 @@ constexpr const char* kStoreFileName = "CalibrationResults.sqlite";
 // How long a writer waits for another station's transaction to end before it gives up.
 constexpr int kBusyTimeoutMs = 10000;
 
-constexpr const char* kCreateSchema =
-    "CREATE TABLE certificate_results ("
-    " id INTEGER PRIMARY KEY AUTOINCREMENT,"
-    " unit_serial TEXT NOT NULL,"
-    " item_key TEXT NOT NULL,"
-    " day INTEGER NOT NULL,"
-    " month INTEGER NOT NULL,"
-    " year INTEGER NOT NULL,"
-    " name TEXT NOT NULL,"
-    " pass_flag INTEGER NOT NULL,"
-    " value REAL NOT NULL,"
-    " value2 REAL NOT NULL,"
-    " value3 REAL NOT NULL,"
-    " text TEXT NOT NULL,"
-    " stored_at TEXT NOT NULL);"
+// A result without a value (no reading came) holds NULL in value.
+std::string CreateTable(const char* name) {
+  return std::string("CREATE TABLE ") + name +
+         " ("
+         " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+         " unit_serial TEXT NOT NULL,"
+         " item_key TEXT NOT NULL,"
+         " day INTEGER NOT NULL,"
+         " month INTEGER NOT NULL,"
+         " year INTEGER NOT NULL,"
+         " name TEXT NOT NULL,"
+         " pass_flag INTEGER NOT NULL,"
+         " value REAL,"
+         " value2 REAL NOT NULL,"
+         " value3 REAL NOT NULL,"
+         " text TEXT NOT NULL,"
+         " stored_at TEXT NOT NULL);";
+}
+constexpr const char* kCreateIndex =
     "CREATE INDEX certificate_results_by_item ON certificate_results (unit_serial, item_key, id);";
+
+// What brings a store of the given layout to this station's.
+std::string UpgradeFrom(int version) {
+  if (version == 0) return CreateTable("certificate_results") + kCreateIndex;
+  // The first layout refused a missing value; its rows move to a table that takes one, with the
+  // same columns in the same order.
+  return CreateTable("certificate_results_2") +
+         "INSERT INTO certificate_results_2 SELECT * FROM certificate_results;"
+         "DROP TABLE certificate_results;"
+         "ALTER TABLE certificate_results_2 RENAME TO certificate_results;" +
+         kCreateIndex;
+}
 
 constexpr const char* kColumns = "day, month, year, name, pass_flag, value, value2, value3, text, stored_at, item_key";
 
@@ -104,6 +120,7 @@ StoredResult ReadRow(sqlite3_stmt* s) {
   r.name = ColumnText(s, 3);
   r.passFlag = static_cast<uint8_t>(sqlite3_column_int(s, 4));
   r.value = sqlite3_column_double(s, 5);
+  r.noValue = sqlite3_column_type(s, 5) == SQLITE_NULL;
   r.value2 = sqlite3_column_double(s, 6);
   r.value3 = sqlite3_column_double(s, 7);
   r.text = ColumnText(s, 8);
@@ -145,8 +162,8 @@ bool ResultsStore::Store(const std::vector<StoredResult>& results, std::string& 
   if (!db.Open(path_, true, error) || !db.Exec("BEGIN IMMEDIATE", error)) return false;
   int version = 0;
   bool ok = db.Version(version, error) && !TooNew(version, error);
-  if (ok && version == 0)
-    ok = db.Exec(kCreateSchema, error) &&
+  if (ok && version < kSchemaVersion)
+    ok = db.Exec(UpgradeFrom(version).c_str(), error) &&
          db.Exec(("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str(), error);
   if (ok)
     ok = db.Prepare("INSERT INTO certificate_results (day, month, year, name, pass_flag, value, value2, value3, text,"
@@ -162,7 +179,10 @@ bool ResultsStore::Store(const std::vector<StoredResult>& results, std::string& 
     sqlite3_bind_int(s, 3, r.year);
     BindText(s, 4, r.name);
     sqlite3_bind_int(s, 5, r.passFlag);
-    sqlite3_bind_double(s, 6, r.value);
+    if (r.noValue)
+      sqlite3_bind_null(s, 6);
+    else
+      sqlite3_bind_double(s, 6, r.value);
     sqlite3_bind_double(s, 7, r.value2);
     sqlite3_bind_double(s, 8, r.value3);
     BindText(s, 9, r.text);

@@ -38,7 +38,7 @@ public:
   const std::string& path() const { return path_; }
 
   // The layout this station writes and reads (the database's user_version).
-  static constexpr int kSchemaVersion = 1;
+  static constexpr int kSchemaVersion = 2;
 
 private:
   std::string path_;

@@ -1,5 +1,6 @@
 #include "serial/close_on_signal.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -20,7 +21,20 @@ struct Slot {
 };
 Slot slots[kSlots];
 
+std::atomic<bool> holding{false};
+std::atomic<int> noted{0};
+
 void OnStopSignal(int signalNumber) {
+  if (NoteStopSignal(signalNumber)) {
+    // The operator's answers end here: a question waiting on standard input, and every one
+    // after it, sees the end of input and takes its safe answer.
+    const int null = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (null >= 0) {
+      ::dup2(null, STDIN_FILENO);
+      ::close(null);
+    }
+    return;
+  }
   for (Slot& slot : slots) {
     const int fd = slot.fd.exchange(-1);
     if (fd < 0) continue;
@@ -43,6 +57,26 @@ void CloseSerialPortsOnSignals() {
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESETHAND;
     (void)::sigaction(signalNumber, &action, nullptr);
+  }
+}
+
+StopSignalHold::StopSignalHold() { holding.store(true); }
+StopSignalHold::~StopSignalHold() { holding.store(false); }
+
+bool NoteStopSignal(int signalNumber) {
+  int none = 0;
+  noted.compare_exchange_strong(none, signalNumber);
+  return holding.load();
+}
+
+int NotedStopSignal() { return noted.load(); }
+
+const char* StopSignalName(int signalNumber) {
+  switch (signalNumber) {
+    case SIGINT: return "SIGINT";
+    case SIGTERM: return "SIGTERM";
+    case SIGHUP: return "SIGHUP";
+    default: return "a signal";
   }
 }
 

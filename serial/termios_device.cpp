@@ -42,6 +42,11 @@ bool IsPseudoTerminal(int fd) {
 }  // namespace
 
 std::unique_ptr<TermiosDevice> TermiosDevice::Open(const std::string& path, SerialError& error) {
+  // After a stop signal nothing more is done to the unit (see close_on_signal.h).
+  if (const int stop = NotedStopSignal()) {
+    error = {SerialErrorCode::NotOpened, path + ": stopped by " + StopSignalName(stop)};
+    return nullptr;
+  }
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     const int err = errno;
@@ -97,6 +102,7 @@ TermiosDevice::~TermiosDevice() {
 }
 
 ReadStatus TermiosDevice::ReadByte(uint8_t& byte, int waitMs) {
+  if (NotedStopSignal()) return ReadStatus::HungUp;
   pollfd p{fd_, POLLIN, 0};
   const int ready = ::poll(&p, 1, waitMs < 0 ? 0 : waitMs);
   if (ready < 0) return ReadStatus::None;  // EINTR and the like: a read that brought nothing
@@ -112,6 +118,7 @@ ReadStatus TermiosDevice::ReadByte(uint8_t& byte, int waitMs) {
 }
 
 bool TermiosDevice::Write(const uint8_t* data, size_t size) {
+  if (NotedStopSignal()) return false;
   size_t done = 0;
   while (done < size) {
     const ssize_t n = ::write(fd_, data + done, size - done);

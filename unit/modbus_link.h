@@ -151,8 +151,10 @@ public:
   bool EnsureOperatorId();
   bool BeginResultsRecord();
   void LoadDefaultLimits();
-  void RecordInclinometerCalibration();
-  void RecordStrainGaugeCalibration();
+  // Each writes the calibration's lines as one block and stores its certificate items; the
+  // reason they were not recorded (the file's, the store's), empty when they were.
+  std::string RecordInclinometerCalibration();
+  std::string RecordStrainGaugeCalibration();
 
   // --- certificates (records/) ---
   // The newest stored result of key for unitSerial; an empty result when the store has none.

@@ -11,6 +11,7 @@
 #include "console/display_text.h"
 #include "console/qt/port_chooser_window.h"
 #include "console/qt/text_entry_window.h"
+#include "serial/close_on_signal.h"
 
 namespace endcap {
 
@@ -45,6 +46,8 @@ QWidget* QtOperator::Owner() const {
 }
 
 BoxAnswer QtOperator::ShowMessage(const MessageBox& box) {
+  // After a stop signal the event loops have been told to end: no box could be answered.
+  if (NotedStopSignal()) return SafeAnswer(box.buttons);
   QWidget* owner = box.owner == BoxOwner::Window ? Owner() : nullptr;
   QMessageBox message(owner);
   // An owned box blocks its window only, as the station's dialogs do (see TemplateDialog).
@@ -63,6 +66,7 @@ BoxAnswer QtOperator::ShowMessage(const MessageBox& box) {
                                   : 0;
   message.setDefaultButton(buttons[defaultIndex]);
   message.exec();
+  if (NotedStopSignal()) return SafeAnswer(box.buttons);
   for (size_t i = 0; i < buttons.size(); ++i)
     if (message.clickedButton() == buttons[i]) return choices[i].answer;
   // Closed by the window manager rather than by a button: the default button's answer.
@@ -70,6 +74,7 @@ BoxAnswer QtOperator::ShowMessage(const MessageBox& box) {
 }
 
 std::string QtOperator::PromptText(const std::string& caption, const std::string& defaultText) {
+  if (NotedStopSignal()) return defaultText;
   return RunTextEntry(caption, defaultText, Owner());
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -68,6 +69,17 @@ TEST_F(CalibrateCommandTest, OptionsTypeIntoTheEditsBeforeTheButtons) {
   // Written once the dialog has closed: the strain gauge's record always has its warm-up line.
   EXPECT_EQ(RecordTexts(), std::vector<std::string>{"Warm up period 2.5 secs"});
   EXPECT_NE(out.str().find("Pressure FS\t\t10.0 BAR\n"), std::string::npos) << out.str();
+}
+
+TEST_F(CalibrateCommandTest, ResultsThatCouldNotBeRecordedFailTheCommand) {
+  const std::string record = home.path() + "/Quorvanta/D5Status/RemoteInclinometerLog.txt";
+  ASSERT_TRUE(std::filesystem::create_directories(record));  // a folder where the file should be
+  EXPECT_EQ(Run({"strain", "set", "--warm-up", "2.5"}, "ab\n\n"), kExitUnitFailed);
+  EXPECT_EQ(err.str(),
+            "Enter operator ID 2/3 chars: Enter unit serial No [123456-001]: --- Set warm up ---\n"
+            "=== Error ===\nUnable to open record file SAVE_FILE\n" + record + ": Is a directory\n"
+            "Press Enter for OK (end of input: OK)\n"
+            "endcap-cli: calibrated, but the results were not recorded: " + record + ": Is a directory\n");
 }
 
 TEST_F(CalibrateCommandTest, PressureAboveFullScaleIsRefusedAndAskedAgainWithTheSuggestion) {

@@ -3,7 +3,9 @@
 // moving the simulated fixture through the simulator's stdin commands before pressing Enter.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -72,6 +74,30 @@ protected:
     return texts;
   }
 
+  // The calibration on the fixture, answered up to its "Calibration successful".
+  void AddCalibrationSteps() {
+    script = {Prompt("Enter operator ID 2/3 chars: ", "ab"), Prompt("Enter unit serial No [123456-007]: ", ""),
+              Box("Mount the end-cap with 0 pitch and 0 roll\nUse the reference sensors to confirm this",
+                  {"tilt 0", "rotation 0"})};
+    for (int k = 0; k < 4; ++k)
+      script.push_back(Box("Position the end cap at the " + std::to_string(90 * k) + " degrees position",
+                           {"rotation " + std::to_string(90 * k)}));
+    script.push_back(
+        Box("Mount the end-cap with approx +10 deg pitch and 0 roll\nUse the reference sensors to confirm this",
+            {"tilt 10", "rotation 0"}));
+    script.push_back(Prompt("Enter exact pitch in degrees [10.0]: ", "10.0"));
+    for (int k = 0; k < 4; ++k)
+      script.push_back(Box("Position the end cap at the " + std::to_string(90 * k) + " degrees position",
+                           {"rotation " + std::to_string(90 * k)}));
+    script.push_back(Prompt("Enter current drawn in mA: ", "72"));
+    script.push_back(Box("Calibration successful"));
+  }
+
+  std::vector<std::string> Command() const {
+    return {ENDCAP_CLI, "--device", device, "--drive", "C=" + home.path(), "calibrate", "inclinometer", "calibrate",
+            "confirm"};
+  }
+
   integration::ChildProcess sim;
   testing::TempDir home;
   std::string device;
@@ -81,20 +107,7 @@ protected:
 };
 
 TEST_F(CalibrateEndToEndTest, CalibrationThenCheckOnTheFixturePassesAndIsRecorded) {
-  script = {Prompt("Enter operator ID 2/3 chars: ", "ab"), Prompt("Enter unit serial No [123456-007]: ", ""),
-            Box("Mount the end-cap with 0 pitch and 0 roll\nUse the reference sensors to confirm this",
-                {"tilt 0", "rotation 0"})};
-  for (int k = 0; k < 4; ++k)
-    script.push_back(Box("Position the end cap at the " + std::to_string(90 * k) + " degrees position",
-                         {"rotation " + std::to_string(90 * k)}));
-  script.push_back(Box("Mount the end-cap with approx +10 deg pitch and 0 roll\nUse the reference sensors to confirm this",
-                       {"tilt 10", "rotation 0"}));
-  script.push_back(Prompt("Enter exact pitch in degrees [10.0]: ", "10.0"));
-  for (int k = 0; k < 4; ++k)
-    script.push_back(Box("Position the end cap at the " + std::to_string(90 * k) + " degrees position",
-                         {"rotation " + std::to_string(90 * k)}));
-  script.push_back(Prompt("Enter current drawn in mA: ", "72"));
-  script.push_back(Box("Calibration successful"));
+  AddCalibrationSteps();
   const char* sets[2][2] = {{"first", "5"}, {"second", "45"}};
   for (const auto& set : sets) {
     script.push_back(Box(std::string("Set End-Cap to ") + set[0] + " pitch angle (approx " + set[1] + " degrees)",
@@ -107,9 +120,8 @@ TEST_F(CalibrateEndToEndTest, CalibrationThenCheckOnTheFixturePassesAndIsRecorde
   // The summary's last position, then its OK.
   script.push_back(Box("  PASS"));
 
-  const testing::ProgramResult result = testing::Converse(
-      {ENDCAP_CLI, "--device", device, "--drive", "C=" + home.path(), "calibrate", "inclinometer", "calibrate", "confirm"},
-      [this](const std::string& err) { return Respond(err); }, kSilenceTimeoutMs);
+  const testing::ProgramResult result =
+      testing::Converse(Command(), [this](const std::string& err) { return Respond(err); }, kSilenceTimeoutMs);
   EXPECT_EQ(next, script.size()) << result.err;
   EXPECT_EQ(result.exitStatus, 0) << result.err;
   EXPECT_EQ(result.err.find("FAIL"), std::string::npos) << result.err;
@@ -138,6 +150,33 @@ TEST_F(CalibrateEndToEndTest, CalibrationThenCheckOnTheFixturePassesAndIsRecorde
   }
   const double truth[4] = {32905.0, 20480.0, 32641.0, 19872.0};
   for (int i = 0; i < 4; ++i) EXPECT_NEAR(RegistersToFloat(regs, 2 * i), truth[i], 2.0) << i;
+}
+
+// SIGTERM while the check waits for the operator: the calibration, completed and stamped before
+// it, is in the record file; the check is not, and the command says that it was stopped.
+TEST_F(CalibrateEndToEndTest, AStopSignalDuringTheCheckRecordsTheCalibrationBeforeTheProgramEnds) {
+  AddCalibrationSteps();
+  pid_t cli = -1;
+  bool signalled = false;
+  const testing::ProgramResult result = testing::Converse(
+      Command(),
+      [&](const std::string& err) {
+        std::string typed = Respond(err);
+        if (!signalled && next == script.size() &&
+            err.find("Set End-Cap to first pitch angle (approx 5 degrees)" + kBoxEnd, seen) != std::string::npos) {
+          signalled = true;
+          ::kill(cli, SIGTERM);
+        }
+        return typed;
+      },
+      kSilenceTimeoutMs, &cli);
+  EXPECT_TRUE(signalled) << result.err;
+  EXPECT_EQ(result.exitStatus, 128 + SIGTERM) << result.err;
+  const std::string said = "endcap-cli: stopped by SIGTERM; what was completed before it is recorded\n";
+  EXPECT_EQ(result.err.substr(result.err.size() - std::min(result.err.size(), said.size())), said) << result.err;
+  EXPECT_EQ(RecordTexts(),
+            (std::vector<std::string>{"External digital inclinometer calibrated ", "Current 72 mA",
+                                      "Warm up 2 seconds"}));
 }
 
 }  // namespace

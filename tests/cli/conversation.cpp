@@ -8,11 +8,13 @@
 
 namespace endcap::testing {
 
-ProgramResult Converse(const std::vector<std::string>& argv, const Responder& respond, int silenceTimeoutMs) {
+ProgramResult Converse(const std::vector<std::string>& argv, const Responder& respond, int silenceTimeoutMs,
+                       pid_t* childPid) {
   ProgramResult result;
   PipedChild child;
   if (!StartPiped(argv, child)) return result;
   const pid_t pid = child.pid;
+  if (childPid) *childPid = pid;
   int readers[2] = {child.out, child.err};
   std::string* sinks[2] = {&result.out, &result.err};
   bool killed = false;

@@ -13,6 +13,8 @@ namespace endcap::testing {
 
 using Responder = std::function<std::string(const std::string& errSoFar)>;
 
-ProgramResult Converse(const std::vector<std::string>& argv, const Responder& respond, int silenceTimeoutMs);
+// childPid, when given, is set to the program's process id once it has started.
+ProgramResult Converse(const std::vector<std::string>& argv, const Responder& respond, int silenceTimeoutMs,
+                       pid_t* childPid = nullptr);
 
 }  // namespace endcap::testing

@@ -57,10 +57,12 @@ TEST_F(RecordTest, LinesCarryOperatorSerialAndTimeAndBlankLinesDoNot) {
             "AB 123456-001 09:05 07/03/2005 Second\n");
 }
 
-TEST_F(RecordTest, UnopenableFileShowsABoxPerLineAndGoesOn) {
+TEST_F(RecordTest, UnopenableFileShowsABoxPerLineWithPathAndReasonAndGoesOn) {
   link.recordFolder = folder + "/missing";
-  op.ExpectUnownedBox("Unable to open record file SAVE_FILE");
-  op.ExpectUnownedBox("Unable to open record file SAVE_FILE");
+  const std::string box = "Unable to open record file SAVE_FILE\r\n" + folder +
+                          "/missing/RemoteInclinometerLog.txt: No such file or directory";
+  op.ExpectUnownedBox(box);
+  op.ExpectUnownedBox(box);
   link.AppendRecordLine("a");
   link.AppendRecordLine("b");
 }
@@ -82,9 +84,15 @@ protected:
     return text;
   }
 
+  // The box of a line the file system refused, for the system's reason.
+  std::string RefusedBox(const std::string& reason) const {
+    return "Unable to open record file SAVE_FILE\r\n" + link.recordFolder + "/RemoteInclinometerLog.txt: " + reason;
+  }
+
   // appendUnderLimit runs AppendRecordLine with the file system nearly full.
-  void ExpectWholeLinesOnly(const std::string& before, const std::function<void(const std::string&)>& appendUnderLimit) {
-    op.ExpectUnownedBox("Unable to open record file SAVE_FILE");
+  void ExpectWholeLinesOnly(const std::string& before, const std::string& reason,
+                            const std::function<void(const std::string&)>& appendUnderLimit) {
+    op.ExpectUnownedBox(RefusedBox(reason));
     appendUnderLimit(kLine);
     EXPECT_EQ(File(), before);
     // A line short enough for the room left lands, on a line of its own.
@@ -102,29 +110,59 @@ TEST_F(NearlyFullRecordTest, OnASmallFileSystem) {
   }
   link.recordFolder = small;
   const std::string before = Fill(4096);
-  ExpectWholeLinesOnly(before, [&](const std::string& text) { link.AppendRecordLine(text); });
+  ExpectWholeLinesOnly(before, "No space left on device",
+                       [&](const std::string& text) { link.AppendRecordLine(text); });
   ::umount2(small.c_str(), MNT_DETACH);
   ::rmdir(small.c_str());
 }
 
-TEST_F(NearlyFullRecordTest, UnderAFileSizeLimit) {
-  const std::string before = Fill(1000);
-  // A write past the limit is cut short at it (and would raise SIGXFSZ, which a full disk does not).
-  struct sigaction ignore {}, old {};
-  ignore.sa_handler = SIG_IGN;
-  ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &old), 0);
-  rlimit saved{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-  ExpectWholeLinesOnly(before, [&](const std::string& text) {
-    rlimit limited = saved;
-    limited.rlim_cur = 1000;
+// A write past the limit is cut short at it, as on a full disk (and would raise SIGXFSZ, which
+// a full disk does not).
+class FileSizeLimitTest : public NearlyFullRecordTest {
+protected:
+  FileSizeLimitTest() {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, &ignore, &oldAction_);
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+  }
+  ~FileSizeLimitTest() override { ::sigaction(SIGXFSZ, &oldAction_, nullptr); }
+  // Runs append with the file size limited to limitBytes.
+  void UnderLimit(size_t limitBytes, const std::function<void()>& append) {
+    rlimit limited = saved_;
+    limited.rlim_cur = limitBytes;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-    link.AppendRecordLine(text);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-  });
-  ::sigaction(SIGXFSZ, &old, nullptr);
+    append();
+    ::setrlimit(RLIMIT_FSIZE, &saved_);
+  }
+
+private:
+  struct sigaction oldAction_ {};
+  rlimit saved_{};
+};
+
+TEST_F(FileSizeLimitTest, ALineLandsWholeOrNotAtAll) {
+  const std::string before = Fill(1000);
+  ExpectWholeLinesOnly(before, "File too large",
+                       [&](const std::string& text) { UnderLimit(1000, [&] { link.AppendRecordLine(text); }); });
   link.AppendRecordLine("Warm up 5 seconds");
   EXPECT_EQ(File(), before + "\n" + kPrefix + "Warm up 5 seconds\n");
+}
+
+// With room for its first lines only, a calibration's lines are refused together: none of the
+// later ones lands after an earlier one was lost.
+TEST_F(FileSizeLimitTest, ACalibrationsLinesLandAsOneBlockOrNotAtAll) {
+  const std::string before = Fill(1000 - 80);
+  link.inclinometerCalRun = true;
+  link.inclinometerCalPassed = true;
+  link.unitCurrentMa = 72;
+  link.inclinometerWarmUpTenths = 55;
+  op.ExpectUnownedBox(RefusedBox("File too large"));
+  std::string notRecorded;
+  UnderLimit(1000, [&] { notRecorded = link.RecordInclinometerCalibration(); });
+  op.VerifyDone();
+  EXPECT_EQ(notRecorded, link.recordFolder + "/RemoteInclinometerLog.txt: File too large");
+  EXPECT_EQ(File(), before);
 }
 
 TEST_F(RecordTest, OperatorIdIsTakenInUpperCaseOncePerConnection) {

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <thread>
 
@@ -110,6 +111,33 @@ TEST_F(StoreTest, StoresThatCannotBeUsedSayWhy) {
   const ResultsStore nowhere(dir.path() + "/missing/CalibrationResults.sqlite");
   EXPECT_FALSE(nowhere.Store({Row("1", "k", "t")}, error));
   EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
+}
+
+TEST_F(StoreTest, AStoreOfTheFirstLayoutKeepsItsRowsAndTakesResultsWithoutAValue) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(Path().c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db,
+                         "CREATE TABLE certificate_results (id INTEGER PRIMARY KEY AUTOINCREMENT,"
+                         " unit_serial TEXT NOT NULL, item_key TEXT NOT NULL, day INTEGER NOT NULL,"
+                         " month INTEGER NOT NULL, year INTEGER NOT NULL, name TEXT NOT NULL,"
+                         " pass_flag INTEGER NOT NULL, value REAL NOT NULL, value2 REAL NOT NULL,"
+                         " value3 REAL NOT NULL, text TEXT NOT NULL, stored_at TEXT NOT NULL);"
+                         "INSERT INTO certificate_results VALUES (7, '123456-001', '3.05.01', 7, 3, 5, 'AB', 1,"
+                         " 0.1, -1.5, 1e-9, 'old', '2005-03-07 09:05:30');"
+                         "PRAGMA user_version = 1;",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(db);
+  StoredResult failed = Row("123456-001", "3.05.01", "new");
+  failed.result.passFlag = 0;
+  failed.result.noValue = true;
+  ASSERT_TRUE(store.Store({failed}, error)) << error;
+  std::vector<StoredResult> rows;
+  ASSERT_TRUE(store.List("123456-001", rows, error)) << error;
+  ASSERT_EQ(rows.size(), 2u);
+  StoredResult old = Row("123456-001", "3.05.01", "old", 0.1);
+  EXPECT_EQ(rows[0].result, old.result);
+  EXPECT_EQ(rows[1].result, failed.result);
 }
 
 TEST_F(StoreTest, TwoWritersAtOnceLoseNothing) {
@@ -257,6 +285,38 @@ TEST_F(RecordStoreTest, AStrainGaugeCalibrationStoresTheGaugeAndACheckItsDonePoi
             "3.05.09|0|0.000000|Budenburg\n"
             "3.05.10|0|1234.000000|\n");
   EXPECT_FALSE(link.pressurePoints[0].done);
+}
+
+// Readings that never came are failed results without a value, stored with the rest.
+TEST_F(RecordStoreTest, ReadingsThatNeverCameAreStoredAsFailedWithoutAValue) {
+  const double none = std::numeric_limits<double>::quiet_NaN();
+  link.strainGaugeCalRun = true;
+  link.strainGaugeCheckRun = true;
+  link.gaugeFullScaleBar = 20.0;
+  link.pressurePoints[0] = {true, 290.0, 0.1, none, "0.000"};
+  link.pressurePoints[1] = {true, 290.0, 0.1, 58.1, "58.000"};
+  EXPECT_EQ(link.RecordStrainGaugeCalibration(), "");
+  SetCheck();
+  link.checkSets[1].readings[3] = {none, none, false};
+  EXPECT_EQ(link.RecordInclinometerCalibration(), "");
+  const std::vector<StoredResult> rows = Stored();
+  EXPECT_EQ(rows.size(), 11u + 19u);
+  std::string listing;
+  for (const StoredResult& r : rows)
+    if (r.key == "3.03.17" || r.key == "3.03.18" || r.key == "3.05.01" || r.key == "3.05.02")
+      listing += r.key + "|" + std::to_string(r.result.passFlag) + "|" +
+                 (r.result.noValue ? "none" : std::to_string(r.result.value)) + "|" + r.result.text + "\n";
+  EXPECT_EQ(listing,
+            "3.03.17|0|0.000000|no reading\n"
+            "3.03.18|0|-45.000000|no reading\n"
+            "3.05.01|0|none|Applied 0.000 no reading\n"
+            "3.05.02|1|58.100000|Applied 58.000\n");
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(ResultsStoreOf(link).path().c_str(), &db), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(db, "SELECT 1 FROM certificate_results WHERE item_key = '3.05.01' AND value IS NULL",
+                         [](void*, int, char**, char**) { return 1; }, nullptr, nullptr),
+            SQLITE_ABORT);
+  sqlite3_close(db);
 }
 
 TEST_F(RecordStoreTest, AStoreThatCannotBeWrittenIsToldAndTheRecordLinesAreAllWritten) {

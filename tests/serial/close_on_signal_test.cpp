@@ -64,6 +64,32 @@ TEST(CloseOnSignal, TheStopSignalsClearExclusiveModeAndEndTheProgramByTheSignal)
   }
 }
 
+// While held, a stop signal is noted and the program goes on; a question waiting on standard
+// input sees the end of its answers.
+TEST(CloseOnSignal, AHeldStopSignalIsNotedAndEndsTheAnswers) {
+  int input[2];
+  ASSERT_EQ(::pipe(input), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::dup2(input[0], STDIN_FILENO);
+    CloseSerialPortsOnSignals();
+    char byte = 0;
+    {
+      const StopSignalHold hold;
+      ::raise(SIGTERM);
+      // The pipe's writer is still open: without the signal this read would wait.
+      if (NotedStopSignal() != SIGTERM || ::read(STDIN_FILENO, &byte, 1) != 0) ::_exit(1);
+    }
+    ::_exit(2);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ::close(input[0]);
+  ::close(input[1]);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << "status " << status;
+}
+
 TEST(CloseOnSignal, AnIgnoredSignalStaysIgnored) {
   const pid_t child = ::fork();
   ASSERT_GE(child, 0);
