@@ -82,10 +82,12 @@ class Bridge:
         self.documents = []
         self.user_control = False
         self.visible = False
+        self.headless = False
         self.stay_alive = None
         self.own_locks = []  # lock files of the workbooks opened that were not there before
 
     def start(self, soffice, profile="", headless="0"):
+        self.headless = headless == "1"
         pipe = "endcap_calc_%d" % os.getpid()
         args = [soffice, "--accept=pipe,name=%s;urp;StarOffice.ComponentContext" % pipe,
                 "--norestore", "--nologo", "--nodefault", "--nolockcheck",
@@ -159,6 +161,9 @@ class Bridge:
 
     def set_visible(self, flag):
         self.visible = flag == "1"
+        # A headless LibreOffice has nowhere to show a window, and ends when asked to.
+        if self.headless:
+            return
         for document in self.documents:
             document.getCurrentController().getFrame().getContainerWindow().setVisible(self.visible)
 
