@@ -249,8 +249,10 @@ std::string CalSheetDialog::PressureRows() const {
     const bool hasRange = fullScalePsi != 0.0;
     const double error = hasRange ? std::fabs((r.value - applied) / fullScalePsi * 100.0) : 0.0;
     const double position = hasRange ? applied / fullScalePsi * 100.0 : 0.0;
+    // A point stored as failed, such as one that got no reading, never passes on its numbers.
+    const bool pass = hasRange && error <= accuracy && r.passFlag != 0;
     sheet += Format("%.0f,%.3f,%.3f,%.3f,%.2f", position, applied, r.value, error, accuracy) +
-             (hasRange && error <= accuracy ? ",PASS\n" : ",FAIL\n");
+             (pass ? ",PASS\n" : ",FAIL\n");
   }
   return sheet + WhoAndWhen(link_.LookupCertificateResult("3.05.06")) + "\n";
 }

@@ -348,10 +348,14 @@ TEST_F(SheetTest, TheAccuracyClassAndThePointVerdictIncludeTheirBounds) {
   Put("3.04.05", Result(0, 0.05, ""));
   Put("3.05.01", Result(1, 0.7251885, "Applied 0"));
   Put("3.05.02", Result(1, 0.7252, "Applied 0"));
+  Put("3.05.03", Result(0, 0.0, "Applied 0"));  // stored as failed without a reading
   dialog.OnCommand(ctl::sheet::kStrainGaugeResults);
   std::string sheet = Sheet("calibrate_pressure.csv");
   EXPECT_EQ(sheet.substr(0, sheet.find('\n')), "PRECISION STRAIN GAUGE DEPTH SENSOR,Gauge range (bar),Remote inclinometer");
-  EXPECT_NE(sheet.find("\n0,0.000,0.725,0.050,0.05,PASS\n0,0.000,0.725,0.050,0.05,FAIL\n"), std::string::npos) << sheet;
+  EXPECT_NE(sheet.find("\n0,0.000,0.725,0.050,0.05,PASS\n0,0.000,0.725,0.050,0.05,FAIL\n"
+                       "0,0.000,0.000,0.000,0.05,FAIL\n"),
+            std::string::npos)
+      << sheet;
 
   Put("3.04.05", Result(0, 0.06, ""));
   dialog.OnCommand(ctl::sheet::kStrainGaugeResults);
