@@ -50,13 +50,8 @@ public:
   void SetSerialText(const std::string& text) override { shown_ = text; }
   std::string SerialText() const override { return serial_ ? *serial_ : shown_; }
   void SetWaitCursor(bool) override {}
-  void RunCertificatePrompt(CertificatePromptDialog& prompt) override {
-    serialAccepted = true;
-    TerminalCertificatePrompt(op_).Run(prompt);
-  }
+  void RunCertificatePrompt(CertificatePromptDialog& prompt) override { TerminalCertificatePrompt(op_).Run(prompt); }
   void EndDialog() override {}
-
-  bool serialAccepted = false;
 
 private:
   OperatorInterface& op_;
@@ -76,20 +71,20 @@ int RunCalSheet(CliSession& session, const CalSheetArguments& args) {
   dialog.OnInitDialog();
   const bool inclinometer = args.sheet == "inclinometer";
   TerminalCalSheet sheetView(session.op, args.serialGiven ? &args.serial : nullptr);
-  bool complete = false;
+  SheetOutcome outcome = SheetOutcome::NotWritten;
   std::string folder;
   view.calSheet = [&](CalSheetDialog& sheet) {
     sheet.Attach(sheetView);
     sheet.OnInitDialog();
     sheet.OnCommand(inclinometer ? ctl::sheet::kInclinometerResults : ctl::sheet::kStrainGaugeResults);
     sheet.OnCommand(ctl::sheet::kExit);
-    complete = sheet.sheetComplete;
+    outcome = sheet.sheetOutcome;
     folder = sheet.certificateFolder();
   };
   dialog.OnCommand(ctl::kCalibrationSheet);
-  if (!sheetView.serialAccepted) return session.Fail("the serial was refused");
+  if (outcome == SheetOutcome::SerialRefused) return session.Fail("the serial was refused");
   const std::string file = folder + (inclinometer ? "calibrate_inclin.csv" : "calibrate_pressure.csv");
-  if (!complete) return session.Fail("rows of " + file + " could not be written");
+  if (outcome != SheetOutcome::Written) return session.Fail(file + " was not written");
   session.streams.out << file << '\n';
   return kExitDone;
 }

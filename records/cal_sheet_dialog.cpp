@@ -4,10 +4,13 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <map>
 
-#include "records/append_line.h"
+#include "records/certificate_items.h"
 #include "records/record_control_ids.h"
 #include "unit/conversions.h"
 #include "unit/text_format.h"
@@ -17,10 +20,6 @@ namespace endcap {
 namespace {
 
 constexpr const char* kCertificateFolder = "Q:\\CALIBRAT\\Drelvik5\\Endcap\\";
-constexpr const char* kInclinometerSheet = "calibrate_inclin.csv";
-constexpr const char* kPressureSheet = "calibrate_pressure.csv";
-constexpr const char* kInclinometerTemplate = "IntInclinometerCertificate.xls";
-constexpr const char* kPressureTemplate = "Pressure_Certificate.xls";
 
 constexpr double kPsiPerBar = 14.50377;
 
@@ -30,10 +29,35 @@ constexpr const char* kPitchKeys[] = {"3.03.01", "3.03.03", "3.03.11", "3.03.07"
 constexpr const char* kRollKeys[] = {"3.03.02", "3.03.06", "3.03.14", "3.03.10", "3.03.18"};
 constexpr int kAxisRows = 5;
 
-// The first row of a sheet replaces the file: it starts empty, then gains its rows whole.
-bool MakeEmpty(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  return fd >= 0 && ::close(fd) == 0;
+// Writes text as the whole new content of path: into a new file beside it, renamed over it
+// only once complete, so that a full disk or a lost drive leaves the old file as it was and no
+// half file behind. Empty on success, else the system's reason.
+std::string ReplaceFile(const std::string& path, const std::string& text) {
+  const std::string fresh = path + ".new-" + std::to_string(::getpid());
+  const int fd = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) return std::strerror(errno);
+  int err = 0;
+  for (size_t done = 0; err == 0 && done < text.size();) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n > 0) done += static_cast<size_t>(n);
+    else if (n == 0) err = ENOSPC;
+    else if (errno != EINTR) err = errno;
+  }
+  if (err == 0 && ::fsync(fd) != 0) err = errno;
+  if (::close(fd) != 0 && err == 0) err = errno;
+  if (err == 0 && ::rename(fresh.c_str(), path.c_str()) != 0) err = errno;
+  if (err == 0) return "";
+  ::unlink(fresh.c_str());
+  return std::strerror(err);
+}
+
+// Whether the results hold an item of one of the key groups (such as "3.03.").
+bool HoldsAny(const std::map<std::string, CertificateResult>& results, const char* const* groups) {
+  for (; *groups; ++groups) {
+    const auto first = results.lower_bound(*groups);
+    if (first != results.end() && first->first.compare(0, std::strlen(*groups), *groups) == 0) return true;
+  }
+  return false;
 }
 
 bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
@@ -60,6 +84,24 @@ const char* Verdict(const CertificateResult& r) {
   if (r.passFlag == 1) return "PASS";
   return "";
 }
+
+}  // namespace
+
+// One sheet: its file, its certificate template, and the results it is made of.
+struct SheetKind {
+  const char* fileName;
+  const char* templateFileName;
+  const char* results;        // as the operator is told of them
+  const char* keyGroups[3];   // the items of the sheet, by key prefix, ending in null
+  std::string (CalSheetDialog::*rows)() const;
+};
+
+namespace {
+
+const SheetKind kInclinometerSheet = {"calibrate_inclin.csv", "IntInclinometerCertificate.xls", "inclinometer",
+                                      {"3.02.", "3.03.", nullptr}, &CalSheetDialog::InclinometerRows};
+const SheetKind kPressureSheet = {"calibrate_pressure.csv", "Pressure_Certificate.xls", "strain gauge",
+                                  {"3.04.", "3.05.", nullptr}, &CalSheetDialog::PressureRows};
 
 }  // namespace
 
@@ -125,45 +167,49 @@ bool CalSheetDialog::ValidateSheetSerial() {
   return false;
 }
 
-bool CalSheetDialog::AppendSheetRow(const std::string& row, bool create, const std::string& fileName) {
-  const std::string path = certificateFolder_ + fileName;
-  if ((!create || MakeEmpty(path)) && AppendWholeLine(path, row + "\n")) return true;
-  rowsWritten_ = false;
-  Message("Unable to open calibration data file");
-  return false;
-}
+void CalSheetDialog::WriteInclinometerSheet() { WriteSheet(kInclinometerSheet); }
 
-void CalSheetDialog::WriteInclinometerSheet() {
-  WriteSheet(&CalSheetDialog::InclinometerRows, kInclinometerSheet, kInclinometerTemplate);
-}
+void CalSheetDialog::WritePressureSheet() { WriteSheet(kPressureSheet); }
 
-void CalSheetDialog::WritePressureSheet() {
-  WriteSheet(&CalSheetDialog::PressureRows, kPressureSheet, kPressureTemplate);
-}
-
-void CalSheetDialog::WriteSheet(void (CalSheetDialog::*rows)(const std::string& fileName), const char* fileName,
-                                const char* templateFileName) {
+void CalSheetDialog::WriteSheet(const SheetKind& kind) {
   view_->SetWaitCursor(true);
-  sheetComplete = false;
-  if (!ValidateSheetSerial()) {
-    Message("Failed to open results");
-    view_->SetWaitCursor(false);
-    return;
-  }
-  rowsWritten_ = true;
-  (this->*rows)(fileName);
-  sheetComplete = rowsWritten_;
+  sheetOutcome = MakeSheet(kind);
   // The prompt waits for the operator: no wait cursor over it.
   view_->SetWaitCursor(false);
+  if (sheetOutcome != SheetOutcome::Written) return;
   CertificatePromptDialog prompt(link_.op(), spreadsheet_);
-  prompt.templateFileName = templateFileName;
+  prompt.templateFileName = kind.templateFileName;
   prompt.templateFolder = certificateFolder_;
   view_->RunCertificatePrompt(prompt);
 }
 
-void CalSheetDialog::InclinometerRows(const std::string& fileName) {
-  AppendSheetRow(link_.unitSerial + ",Remote inclinometer", true, fileName);
-  AppendSheetRow(WhoAndWhen(link_.LookupCertificateResult("3.02.01")), false, fileName);
+SheetOutcome CalSheetDialog::MakeSheet(const SheetKind& kind) {
+  if (!ValidateSheetSerial()) {
+    Message("Failed to open results");
+    return SheetOutcome::SerialRefused;
+  }
+  const std::string store = ResultsStoreOf(link_).path();
+  std::string error;
+  if (!link_.ReadCertificateResults(error)) {
+    Message("Unable to read the results store " + store + " for " + link_.unitSerial + "\r\n" + error);
+    return SheetOutcome::NotWritten;
+  }
+  // A sheet of default values would stand for a unit that was never checked.
+  if (!HoldsAny(link_.certificateResults, kind.keyGroups)) {
+    Message(std::string("The results store ") + store + " holds no " + kind.results + " results for " +
+            link_.unitSerial);
+    return SheetOutcome::NotWritten;
+  }
+  const std::string path = certificateFolder_ + kind.fileName;
+  const std::string reason = ReplaceFile(path, (this->*kind.rows)());
+  if (reason.empty()) return SheetOutcome::Written;
+  Message("Unable to open calibration data file\r\n" + path + ": " + reason);
+  return SheetOutcome::NotWritten;
+}
+
+std::string CalSheetDialog::InclinometerRows() const {
+  std::string sheet = link_.unitSerial + ",Remote inclinometer\n";
+  sheet += WhoAndWhen(link_.LookupCertificateResult("3.02.01")) + "\n";
   int passes = 0;
   for (const bool pitch : {true, false}) {
     const char* const* keys = pitch ? kPitchKeys : kRollKeys;
@@ -172,35 +218,29 @@ void CalSheetDialog::InclinometerRows(const std::string& fileName) {
       const PitchRoll reading = ParsePitchRoll(r.text);
       const double measured = pitch ? reading.pitchDeg : reading.rollDeg;
       // The level rows are judged at 0 degrees, the others at the angle measured.
-      const std::string row = Format("%.3f,%.3f,%.3f,", measured, r.value, std::fabs(r.value - measured)) +
-                              link_.ToleranceCell(i == 0 ? 0.0 : measured) + Verdict(r);
+      sheet += Format("%.3f,%.3f,%.3f,", measured, r.value, std::fabs(r.value - measured)) +
+               link_.ToleranceCell(i == 0 ? 0.0 : measured) + Verdict(r) + "\n";
       if (r.passFlag == 1) ++passes;
-      AppendSheetRow(row, false, fileName);
     }
   }
-  AppendSheetRow(passes == 2 * kAxisRows ? "PASS" : "FAIL", false, fileName);
+  return sheet + (passes == 2 * kAxisRows ? "PASS\n" : "FAIL\n");
 }
 
-void CalSheetDialog::PressureRows(const std::string& fileName) {
+std::string CalSheetDialog::PressureRows() const {
   const CertificateResult accuracyClass = link_.LookupCertificateResult("3.04.05");
   const bool precision = accuracyClass.value <= 0.05;
   const double accuracy = precision ? link_.limits.precisionGaugeAccuracy : link_.limits.standardGaugeAccuracy;
-  const std::string heading = precision ? "PRECISION STRAIN GAUGE DEPTH SENSOR,Gauge range (bar)"
-                                        : "STRAIN GAUGE DEPTH SENSOR CALIBRATION CERTIFICATE,Gauge range (bar)";
-  AppendSheetRow(heading + ",Remote inclinometer", true, fileName);
-  AppendSheetRow(link_.unitSerial, false, fileName);
-  AppendSheetRow(link_.LookupCertificateResult("3.04.01").text + "," + link_.LookupCertificateResult("3.04.02").text,
-                 false, fileName);
+  std::string sheet = precision ? "PRECISION STRAIN GAUGE DEPTH SENSOR,Gauge range (bar)"
+                                : "STRAIN GAUGE DEPTH SENSOR CALIBRATION CERTIFICATE,Gauge range (bar)";
+  sheet += ",Remote inclinometer\n" + link_.unitSerial + "\n";
+  sheet += link_.LookupCertificateResult("3.04.01").text + "," + link_.LookupCertificateResult("3.04.02").text + "\n";
   const CertificateResult range = link_.LookupCertificateResult("3.04.04");
   const CertificateResult gaugeSerial = link_.LookupCertificateResult("3.04.03");
-  AppendSheetRow(Format("%.0f,", range.value) + (gaugeSerial.value > 0 ? Format("%.0f", gaugeSerial.value) : " "),
-                 false, fileName);
-  AppendSheetRow(Format("%.2f,", link_.LookupCertificateResult("3.05.07").value) +
-                     link_.LookupCertificateResult("3.05.09").text,
-                 false, fileName);
-  AppendSheetRow(Format("%.0f,%.0f", link_.LookupCertificateResult("3.05.08").value,
-                        link_.LookupCertificateResult("3.05.10").value),
-                 false, fileName);
+  sheet += Format("%.0f,", range.value) + (gaugeSerial.value > 0 ? Format("%.0f", gaugeSerial.value) : " ") + "\n";
+  sheet += Format("%.2f,", link_.LookupCertificateResult("3.05.07").value) +
+           link_.LookupCertificateResult("3.05.09").text + "\n";
+  sheet += Format("%.0f,%.0f\n", link_.LookupCertificateResult("3.05.08").value,
+                  link_.LookupCertificateResult("3.05.10").value);
   const double fullScalePsi = range.value * kPsiPerBar;
   for (int i = 1; i <= 6; ++i) {
     const CertificateResult r = link_.LookupCertificateResult(Format("3.05.%02d", i));
@@ -209,11 +249,12 @@ void CalSheetDialog::PressureRows(const std::string& fileName) {
     const bool hasRange = fullScalePsi != 0.0;
     const double error = hasRange ? std::fabs((r.value - applied) / fullScalePsi * 100.0) : 0.0;
     const double position = hasRange ? applied / fullScalePsi * 100.0 : 0.0;
-    AppendSheetRow(Format("%.0f,%.3f,%.3f,%.3f,%.2f", position, applied, r.value, error, accuracy) +
-                       (hasRange && error <= accuracy ? ",PASS" : ",FAIL"),
-                   false, fileName);
+    // A point stored as failed, such as one that got no reading, never passes on its numbers.
+    const bool pass = hasRange && error <= accuracy && r.passFlag != 0;
+    sheet += Format("%.0f,%.3f,%.3f,%.3f,%.2f", position, applied, r.value, error, accuracy) +
+             (pass ? ",PASS\n" : ",FAIL\n");
   }
-  AppendSheetRow(WhoAndWhen(link_.LookupCertificateResult("3.05.06")), false, fileName);
+  return sheet + WhoAndWhen(link_.LookupCertificateResult("3.05.06")) + "\n";
 }
 
 }  // namespace endcap

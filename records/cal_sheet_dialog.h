@@ -2,7 +2,8 @@
 // The calibration sheets: the comma-separated sheet of a unit's inclinometer results
 // ("calibrate_inclin.csv") or strain-gauge results ("calibrate_pressure.csv") that goes with
 // its certificate template, every value taken from the results store through
-// LookupCertificateResult. After each sheet the certificate launch is offered.
+// LookupCertificateResult. A sheet replaces the one before only when it is complete and made
+// from the unit's own results; only then is the certificate launch offered.
 
 #include <string>
 
@@ -42,6 +43,15 @@ public:
   virtual void EndDialog() = 0;
 };
 
+// How the last sheet button ended.
+enum class SheetOutcome {
+  SerialRefused,
+  NotWritten,  // no results of the unit, a store that cannot be read, or a file not written
+  Written,
+};
+
+struct SheetKind;
+
 class CalSheetDialog {
 public:
   // certificateFolder ends in the path separator.
@@ -58,36 +68,33 @@ public:
   // "E01234-005"), makes it the unit serial and loads the limits. On a refusal the operator
   // is told why and the unit serial must be confirmed again at the next command.
   bool ValidateSheetSerial();
-  // Writes one row and its line end to the file in the certificate folder, creating the file
-  // afresh when create is set; a row that cannot be written is told to the operator and lost.
-  bool AppendSheetRow(const std::string& row, bool create, const std::string& fileName);
   // "Inclinometer results" and "Strain gauge results".
   void WriteInclinometerSheet();
   void WritePressureSheet();
   void OnExit();
 
+  // The whole text of each sheet, from the results read for the unit serial.
+  std::string InclinometerRows() const;
+  std::string PressureRows() const;
+
   std::string serialText;  // pre-filled: the serial of the last unit disconnected
   std::string editText;    // the serial edit's text
 
-  // Outcome of the last sheet button: the serial was accepted and every row written.
-  bool sheetComplete = false;
+  SheetOutcome sheetOutcome = SheetOutcome::NotWritten;
 
   const std::string& certificateFolder() const { return certificateFolder_; }
 
 private:
-  // The rows of one sheet through AppendSheetRow (the first creates the file), then the offer
-  // of the certificate.
-  void WriteSheet(void (CalSheetDialog::*rows)(const std::string& fileName), const char* fileName,
-                  const char* templateFileName);
-  void InclinometerRows(const std::string& fileName);
-  void PressureRows(const std::string& fileName);
+  // The unit's results read once, the sheet's rows, the file replaced, then the offer of the
+  // certificate.
+  void WriteSheet(const SheetKind& kind);
+  SheetOutcome MakeSheet(const SheetKind& kind);
   void Message(const std::string& text);
 
   ModbusLink& link_;
   SpreadsheetAutomation& spreadsheet_;
   std::string certificateFolder_;
   CalSheetView* view_ = nullptr;
-  bool rowsWritten_ = true;
 };
 
 }  // namespace endcap

@@ -3,7 +3,8 @@
 the station's certificate launch.
 
 One request a line on standard input, fields separated by tabs; one answer a line on standard
-output: "ok" or "error<TAB>reason". The requests, in the order the station sends them:
+output: "ok", "ok<TAB>value" or "error<TAB>reason". The requests, in the order the station sends
+them:
 
   start<TAB>SOFFICE<TAB>PROFILE<TAB>HEADLESS  start LibreOffice (or hand over to a running one)
                                               and connect; PROFILE may be empty (the user's own)
@@ -11,15 +12,19 @@ output: "ok" or "error<TAB>reason". The requests, in the order the station sends
   run-auto-macros                             run the workbook's start-up macro (Auto_Open)
   visible<TAB>0|1                             show or hide the workbooks' windows
   user-control<TAB>0|1                        leave LibreOffice running when the bridge ends
+  saved                                       ok<TAB>1 when the last workbook holds no unsaved
+                                              changes, ok<TAB>0 when it does
   close-workbooks                             close the workbooks this bridge opened
   quit                                        end LibreOffice unless other documents are open
 
-At the end of standard input the bridge lets go: a LibreOffice that it started and that was not
-handed to the user is ended.
+A workbook with unsaved changes is never closed: it is the certificate, and stays open for the
+user. At the end of standard input the bridge lets go: a LibreOffice that it started and that was
+not handed to the user is ended, and the lock files of the workbooks it opened go with it.
 """
 
 import os
 import re
+import shutil
 import subprocess
 import sys
 import time
@@ -57,6 +62,12 @@ class StayAlive(unohelper.Base, XTerminateListener):
         pass
 
 
+def lock_file(path):
+    """LibreOffice's lock file of a document, beside it."""
+    folder, name = os.path.split(os.path.abspath(path))
+    return os.path.join(folder, ".~lock." + name + "#")
+
+
 def prop(name, value):
     p = PropertyValue()
     p.Name = name
@@ -71,13 +82,18 @@ class Bridge:
         self.documents = []
         self.user_control = False
         self.visible = False
+        self.headless = False
         self.stay_alive = None
+        self.own_locks = []  # lock files of the workbooks opened that were not there before
 
     def start(self, soffice, profile="", headless="0"):
+        self.headless = headless == "1"
         pipe = "endcap_calc_%d" % os.getpid()
         args = [soffice, "--accept=pipe,name=%s;urp;StarOffice.ComponentContext" % pipe,
                 "--norestore", "--nologo", "--nodefault", "--nolockcheck",
                 "--headless" if headless == "1" else "--invisible"]
+        if shutil.which(soffice) is None:
+            raise Failure("LibreOffice (%s) was not found" % soffice)
         if profile:
             args.append("-env:UserInstallation=" + uno.systemPathToFileUrl(os.path.abspath(profile)))
         try:
@@ -106,6 +122,8 @@ class Bridge:
         if not os.path.isfile(path):
             raise Failure("no such file")
         url = uno.systemPathToFileUrl(os.path.abspath(path))
+        if not os.path.exists(lock_file(path)):
+            self.own_locks.append(lock_file(path))
         # A LibreOffice still settling into a profile it has just made can refuse the first
         # loads; a file it cannot read is refused every time.
         for attempt in range(LOAD_ATTEMPTS):
@@ -139,20 +157,31 @@ class Bridge:
                         % (library_name, module_name, match.group(1)))
                     script.invoke((), (), ())
                     return
-        # As a workbook without an Auto_Open macro: nothing to run.
+        raise Failure("the template has no start-up macro (Auto_Open)")
 
     def set_visible(self, flag):
         self.visible = flag == "1"
+        # A headless LibreOffice has nowhere to show a window, and ends when asked to.
+        if self.headless:
+            return
         for document in self.documents:
             document.getCurrentController().getFrame().getContainerWindow().setVisible(self.visible)
 
     def set_user_control(self, flag):
         self.user_control = flag == "1"
 
+    def saved(self):
+        if not self.documents:
+            raise Failure("no workbook is open")
+        return "0" if self.documents[-1].isModified() else "1"
+
     def close_workbooks(self):
         documents, self.documents = self.documents, []
         for document in documents:
             try:
+                if document.isModified():
+                    self.documents.append(document)
+                    continue
                 document.close(True)
             except DisposedException:
                 # LibreOffice ends by itself with its last window once a window was shown: the
@@ -186,6 +215,17 @@ class Bridge:
             self.office = None
 
     def release(self):
+        if not self.user_control:
+            try:
+                self.close_workbooks()
+                if self.documents:
+                    # Left with changes: shown and handed to the user rather than thrown away.
+                    self.set_visible("1")
+                    self.user_control = True
+                else:
+                    self.quit()
+            except Exception:
+                pass
         if self.user_control:
             try:
                 if self.desktop is not None:
@@ -193,14 +233,16 @@ class Bridge:
             except Exception:
                 pass
             return
-        try:
-            self.close_workbooks()
-            self.quit()
-        except Exception:
-            pass
         if self.office is not None and self.office.poll() is None:
             self.office.terminate()
             self.wait_for_office()
+        # A LibreOffice ended by a signal leaves its locks, and the next launch would find the
+        # template in use.
+        for lock in self.own_locks:
+            try:
+                os.remove(lock)
+            except OSError:
+                pass
 
 
 def main():
@@ -211,6 +253,7 @@ def main():
         "run-auto-macros": bridge.run_auto_macros,
         "visible": bridge.set_visible,
         "user-control": bridge.set_user_control,
+        "saved": bridge.saved,
         "close-workbooks": bridge.close_workbooks,
         "quit": bridge.quit,
     }
@@ -220,8 +263,8 @@ def main():
         try:
             if handler is None:
                 raise Failure("unknown request " + fields[0])
-            handler(*fields[1:])
-            answer = "ok"
+            value = handler(*fields[1:])
+            answer = "ok" if value is None else "ok\t" + value
         except Failure as e:
             answer = "error\t" + str(e)
         except Exception as e:  # UNO's own exceptions carry their message in Message

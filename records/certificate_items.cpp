@@ -120,19 +120,13 @@ std::string StoreCertificateItems(ModbusLink& link, const std::vector<StoredResu
   return store.path() + ": " + error;
 }
 
-CertificateResult ModbusLink::LookupCertificateResult(const std::string& key) {
-  const ResultsStore store = ResultsStoreOf(*this);
-  CertificateResult result;
-  bool found = false;
-  std::string error;
-  if (store.Lookup(unitSerial, key, result, found, error)) {
-    resultsStoreFault.clear();
-    return result;
-  }
-  const std::string message = "Unable to read the results store " + store.path() + "\r\n" + error;
-  if (message != resultsStoreFault) op().ShowMessage(UnownedBox(message));
-  resultsStoreFault = message;
-  return CertificateResult();
+bool ModbusLink::ReadCertificateResults(std::string& error) {
+  return ResultsStoreOf(*this).Newest(unitSerial, certificateResults, error);
+}
+
+CertificateResult ModbusLink::LookupCertificateResult(const std::string& key) const {
+  const auto found = certificateResults.find(key);
+  return found == certificateResults.end() ? CertificateResult() : found->second;
 }
 
 }  // namespace endcap

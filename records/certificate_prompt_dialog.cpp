@@ -4,14 +4,16 @@
 
 namespace endcap {
 
-namespace {
-
 // The launch in its order; each step names what the operator is told when it fails.
 struct LaunchStep {
   bool (*run)(SpreadsheetAutomation& spreadsheet, const std::string& path);
   const char* failure;
 };
-constexpr LaunchStep kLaunchSteps[] = {
+
+namespace {
+
+// Up to the certificate shown and handed to the user.
+constexpr LaunchStep kShowSteps[] = {
     {[](SpreadsheetAutomation& s, const std::string& path) { return s.OpenWorkbook(path); },
      "Excel could not open the certificate template"},
     {[](SpreadsheetAutomation& s, const std::string&) { return s.RunAutoMacros(); },
@@ -19,6 +21,9 @@ constexpr LaunchStep kLaunchSteps[] = {
     {[](SpreadsheetAutomation& s, const std::string&) { return s.SetVisible(true); }, "Excel could not be shown"},
     {[](SpreadsheetAutomation& s, const std::string&) { return s.SetUserControl(true); },
      "Excel could not be handed to the user"},
+};
+// The template closed again, once nothing in it is left unsaved.
+constexpr LaunchStep kCloseSteps[] = {
     {[](SpreadsheetAutomation& s, const std::string&) { return s.CloseWorkbooks(); },
      "Excel could not close the certificate template"},
     {[](SpreadsheetAutomation& s, const std::string&) { return s.Quit(); }, "Excel could not be closed"},
@@ -44,19 +49,36 @@ bool CertificatePromptDialog::OnCommand(int id) {
 void CertificatePromptDialog::LaunchCertificate() {
   const std::string path = templateFolder + templateFileName;
   WaitCursor(true);
+  bool saved = false;
   if (!spreadsheet_.Start()) {
-    Tell("Couldn't start Excel.");
-  } else {
-    for (const LaunchStep& step : kLaunchSteps) {
-      if (step.run(spreadsheet_, path)) continue;
-      const std::string reason = spreadsheet_.LastError();
-      Tell(std::string(step.failure) + "\r\n" + path + (reason.empty() ? "" : "\r\n" + reason));
-      break;
-    }
+    Tell(WithReason("Couldn't start Excel."));
+  } else if (RunSteps(kShowSteps, path)) {
+    // Closing a workbook with changes would throw away the certificate the macro made.
+    if (!spreadsheet_.WorkbookSaved(saved))
+      Tell(WithReason("Excel could not tell whether the certificate was saved\r\n" + path));
+    else if (!saved)
+      Tell("The certificate is open in Excel, not saved: review, save or print it there\r\n" + path);
+    else
+      RunSteps(kCloseSteps, path);
   }
   End();
   spreadsheet_.Release();
   WaitCursor(false);
+}
+
+template <size_t N>
+bool CertificatePromptDialog::RunSteps(const LaunchStep (&steps)[N], const std::string& path) {
+  for (const LaunchStep& step : steps) {
+    if (step.run(spreadsheet_, path)) continue;
+    Tell(WithReason(std::string(step.failure) + "\r\n" + path));
+    return false;
+  }
+  return true;
+}
+
+std::string CertificatePromptDialog::WithReason(const std::string& text) const {
+  const std::string reason = spreadsheet_.LastError();
+  return reason.empty() ? text : text + "\r\n" + reason;
 }
 
 void CertificatePromptDialog::Tell(const std::string& text) {

@@ -21,6 +21,8 @@ public:
   virtual void EndDialog() = 0;
 };
 
+struct LaunchStep;
+
 class CertificatePromptDialog {
 public:
   CertificatePromptDialog(OperatorInterface& op, SpreadsheetAutomation& spreadsheet)
@@ -33,8 +35,10 @@ public:
   bool OnCommand(int id);
 
   // "Yes": start the spreadsheet, open the template, run its start-up macro, show it and give
-  // it to the user, close the workbooks, quit. "Couldn't start Excel." when it cannot be
-  // started; any later failure is told in one box and the rest is skipped. Always closes.
+  // it to the user; then close the workbooks and quit, unless the macro left changes that are
+  // not saved: that certificate stays open for the operator, who is told so. "Couldn't start
+  // Excel." with the reason when it cannot be started; any later failure is told in one box
+  // and the rest is skipped. Always closes.
   void LaunchCertificate();
   // "No": closes without starting anything.
   void OnNo();
@@ -43,6 +47,11 @@ public:
   std::string templateFolder;  // ends in the path separator
 
 private:
+  // Runs the steps in order; false after telling the first that failed.
+  template <size_t N>
+  bool RunSteps(const LaunchStep (&steps)[N], const std::string& path);
+  // The text, then the spreadsheet's reason for its last failure on a line of its own.
+  std::string WithReason(const std::string& text) const;
   void End();
   void Tell(const std::string& text);
   void WaitCursor(bool shown);

@@ -125,7 +125,12 @@ bool LibreOfficeCalc::Request(const std::string& request, int timeoutSeconds) {
   }
   const std::string answer = pending_.substr(0, end);
   pending_.erase(0, end + 1);
+  value_.clear();
   if (answer == "ok") return true;
+  if (answer.compare(0, 3, "ok\t") == 0) {
+    value_ = answer.substr(3);
+    return true;
+  }
   error_ = answer.compare(0, 6, "error\t") == 0 ? answer.substr(6) : "unexpected answer: " + answer;
   return false;
 }
@@ -133,12 +138,18 @@ bool LibreOfficeCalc::Request(const std::string& request, int timeoutSeconds) {
 bool LibreOfficeCalc::Start() {
   Release();
   error_.clear();
+  ownLocks_.clear();
   if (!Spawn()) return false;
   return Request("start\t" + options_.office + "\t" + options_.profile + "\t" + (options_.headless ? "1" : "0"),
                  options_.startSeconds);
 }
 
-bool LibreOfficeCalc::OpenWorkbook(const std::string& path) { return Request("open\t" + path, options_.openSeconds); }
+bool LibreOfficeCalc::OpenWorkbook(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const std::string lock = path.substr(0, slash + 1) + ".~lock." + path.substr(slash + 1) + "#";
+  if (::access(lock.c_str(), F_OK) != 0) ownLocks_.push_back(lock);
+  return Request("open\t" + path, options_.openSeconds);
+}
 
 bool LibreOfficeCalc::RunAutoMacros() { return Request("run-auto-macros", options_.macroSeconds); }
 
@@ -148,6 +159,12 @@ bool LibreOfficeCalc::SetVisible(bool visible) {
 
 bool LibreOfficeCalc::SetUserControl(bool userControl) {
   return Request(std::string("user-control\t") + (userControl ? "1" : "0"), options_.callSeconds);
+}
+
+bool LibreOfficeCalc::WorkbookSaved(bool& saved) {
+  if (!Request("saved", options_.callSeconds)) return false;
+  saved = value_ == "1";
+  return true;
 }
 
 bool LibreOfficeCalc::CloseWorkbooks() { return Request("close-workbooks", options_.callSeconds); }
@@ -179,6 +196,9 @@ void LibreOfficeCalc::Kill() {
     while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
     }
     pid_ = -1;
+    // A lock left behind would have the next launch find the template in use.
+    for (const std::string& lock : ownLocks_) ::unlink(lock.c_str());
+    ownLocks_.clear();
   }
   if (socket_ >= 0) ::close(socket_);
   socket_ = -1;

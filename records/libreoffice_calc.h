@@ -8,6 +8,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 #include "records/spreadsheet_automation.h"
 
@@ -38,6 +39,7 @@ public:
   bool RunAutoMacros() override;
   bool SetVisible(bool visible) override;
   bool SetUserControl(bool userControl) override;
+  bool WorkbookSaved(bool& saved) override;
   bool CloseWorkbooks() override;
   bool Quit() override;
   void Release() override;
@@ -45,9 +47,11 @@ public:
 
 private:
   bool Spawn();
-  // Sends one request and waits up to timeoutSeconds for its answer.
+  // Sends one request and waits up to timeoutSeconds for its answer; the value an answer
+  // carries goes to value_.
   bool Request(const std::string& request, int timeoutSeconds);
-  // Kills the bridge and everything it started.
+  // Kills the bridge and everything it started, and removes the lock files that the killed
+  // LibreOffice could not.
   void Kill();
   std::string BridgePath() const;
 
@@ -55,7 +59,11 @@ private:
   pid_t pid_ = -1;
   int socket_ = -1;
   std::string pending_;
+  std::string value_;
   std::string error_;
+  // LibreOffice's lock files of the workbooks opened (".~lock.NAME#" beside each) that were not
+  // there before: they are this LibreOffice's own.
+  std::vector<std::string> ownLocks_;
 };
 
 }  // namespace endcap

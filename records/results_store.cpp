@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstring>
 
 namespace endcap {
@@ -199,29 +200,18 @@ bool ResultsStore::Store(const std::vector<StoredResult>& results, std::string& 
   return ok;
 }
 
-bool ResultsStore::Lookup(const std::string& unitSerial, const std::string& key, CertificateResult& result,
-                          bool& found, std::string& error) const {
-  error.clear();
-  found = false;
-  result = CertificateResult();
-  Database db;
-  bool ready = false;
-  if (!OpenForReading(db, path_, ready, error)) return false;
-  if (!ready) return true;
-  if (!db.Prepare(std::string("SELECT ") + kColumns +
-                      " FROM certificate_results WHERE unit_serial = ? AND item_key = ? ORDER BY id DESC LIMIT 1",
-                  error))
+bool ResultsStore::Newest(const std::string& unitSerial, std::map<std::string, CertificateResult>& newest,
+                          std::string& error) const {
+  newest.clear();
+  if (!Exists(path_)) {
+    error = std::strerror(errno);
     return false;
-  BindText(db.statement(), 1, unitSerial);
-  BindText(db.statement(), 2, key);
-  const int rc = sqlite3_step(db.statement());
-  if (rc == SQLITE_ROW) {
-    result = ReadRow(db.statement()).result;
-    found = true;
-  } else if (rc != SQLITE_DONE) {
-    return db.Fail(error);
   }
-  return db.Finish(error);
+  std::vector<StoredResult> rows;
+  if (!List(unitSerial, rows, error)) return false;
+  // Within a key the list runs oldest first: the last one stays.
+  for (StoredResult& row : rows) newest[row.key] = std::move(row.result);
+  return true;
 }
 
 bool ResultsStore::List(const std::string& unitSerial, std::vector<StoredResult>& results, std::string& error) const {

@@ -4,6 +4,7 @@
 // each use and closed again, and every write is one transaction, so a crash or a second
 // station writing at the same time never leaves half a calibration in it.
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -28,11 +29,12 @@ public:
   // Stores every result in one transaction, creating the database when it does not exist;
   // false with the reason in error, and then nothing of them is stored.
   bool Store(const std::vector<StoredResult>& results, std::string& error) const;
-  // The newest result of serial and key. A store that does not exist yet holds nothing: found
-  // is false and the call succeeds.
-  bool Lookup(const std::string& unitSerial, const std::string& key, CertificateResult& result, bool& found,
+  // The newest result of each key of serial, in one read, so that a locked store costs one
+  // wait. A store that does not exist is a failure here: a sheet must not be made from it.
+  bool Newest(const std::string& unitSerial, std::map<std::string, CertificateResult>& newest,
               std::string& error) const;
-  // Every result of serial, in key order and, within a key, in the order stored.
+  // Every result of serial, in key order and, within a key, in the order stored. A store that
+  // does not exist yet holds nothing, and the call succeeds.
   bool List(const std::string& unitSerial, std::vector<StoredResult>& results, std::string& error) const;
 
   const std::string& path() const { return path_; }

@@ -19,6 +19,9 @@ public:
   virtual bool SetVisible(bool visible) = 0;
   // Hands the application to the user, so that it stays when the automation lets go of it.
   virtual bool SetUserControl(bool userControl) = 0;
+  // Workbook.Saved of the opened workbook: false when it holds changes that are not saved, such
+  // as the certificate its start-up macro made.
+  virtual bool WorkbookSaved(bool& saved) = 0;
   // Workbooks.Close: closes the workbooks opened through this automation.
   virtual bool CloseWorkbooks() = 0;
   virtual bool Quit() = 0;

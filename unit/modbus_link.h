@@ -8,6 +8,7 @@
 // confirmation, which prompts. The record operations are defined in records/.
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "operator/operator_interface.h"
@@ -157,8 +158,11 @@ public:
   std::string RecordStrainGaugeCalibration();
 
   // --- certificates (records/) ---
-  // The newest stored result of key for unitSerial; an empty result when the store has none.
-  CertificateResult LookupCertificateResult(const std::string& key);
+  // Reads the newest stored result of each key of unitSerial into certificateResults, once for
+  // a whole sheet; false with the store's reason.
+  bool ReadCertificateResults(std::string& error);
+  // The result of key among those read; an empty result when the store has none.
+  CertificateResult LookupCertificateResult(const std::string& key) const;
   // A sheet's tolerance cell for an angle, with its own trailing comma.
   std::string ToleranceCell(double angleDeg) const;
 
@@ -201,7 +205,7 @@ public:
   DefaultLimits limits;
   std::string recordFolder;  // the status folder on this machine ("C:\Quorvanta\D5Status")
   std::string resultsStorePath;  // the results store; empty: the one in the status folder
-  std::string resultsStoreFault;  // the store failure shown last, so that one sheet shows it once
+  std::map<std::string, CertificateResult> certificateResults;  // of unitSerial, read for the last sheet
 
   // --- console ---
   int32_t chosenPort = 0;

@@ -1,6 +1,6 @@
 // endcap-store-bench: what the results store costs the operator: storing one calibration's
-// results (one transaction), and writing a calibration sheet (its lookups and rows), on a store
-// holding the results of one unit and of many.
+// results (one transaction), and writing a calibration sheet (its one read and its rows), on a
+// store holding the results of one unit and of many.
 
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
@@ -30,6 +30,7 @@ public:
   bool RunAutoMacros() override { return false; }
   bool SetVisible(bool) override { return false; }
   bool SetUserControl(bool) override { return false; }
+  bool WorkbookSaved(bool&) override { return false; }
   bool CloseWorkbooks() override { return false; }
   bool Quit() override { return false; }
   void Release() override {}

@@ -15,9 +15,6 @@
 namespace endcap {
 namespace {
 
-constexpr const char* kSheetError =
-    "=== Error ===\nUnable to open calibration data file\nPress Enter for OK (end of input: OK)\n";
-
 class CertificateCommandsTest : public ::testing::Test {
 protected:
   CertificateCommandsTest() { MakeDirectories(folder); }
@@ -36,6 +33,14 @@ protected:
     text << file.rdbuf();
     return text.str();
   }
+  // One result of serial in the store given with --store.
+  void Store(const std::string& serial, const std::string& key) {
+    StoredResult row;
+    row.unitSerial = serial;
+    row.key = key;
+    std::string error;
+    ASSERT_TRUE(ResultsStore(store).Store({row}, error)) << error;
+  }
   std::string Prompt(const std::string& templateName) const {
     return "=== Auto launch Excel certificate ===\n"
            "Do you wish to automatically launch Excel to produce a calibration certificate?\n"
@@ -50,6 +55,7 @@ protected:
 
   testing::TempDir dir;
   std::string folder = dir.path() + "/q/CALIBRAT/Drelvik5/Endcap/";
+  std::string store = dir.path() + "/results.sqlite";
   VirtualClock clock;
   MemoryPortProvider ports;  // no unit: none is needed
   std::istringstream in;
@@ -57,7 +63,8 @@ protected:
 };
 
 TEST_F(CertificateCommandsTest, CalSheetWritesTheSheetAndOffersTheCertificate) {
-  EXPECT_EQ(Run({"cal-sheet", "strain", "--serial", "e12-3"}, "n\n"), kExitDone);
+  Store("E00012-003", "3.04.05");
+  EXPECT_EQ(Run({"--store", store, "cal-sheet", "strain", "--serial", "e12-3"}, "n\n"), kExitDone);
   EXPECT_EQ(out.str(), folder + "calibrate_pressure.csv\n");
   EXPECT_EQ(err.str(), Prompt("Pressure_Certificate.xls"));
   const std::string sheet = File(folder + "calibrate_pressure.csv");
@@ -74,20 +81,15 @@ TEST_F(CertificateCommandsTest, CalSheetWithoutASerialIsRefusedInANewRun) {
   EXPECT_EQ(out.str(), "");
 }
 
-TEST_F(CertificateCommandsTest, CalSheetIntoAMissingFolderTellsEveryRowAndStillOffersTheCertificate) {
-  std::vector<std::string> args = {"cal-sheet", "inclinometer", "--serial", "123456-7"};
-  args.insert(args.begin(), {"--drive", "Q=" + dir.path() + "/absent"});
-  EXPECT_EQ(Run(args), kExitUnitFailed);
-  std::string boxes;
-  for (int row = 0; row < 13; ++row) boxes += kSheetError;
-  const std::string absent = dir.path() + "/absent/CALIBRAT/Drelvik5/Endcap/";
-  const std::string text = err.str();
-  EXPECT_EQ(text.substr(0, boxes.size()), boxes);
-  EXPECT_NE(text.find("IntInclinometerCertificate.xls stored in " + absent + "\n"), std::string::npos) << text;
-  EXPECT_EQ(text.substr(text.rfind("endcap-cli:")),
-            "endcap-cli: rows of " + absent + "calibrate_inclin.csv could not be written\n");
+TEST_F(CertificateCommandsTest, CalSheetForAUnitWithoutResultsWritesNothingAndFails) {
+  Store("123456-007", "3.04.05");
+  EXPECT_EQ(Run({"--store", store, "cal-sheet", "inclinometer", "--serial", "123456-7"}), kExitUnitFailed);
+  EXPECT_EQ(err.str(), "=== Error ===\nThe results store " + store +
+                           " holds no inclinometer results for 123456-007\nPress Enter for OK (end of input: OK)\n"
+                           "endcap-cli: " + folder + "calibrate_inclin.csv was not written\n");
+  EXPECT_EQ(out.str(), "");
   struct stat st {};
-  EXPECT_NE(stat((dir.path() + "/absent").c_str(), &st), 0);
+  EXPECT_NE(stat((folder + "calibrate_inclin.csv").c_str(), &st), 0);
 }
 
 TEST_F(CertificateCommandsTest, ResultsListsEveryStoredResultOfTheUnitFromTheStoreNamed) {

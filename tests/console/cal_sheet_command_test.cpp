@@ -10,6 +10,7 @@
 
 #include "console/control_ids.h"
 #include "console/main_dialog.h"
+#include "records/certificate_items.h"
 #include "records/drive_map.h"
 #include "serial/memory_device.h"
 #include "tests/console/fake_views.h"
@@ -100,6 +101,11 @@ TEST_F(CalSheetCommandTest, AtStartNoSerialIsOfferedAndAnEmptyOneIsRefused) {
 }
 
 TEST_F(CalSheetCommandTest, TheSerialTypedBecomesTheUnitSerial) {
+  StoredResult result;
+  result.unitSerial = "E00777-003";
+  result.key = "3.03.01";
+  std::string error;
+  ASSERT_TRUE(ResultsStoreOf(app_.link).Store({result}, error)) << error;
   typed_ = "e777-3";
   dialog_.OnCommand(ctl::kCalibrationSheet);
   EXPECT_EQ(app_.link.unitSerial, "E00777-003");

@@ -13,6 +13,7 @@
 #include "console/control_ids.h"
 #include "console/qt/certificate_windows.h"
 #include "console/qt/main_window.h"
+#include "records/certificate_items.h"
 #include "resources/certificate_templates.h"
 #include "serial/memory_device.h"
 #include "tests/console/qt_test_support.h"
@@ -120,6 +121,11 @@ TEST_F(SheetWindowTest, ThePromptFollowsItsTemplateAndNamesTheTemplateFile) {
 }
 
 TEST_F(SheetWindowTest, ASheetButtonWritesTheSheetThenThePromptOpensOverTheDialog) {
+  StoredResult result;
+  result.unitSerial = "123456-007";
+  result.key = "3.03.01";
+  std::string error;
+  ASSERT_TRUE(ResultsStoreOf(link).Store({result}, error)) << error;
   CalSheetWindow window(logic, nullptr);
   ControlAs<QLineEdit>(window, ctl::sheet::kSerial)->setText("123456-7");
   window.show();

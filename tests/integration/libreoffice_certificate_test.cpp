@@ -1,14 +1,20 @@
 // The certificate launch against the real LibreOffice Calc, headless with a profile of its
-// own: a workbook made here, whose start-up macro writes a file, is opened, its macro run and
-// LibreOffice closed again. Skipped when LibreOffice or its Python binding is not installed.
+// own: a workbook made here, whose start-up macro writes a file (and then modifies the
+// workbook, hangs, or is missing), is opened, its macro run, and LibreOffice closed again or,
+// with a certificate not saved, left to the operator. Skipped when LibreOffice or its Python
+// binding is not installed.
 
 #include <gtest/gtest.h>
 #include <dirent.h>
+#include <signal.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <thread>
+#include <vector>
 
 #include "records/certificate_prompt_dialog.h"
 #include "records/libreoffice_calc.h"
@@ -28,35 +34,43 @@ std::string ReadFile(const std::string& path) {
   return text.str();
 }
 
-// Whether any process still runs with the given text in its command line.
-bool AnyProcessWith(const std::string& text) {
+// The processes that run with the given text in their command line.
+std::vector<pid_t> ProcessesWith(const std::string& text) {
+  std::vector<pid_t> found;
   DIR* proc = opendir("/proc");
-  if (!proc) return false;
-  bool found = false;
+  if (!proc) return found;
   while (dirent* entry = readdir(proc)) {
     if (entry->d_name[0] < '0' || entry->d_name[0] > '9') continue;
     std::string line = ReadFile(std::string("/proc/") + entry->d_name + "/cmdline");
     for (char& c : line)
       if (c == '\0') c = ' ';
-    if (line.find(text) != std::string::npos) found = true;
+    if (line.find(text) != std::string::npos) found.push_back(static_cast<pid_t>(std::atol(entry->d_name)));
   }
   closedir(proc);
   return found;
+}
+
+bool AnyProcessWith(const std::string& text) { return !ProcessesWith(text).empty(); }
+
+bool Exists(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0;
 }
 
 class LibreOfficeTest : public ::testing::Test {
 protected:
   void SetUp() override { Prepare(templates); }
 
-  // The trusted folder is where LibreOffice runs the macros of documents without asking.
-  void Prepare(const std::string& trusted) {
+  // The trusted folder is where LibreOffice runs the macros of documents without asking; macro
+  // is what the template's start-up macro does after writing the marker.
+  void Prepare(const std::string& trusted, const std::string& macro = "writes") {
     if (!Succeeds("command -v soffice") || !Succeeds(std::string(ENDCAP_PYTHON) + " -c 'import uno'"))
       GTEST_SKIP() << "LibreOffice (soffice) or its Python binding (python3-uno) is not installed";
     ASSERT_EQ(mkdir(templates.c_str(), 0775), 0);
     ASSERT_EQ(mkdir((profile).c_str(), 0775), 0);
     ASSERT_EQ(mkdir((profile + "/user").c_str(), 0775), 0);
     ASSERT_TRUE(Succeeds(std::string(ENDCAP_PYTHON) + " " + ENDCAP_MAKE_WORKBOOK + " " + templates +
-                         "Certificate.ods " + marker));
+                         "Certificate.ods " + marker + " " + macro));
     // The template folder is a trusted location, as the certificate folder must be at the
     // station: LibreOffice runs the macros of its documents without asking.
     std::ofstream(profile + "/user/registrymodifications.xcu")
@@ -77,6 +91,21 @@ protected:
     options.startSeconds = 40;
   }
 
+  // Launches the certificate of the template made in Prepare.
+  void Launch() {
+    LibreOfficeCalc calc(options);
+    CertificatePromptDialog prompt(op, calc);
+    prompt.Attach(view);
+    prompt.templateFileName = "Certificate.ods";
+    prompt.templateFolder = templates;
+    prompt.OnInitDialog();
+    prompt.OnCommand(ctl::certificate::kYes);
+    op.VerifyDone();
+    EXPECT_EQ(view.ended, 1);
+  }
+  std::string Template() const { return templates + "Certificate.ods"; }
+  std::string Lock() const { return templates + ".~lock.Certificate.ods#"; }
+
   testing::TempDir dir;
   std::string templates = dir.path() + "/templates/";
   std::string profile = dir.path() + "/profile";
@@ -87,16 +116,63 @@ protected:
 };
 
 TEST_F(LibreOfficeTest, YesOpensTheTemplateRunsItsStartUpMacroAndClosesLibreOffice) {
-  LibreOfficeCalc calc(options);
-  CertificatePromptDialog prompt(op, calc);
-  prompt.Attach(view);
-  prompt.templateFileName = "Certificate.ods";
-  prompt.templateFolder = templates;
-  prompt.OnInitDialog();
-  prompt.OnCommand(ctl::certificate::kYes);
+  Launch();
   EXPECT_EQ(ReadFile(marker), "Auto_Open ran in file://" + templates + "Certificate.ods\n");
-  EXPECT_EQ(view.ended, 1);
   EXPECT_FALSE(AnyProcessWith(profile));
+  EXPECT_FALSE(Exists(Lock()));
+}
+
+class ModifyingLibreOfficeTest : public LibreOfficeTest {
+protected:
+  void SetUp() override { Prepare(templates, "modifies"); }
+  // The LibreOffice left to the operator ends with the test.
+  void TearDown() override {
+    for (const pid_t pid : ProcessesWith(profile)) kill(pid, SIGKILL);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (AnyProcessWith(profile) && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+};
+
+TEST_F(ModifyingLibreOfficeTest, ACertificateLeftUnsavedStaysOpenInLibreOffice) {
+  const std::string before = ReadFile(Template());
+  op.ExpectMessage(
+      CertificateBox("The certificate is open in Excel, not saved: review, save or print it there\r\n" + Template()));
+  Launch();
+  EXPECT_EQ(ReadFile(marker), "Auto_Open ran in file://" + Template() + "\n");
+  // Still open: LibreOffice runs on, holding the document's lock, and nothing was saved over it.
+  EXPECT_TRUE(AnyProcessWith(profile));
+  EXPECT_TRUE(Exists(Lock()));
+  EXPECT_EQ(ReadFile(Template()), before);
+}
+
+class HangingLibreOfficeTest : public LibreOfficeTest {
+protected:
+  void SetUp() override { Prepare(templates, "hangs"); }
+};
+
+TEST_F(HangingLibreOfficeTest, AMacroStoppedAtItsTimeOutLeavesNoLockAndNoLibreOffice) {
+  options.macroSeconds = 3;
+  op.ExpectMessage(CertificateBox("The certificate template's start-up macro failed\r\n" + Template() +
+                                  "\r\nLibreOffice did not answer within 3 s"));
+  Launch();
+  EXPECT_EQ(ReadFile(marker), "Auto_Open ran in file://" + Template() + "\n");
+  EXPECT_FALSE(AnyProcessWith(profile));
+  EXPECT_FALSE(Exists(Lock()));
+}
+
+class MacrolessLibreOfficeTest : public LibreOfficeTest {
+protected:
+  void SetUp() override { Prepare(templates, "none"); }
+};
+
+TEST_F(MacrolessLibreOfficeTest, ATemplateWithoutAStartUpMacroIsReported) {
+  op.ExpectMessage(CertificateBox("The certificate template's start-up macro failed\r\n" + Template() +
+                                  "\r\nthe template has no start-up macro (Auto_Open)"));
+  Launch();
+  EXPECT_EQ(ReadFile(marker), "");
+  EXPECT_FALSE(AnyProcessWith(profile));
+  EXPECT_FALSE(Exists(Lock()));
 }
 
 TEST_F(LibreOfficeTest, AMissingTemplateIsToldAndLibreOfficeIsNotLeftRunning) {
@@ -131,12 +207,10 @@ TEST_F(UntrustedLibreOfficeTest, ATemplateOutsideTheTrustedLocationsHasItsMacroR
   EXPECT_FALSE(AnyProcessWith(profile));
 }
 
-TEST_F(LibreOfficeTest, AnOfficeThatCannotRunCannotStart) {
+TEST_F(LibreOfficeTest, ALibreOfficeNotFoundIsTheReasonExcelCouldNotStart) {
   options.office = dir.path() + "/no-such-office";
-  LibreOfficeCalc calc(options);
-  EXPECT_FALSE(calc.Start());
-  EXPECT_EQ(calc.LastError(), "cannot run " + options.office + ": No such file or directory");
-  calc.Release();
+  op.ExpectMessage(CertificateBox("Couldn't start Excel.\r\nLibreOffice (" + options.office + ") was not found"));
+  Launch();
 }
 
 }  // namespace

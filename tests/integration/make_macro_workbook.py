@@ -1,8 +1,10 @@
 #!/usr/bin/python3
 """Writes a small spreadsheet (OpenDocument) whose Basic macro Auto_Open writes one line to a
-file, so that a test can tell that the workbook's start-up macro ran.
+file, so that a test can tell that the workbook's start-up macro ran, and then does what MACRO
+says: "writes" nothing more, "modifies" the workbook (a certificate made and not saved),
+"hangs" waits two minutes; "none" gives the workbook no Auto_Open at all.
 
-usage: make_macro_workbook.py WORKBOOK OUTPUT_FILE
+usage: make_macro_workbook.py WORKBOOK OUTPUT_FILE [MACRO]
 """
 
 import sys
@@ -10,15 +12,22 @@ import zipfile
 from xml.sax.saxutils import escape
 
 workbook, output = sys.argv[1], sys.argv[2]
+macro = sys.argv[3] if len(sys.argv) > 3 else "writes"
 
-MODULE = """Sub Auto_Open
+THEN = {
+    "writes": "",
+    "modifies": '  ThisComponent.Sheets(0).getCellByPosition(0, 1).setString("made by Auto_Open")\n',
+    "hangs": "  Wait 120000\n",
+}
+
+MODULE = """Sub %s
   Dim n As Integer
   n = FreeFile
   Open "%s" For Output As #n
   Print #n, "Auto_Open ran in " &amp; ThisComponent.getURL()
   Close #n
-End Sub
-""" % escape(output)
+%sEnd Sub
+""" % ("Other" if macro == "none" else "Auto_Open", escape(output), THEN.get(macro, ""))
 
 FILES = {
     "META-INF/manifest.xml": """<?xml version="1.0" encoding="UTF-8"?>

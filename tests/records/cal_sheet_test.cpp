@@ -1,11 +1,16 @@
-// The calibration sheets and the certificate prompt: the serial check, the rows of both sheets
-// from an empty store and from one filled by the record operations, the edge cases of the
-// cells, and the certificate launch's order and failures against a recording spreadsheet.
+// The calibration sheets and the certificate prompt: the serial check, no sheet without the
+// unit's results, the rows of both sheets from a store filled by the record operations, the
+// edge cases of the cells, a sheet replaced only whole, and the certificate launch's order and
+// failures against a recording spreadsheet.
 
 #include "records/cal_sheet_dialog.h"
 
 #include <gtest/gtest.h>
+#include <dirent.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
 
 #include <fstream>
 #include <sstream>
@@ -50,6 +55,15 @@ protected:
     row.result = result;
     std::string error;
     ASSERT_TRUE(ResultsStoreOf(link).Store({row}, error)) << error;
+  }
+  // The names in the certificate folder.
+  std::vector<std::string> FolderNames() const {
+    std::vector<std::string> names;
+    DIR* dir = opendir(folder.c_str());
+    while (dirent* entry = dir ? readdir(dir) : nullptr)
+      if (entry->d_name[0] != '.') names.push_back(entry->d_name);
+    if (dir) closedir(dir);
+    return names;
   }
   static CertificateResult Result(uint8_t passFlag, double value, const std::string& text) {
     CertificateResult r;
@@ -127,7 +141,7 @@ TEST_F(SheetTest, ARefusedSerialWritesNothingAndOffersNoCertificate) {
   op.ExpectMessage(SheetBox("Illegal entry!!"));
   op.ExpectMessage(SheetBox("Failed to open results"));
   dialog.OnCommand(ctl::sheet::kInclinometerResults);
-  EXPECT_FALSE(dialog.sheetComplete);
+  EXPECT_EQ(dialog.sheetOutcome, SheetOutcome::SerialRefused);
   EXPECT_TRUE(view.prompts.empty());
   EXPECT_EQ(view.waitCursor, (std::vector<bool>{true, false}));
   struct stat st {};
@@ -176,18 +190,41 @@ constexpr const char* kEmptyInclinometerSheet =
     "0.000,0.000,0.000,0.050,FAIL\n"
     "FAIL\n";
 
-TEST_F(SheetTest, AnEmptyStoreGivesTheInclinometerSheetOfDefaults) {
-  view.serial = "123456-1";
-  dialog.OnCommand(ctl::sheet::kInclinometerResults);
-  EXPECT_EQ(Sheet("calibrate_inclin.csv"), kEmptyInclinometerSheet);
-  EXPECT_TRUE(dialog.sheetComplete);
-  EXPECT_EQ(view.prompts, std::vector<std::string>{"IntInclinometerCertificate.xls stored in " + folder});
-  EXPECT_EQ(view.promptsEnded, 1);
-  EXPECT_TRUE(spreadsheet.calls.empty());  // answered No
-  EXPECT_EQ(view.waitCursor, (std::vector<bool>{true, false}));
+TEST_F(SheetTest, WithoutTheUnitsResultsNoSheetIsWrittenAndNoCertificateOffered) {
+  const std::string store = status.path() + "/CalibrationResults.sqlite";
+  const std::string older = "654321-002,Remote inclinometer\nthe sheet of the unit before\n";
+  std::ofstream(folder + "calibrate_inclin.csv") << older;
+  auto expectNoSheet = [&](const std::string& box) {
+    op.ExpectMessage(SheetBox(box));
+    dialog.OnCommand(ctl::sheet::kInclinometerResults);
+    op.VerifyDone();
+    EXPECT_EQ(dialog.sheetOutcome, SheetOutcome::NotWritten);
+    EXPECT_EQ(Sheet("calibrate_inclin.csv"), older);
+    EXPECT_TRUE(view.prompts.empty());
+    EXPECT_EQ(view.waitCursor, (std::vector<bool>{true, false}));
+    view.waitCursor.clear();
+  };
+  // No store yet.
+  expectNoSheet("Unable to read the results store " + store + " for 123456-001\r\nNo such file or directory");
+
+  // Only another unit's results, and only the gauge of this one.
+  Put("3.04.05", Result(1, 0.1, ""));
+  StoredResult other;
+  other.unitSerial = "654321-002";
+  other.key = "3.03.01";
+  std::string error;
+  ASSERT_TRUE(ResultsStoreOf(link).Store({other}, error)) << error;
+  expectNoSheet("The results store " + store + " holds no inclinometer results for 123456-001");
+
+  // Not a database.
+  link.resultsStorePath = status.path() + "/bad.sqlite";
+  std::ofstream(link.resultsStorePath) << "this is not a database, it is a text file of some length to be sure\n";
+  expectNoSheet("Unable to read the results store " + link.resultsStorePath +
+                " for 123456-001\r\nfile is not a database");
 }
 
-TEST_F(SheetTest, AnEmptyStoreGivesThePressureSheetOfDefaults) {
+TEST_F(SheetTest, MissingItemsOfThePressureSheetGiveDefaults) {
+  Put("3.04.05", Result(0, 0.05, ""));
   dialog.OnCommand(ctl::sheet::kStrainGaugeResults);
   EXPECT_EQ(Sheet("calibrate_pressure.csv"),
             "PRECISION STRAIN GAUGE DEPTH SENSOR,Gauge range (bar),Remote inclinometer\n"
@@ -203,7 +240,11 @@ TEST_F(SheetTest, AnEmptyStoreGivesThePressureSheetOfDefaults) {
             "0,0.000,0.000,0.000,0.05,FAIL\n"
             "0,0.000,0.000,0.000,0.05,FAIL\n"
             ",00/00/2000\n");
+  EXPECT_EQ(dialog.sheetOutcome, SheetOutcome::Written);
   EXPECT_EQ(view.prompts, std::vector<std::string>{"Pressure_Certificate.xls stored in " + folder});
+  EXPECT_EQ(view.promptsEnded, 1);
+  EXPECT_TRUE(spreadsheet.calls.empty());  // answered No
+  EXPECT_EQ(view.waitCursor, (std::vector<bool>{true, false}));
 }
 
 // The store as an inclinometer check leaves it: A1 = 5, A2 = 45, the last position ignored
@@ -307,10 +348,14 @@ TEST_F(SheetTest, TheAccuracyClassAndThePointVerdictIncludeTheirBounds) {
   Put("3.04.05", Result(0, 0.05, ""));
   Put("3.05.01", Result(1, 0.7251885, "Applied 0"));
   Put("3.05.02", Result(1, 0.7252, "Applied 0"));
+  Put("3.05.03", Result(0, 0.0, "Applied 0"));  // stored as failed without a reading
   dialog.OnCommand(ctl::sheet::kStrainGaugeResults);
   std::string sheet = Sheet("calibrate_pressure.csv");
   EXPECT_EQ(sheet.substr(0, sheet.find('\n')), "PRECISION STRAIN GAUGE DEPTH SENSOR,Gauge range (bar),Remote inclinometer");
-  EXPECT_NE(sheet.find("\n0,0.000,0.725,0.050,0.05,PASS\n0,0.000,0.725,0.050,0.05,FAIL\n"), std::string::npos) << sheet;
+  EXPECT_NE(sheet.find("\n0,0.000,0.725,0.050,0.05,PASS\n0,0.000,0.725,0.050,0.05,FAIL\n"
+                       "0,0.000,0.000,0.000,0.05,FAIL\n"),
+            std::string::npos)
+      << sheet;
 
   Put("3.04.05", Result(0, 0.06, ""));
   dialog.OnCommand(ctl::sheet::kStrainGaugeResults);
@@ -327,23 +372,53 @@ TEST_F(SheetTest, PointsWithoutAGaugeRangeFailWithoutDividingByZero) {
             std::string::npos);
 }
 
-TEST_F(SheetTest, TheFirstRowReplacesAnOlderSheet) {
+TEST_F(SheetTest, TheSheetReplacesAnOlderOneWhole) {
+  Put("3.02.01", CertificateResult());
   std::ofstream(folder + "calibrate_inclin.csv") << "an older sheet\nwith more lines than the new one\n"
                                                  << std::string(4000, 'x') << "\n";
   dialog.OnCommand(ctl::sheet::kInclinometerResults);
   EXPECT_EQ(Sheet("calibrate_inclin.csv"), kEmptyInclinometerSheet);
+  EXPECT_EQ(FolderNames(), std::vector<std::string>{"calibrate_inclin.csv"});
 }
 
-TEST_F(SheetTest, AMissingFolderGivesABoxForEveryRowAndStillOffersTheCertificate) {
-  CalSheetDialog elsewhere(link, spreadsheet, certificates.path() + "/absent/");
+TEST_F(SheetTest, ASheetThatCannotBeWrittenWholeLeavesTheOlderOneAndOffersNoCertificate) {
+  Put("3.02.01", CertificateResult());
+  const std::string older = "654321-002,Remote inclinometer\n";
+  std::ofstream(folder + "calibrate_inclin.csv") << older;
+  // A file system that takes only the first 100 bytes, as a nearly full disk does.
+  struct sigaction ignore {}, old {};
+  ignore.sa_handler = SIG_IGN;
+  ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &old), 0);
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit limited = saved;
+  limited.rlim_cur = 100;
+  op.ExpectMessage(SheetBox("Unable to open calibration data file\r\n" + folder +
+                            "calibrate_inclin.csv: File too large"));
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+  dialog.OnCommand(ctl::sheet::kInclinometerResults);
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  ::sigaction(SIGXFSZ, &old, nullptr);
+  op.VerifyDone();
+  EXPECT_EQ(Sheet("calibrate_inclin.csv"), older);
+  EXPECT_EQ(FolderNames(), std::vector<std::string>{"calibrate_inclin.csv"});
+  EXPECT_EQ(dialog.sheetOutcome, SheetOutcome::NotWritten);
+  EXPECT_TRUE(view.prompts.empty());
+}
+
+TEST_F(SheetTest, AMissingFolderIsToldOnceWithTheSheetsPathAndOffersNoCertificate) {
+  Put("3.04.05", CertificateResult());
+  const std::string absent = certificates.path() + "/absent/";
+  CalSheetDialog elsewhere(link, spreadsheet, absent);
   elsewhere.Attach(view);
-  for (int row = 0; row < 13; ++row) op.ExpectMessage(SheetBox("Unable to open calibration data file"));
+  op.ExpectMessage(SheetBox("Unable to open calibration data file\r\n" + absent +
+                            "calibrate_pressure.csv: No such file or directory"));
   elsewhere.OnCommand(ctl::sheet::kStrainGaugeResults);
   op.VerifyDone();
-  EXPECT_FALSE(elsewhere.sheetComplete);
-  EXPECT_EQ(view.prompts.size(), 1u);
+  EXPECT_EQ(elsewhere.sheetOutcome, SheetOutcome::NotWritten);
+  EXPECT_TRUE(view.prompts.empty());
   struct stat st {};
-  EXPECT_NE(stat((certificates.path() + "/absent").c_str(), &st), 0);  // never created
+  EXPECT_NE(stat(absent.c_str(), &st), 0);  // never created
 }
 
 // The certificate prompt alone, against the recording spreadsheet.
@@ -368,10 +443,21 @@ TEST_F(CertificateTest, ThePromptNamesTheTemplateAndItsFolder) {
 TEST_F(CertificateTest, YesDrivesTheSpreadsheetInOrder) {
   EXPECT_TRUE(prompt.OnCommand(ctl::certificate::kYes));
   EXPECT_EQ(spreadsheet.calls, (std::vector<std::string>{"Start", "OpenWorkbook " + Path(), "RunAutoMacros",
-                                                         "SetVisible true", "SetUserControl true", "CloseWorkbooks",
-                                                         "Quit", "Release"}));
+                                                         "SetVisible true", "SetUserControl true", "WorkbookSaved",
+                                                         "CloseWorkbooks", "Quit", "Release"}));
   EXPECT_EQ(promptView.ended, 1);
   EXPECT_EQ(promptView.waitCursor, (std::vector<bool>{true, false}));
+}
+
+TEST_F(CertificateTest, ACertificateLeftUnsavedStaysOpenForTheOperator) {
+  spreadsheet.workbookSaved = false;
+  op.ExpectMessage(
+      CertificateBox("The certificate is open in Excel, not saved: review, save or print it there\r\n" + Path()));
+  prompt.LaunchCertificate();
+  EXPECT_EQ(spreadsheet.calls, (std::vector<std::string>{"Start", "OpenWorkbook " + Path(), "RunAutoMacros",
+                                                         "SetVisible true", "SetUserControl true", "WorkbookSaved",
+                                                         "Release"}));
+  EXPECT_EQ(promptView.ended, 1);
 }
 
 TEST_F(CertificateTest, NoStartsNothing) {
@@ -383,7 +469,8 @@ TEST_F(CertificateTest, NoStartsNothing) {
 
 TEST_F(CertificateTest, ASpreadsheetThatCannotStartIsToldOnce) {
   spreadsheet.failing = "Start";
-  op.ExpectMessage({"Couldn't start Excel.", kApplicationName, BoxButtons::Ok, BoxIcon::None, 0, BoxOwner::Window});
+  op.ExpectMessage({"Couldn't start Excel.\r\nthe application said no", kApplicationName, BoxButtons::Ok,
+                    BoxIcon::None, 0, BoxOwner::Window});
   prompt.LaunchCertificate();
   EXPECT_EQ(spreadsheet.calls, (std::vector<std::string>{"Start", "Release"}));
   EXPECT_EQ(promptView.ended, 1);
@@ -396,6 +483,7 @@ TEST_F(CertificateTest, ALaterFailureIsToldInOneBoxAndEndsTheLaunch) {
       {"RunAutoMacros", "The certificate template's start-up macro failed"},
       {"SetVisible", "Excel could not be shown"},
       {"SetUserControl", "Excel could not be handed to the user"},
+      {"WorkbookSaved", "Excel could not tell whether the certificate was saved"},
       {"CloseWorkbooks", "Excel could not close the certificate template"},
       {"Quit", "Excel could not be closed"},
   };
@@ -415,6 +503,7 @@ TEST_F(CertificateTest, ALaterFailureIsToldInOneBoxAndEndsTheLaunch) {
 }
 
 TEST_F(CertificateTest, TheSheetsYesLaunchesTheMatchingTemplate) {
+  Put("3.05.01", CertificateResult());
   view.promptAnswer = ctl::certificate::kYes;
   dialog.OnCommand(ctl::sheet::kStrainGaugeResults);
   ASSERT_GE(spreadsheet.calls.size(), 2u);

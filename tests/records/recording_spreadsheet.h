@@ -18,6 +18,10 @@ public:
   bool SetUserControl(bool userControl) override {
     return Call(std::string("SetUserControl ") + (userControl ? "true" : "false"));
   }
+  bool WorkbookSaved(bool& saved) override {
+    saved = workbookSaved;
+    return Call("WorkbookSaved");
+  }
   bool CloseWorkbooks() override { return Call("CloseWorkbooks"); }
   bool Quit() override { return Call("Quit"); }
   void Release() override { calls.push_back("Release"); }
@@ -26,6 +30,7 @@ public:
   // The call (its first word) that fails.
   std::string failing;
   std::string failReason = "the application said no";
+  bool workbookSaved = true;  // what WorkbookSaved answers
   std::vector<std::string> calls;
 
 private:

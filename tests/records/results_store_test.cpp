@@ -9,6 +9,7 @@
 
 #include <fstream>
 #include <limits>
+#include <map>
 #include <sstream>
 #include <thread>
 
@@ -49,24 +50,20 @@ protected:
 TEST_F(StoreTest, AResultComesBackAsStoredForItsSerialAndKeyOnly) {
   const StoredResult row = Row("123456-001", "3.03.01", "Pitch 0.001 Roll -0.002, with a ' quote", 4000000001.0);
   ASSERT_TRUE(store.Store({row, Row("123456-002", "3.03.01", "other unit")}, error)) << error;
-  CertificateResult result;
-  bool found = false;
-  ASSERT_TRUE(store.Lookup("123456-001", "3.03.01", result, found, error)) << error;
-  EXPECT_TRUE(found);
-  EXPECT_EQ(result, row.result);
-  ASSERT_TRUE(store.Lookup("123456-001", "3.03.02", result, found, error));
-  EXPECT_FALSE(found);
-  EXPECT_EQ(result, CertificateResult());
+  std::map<std::string, CertificateResult> newest;
+  ASSERT_TRUE(store.Newest("123456-001", newest, error)) << error;
+  EXPECT_EQ(newest, (std::map<std::string, CertificateResult>{{"3.03.01", row.result}}));
 }
 
 TEST_F(StoreTest, TheNewestResultOfAKeyWinsAndTheListKeepsTheOrderStored) {
   ASSERT_TRUE(store.Store({Row("123456-001", "3.04.04", "first", 10.0), Row("123456-001", "3.04.01", "maker")}, error));
   ASSERT_TRUE(store.Store({Row("123456-001", "3.04.04", "second", 20.0)}, error));
-  CertificateResult result;
-  bool found = false;
-  ASSERT_TRUE(store.Lookup("123456-001", "3.04.04", result, found, error));
-  EXPECT_EQ(result.text, "second");
-  EXPECT_EQ(result.value, 20.0);
+  std::map<std::string, CertificateResult> newest;
+  ASSERT_TRUE(store.Newest("123456-001", newest, error));
+  ASSERT_EQ(newest.size(), 2u);
+  EXPECT_EQ(newest["3.04.04"].text, "second");
+  EXPECT_EQ(newest["3.04.04"].value, 20.0);
+  EXPECT_EQ(newest["3.04.01"].text, "maker");
   std::vector<StoredResult> rows;
   ASSERT_TRUE(store.List("123456-001", rows, error));
   ASSERT_EQ(rows.size(), 3u);
@@ -76,11 +73,11 @@ TEST_F(StoreTest, TheNewestResultOfAKeyWinsAndTheListKeepsTheOrderStored) {
   EXPECT_EQ(rows[2].storedAt, "2005-03-07 09:05:30");
 }
 
-TEST_F(StoreTest, AStoreNotYetWrittenHoldsNothingAndIsNotCreatedByReading) {
-  CertificateResult result;
-  bool found = true;
-  EXPECT_TRUE(store.Lookup("123456-001", "3.03.01", result, found, error));
-  EXPECT_FALSE(found);
+TEST_F(StoreTest, AStoreNotYetWrittenListsNothingAndIsNotCreatedByReading) {
+  std::map<std::string, CertificateResult> newest{{"stale", CertificateResult()}};
+  EXPECT_FALSE(store.Newest("123456-001", newest, error));
+  EXPECT_EQ(error, "No such file or directory");
+  EXPECT_TRUE(newest.empty());
   std::vector<StoredResult> rows;
   EXPECT_TRUE(store.List("123456-001", rows, error));
   EXPECT_TRUE(rows.empty());
@@ -93,9 +90,8 @@ TEST_F(StoreTest, StoresThatCannotBeUsedSayWhy) {
   std::ofstream(Path()) << "this is not a database, it is a text file of some length to be sure\n";
   ASSERT_FALSE(store.Store({Row("1", "k", "t")}, error));
   EXPECT_NE(error.find("not a database"), std::string::npos) << error;
-  CertificateResult result;
-  bool found = false;
-  EXPECT_FALSE(store.Lookup("1", "k", result, found, error));
+  std::map<std::string, CertificateResult> newest;
+  EXPECT_FALSE(store.Newest("1", newest, error));
   EXPECT_NE(error.find("not a database"), std::string::npos) << error;
 
   std::remove(Path().c_str());
@@ -105,7 +101,7 @@ TEST_F(StoreTest, StoresThatCannotBeUsedSayWhy) {
   sqlite3_close(db);
   EXPECT_FALSE(store.Store({Row("1", "k", "t")}, error));
   EXPECT_EQ(error, "the store was written by a newer station (layout 99)");
-  EXPECT_FALSE(store.Lookup("1", "k", result, found, error));
+  EXPECT_FALSE(store.Newest("1", newest, error));
   EXPECT_EQ(error, "the store was written by a newer station (layout 99)");
 
   const ResultsStore nowhere(dir.path() + "/missing/CalibrationResults.sqlite");
@@ -163,10 +159,9 @@ TEST_F(StoreTest, TwoWritersAtOnceLoseNothing) {
     std::vector<StoredResult> rows;
     ASSERT_TRUE(store.List(serial, rows, error)) << error;
     EXPECT_EQ(rows.size(), static_cast<size_t>(kBatches * kBatchSize)) << serial;
-    CertificateResult last;
-    bool found = false;
-    ASSERT_TRUE(store.Lookup(serial, "3.03.5", last, found, error));
-    EXPECT_EQ(last.text, std::to_string(kBatches - 1));
+    std::map<std::string, CertificateResult> newest;
+    ASSERT_TRUE(store.Newest(serial, newest, error));
+    EXPECT_EQ(newest["3.03.5"].text, std::to_string(kBatches - 1));
   }
 }
 
@@ -332,23 +327,21 @@ TEST_F(RecordStoreTest, AStoreThatCannotBeWrittenIsToldAndTheRecordLinesAreAllWr
   EXPECT_NE(file.find("Pitch 0  Roll -45.000 Reads Pitch 13.000 Roll -0.130\n"), std::string::npos);
 }
 
-TEST_F(RecordStoreTest, LookupTakesTheNewestOfTheCurrentUnitAndTellsAFaultyStoreOnce) {
+TEST_F(RecordStoreTest, LookupTakesTheNewestOfTheUnitAsRead) {
   SetCheck();
   link.RecordInclinometerCalibration();
   SetCheck();
   link.checkLevelReading = {0.02, 0.03, false};
   link.RecordInclinometerCalibration();
+  std::string error;
+  ASSERT_TRUE(link.ReadCertificateResults(error)) << error;
   CertificateResult level = link.LookupCertificateResult("3.03.01");
   EXPECT_EQ(level.text, "Pitch 0.020 Roll 0.030");
   EXPECT_EQ(level.passFlag, 0);
+  EXPECT_EQ(link.LookupCertificateResult("3.99.01"), CertificateResult());
   link.unitSerial = "654321-002";
+  ASSERT_TRUE(link.ReadCertificateResults(error)) << error;
   EXPECT_EQ(link.LookupCertificateResult("3.03.01"), CertificateResult());
-
-  std::ofstream(dir.path() + "/bad.sqlite") << "this is not a database, it is a text file of some length to be sure\n";
-  link.resultsStorePath = dir.path() + "/bad.sqlite";
-  op.ExpectUnownedBox("Unable to read the results store " + link.resultsStorePath + "\r\nfile is not a database");
-  EXPECT_EQ(link.LookupCertificateResult("3.03.01"), CertificateResult());
-  EXPECT_EQ(link.LookupCertificateResult("3.03.02"), CertificateResult());
 }
 
 }  // namespace
