@@ -343,7 +343,10 @@ void MainDialog::OnPcbTest() {
 
 void MainDialog::OnBootload() {
   lastLoad = {};
-  if (!EnsureConnected()) return;
+  if (!EnsureConnected()) {
+    lastLoad.outcome = LoadOutcome::NotConnected;
+    return;
+  }
   ProgressBar progress(view_);
   lastLoad = LoadFirmware(*link, progress);
   if (lastLoad.outcome == LoadOutcome::Sent) RefreshUnitView();
