@@ -149,10 +149,13 @@ bool BenchProcess::WaitForReadyLine(int fd, std::string& error) {
 }
 
 bool BenchProcess::ReapIfEnded(std::string& how) {
+  if (pid_ <= 0) return false;
   int status = 0;
-  if (pid_ <= 0 || ::waitpid(pid_, &status, WNOHANG) != pid_) return false;
+  const pid_t done = ::waitpid(pid_, &status, WNOHANG);
+  if (done == 0) return false;
+  // Not ours to wait for any more (another waiter took it): ended all the same.
+  how = done == pid_ ? ExitText(status) : std::string("status lost: ") + std::strerror(errno);
   pid_ = -1;
-  how = ExitText(status);
   return true;
 }
 

@@ -41,7 +41,7 @@ LoadResult LoadFirmware(ModbusLink& link, LoadProgressView& progress) {
     return result;
   }
   // The boot loader speaks no Modbus: any frame with a good CRC (an exception above all) comes
-  // from the program, which is still running and would take the lines for noise.
+  // from the program, which is still running and would take the lines that follow for noise.
   if (link.lastTransactResult > 0) {
     const std::string why = link.DescribeLastReply();
     result.outcome = LoadOutcome::SwitchRefused;
