@@ -52,14 +52,16 @@ int RunBootload(CliSession& session, const std::string& file) {
     const LoadResult& load = dialog.lastLoad;
     switch (load.outcome) {
       case LoadOutcome::NoFile: return session.Fail("no file chosen");
+      case LoadOutcome::NotConnected: return session.UnitFailed();
       case LoadOutcome::Refused:
         return session.Fail(file + " refused, nothing was sent: " + RefusalReason(load.check));
       case LoadOutcome::UnlockFailed:
         return session.Fail("the unit did not take the unlock (function 65), nothing was sent");
       case LoadOutcome::NotSwitched:
         return session.Fail("the unit answered function 70: it did not switch to its boot loader, nothing was sent");
-      case LoadOutcome::NotOpened:
-        return session.Fail(file + " could not be opened again once the unit was in its boot loader");
+      case LoadOutcome::SwitchRefused:
+        return session.Fail("the unit answered function 70 (" + load.switchReply +
+                            "): it stayed in its program, nothing was sent");
       case LoadOutcome::Sent: break;
     }
     if (load.unanswered > 0)

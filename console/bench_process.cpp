@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -104,6 +105,8 @@ bool BenchProcess::Start(const std::string& program, std::optional<std::pair<int
     return false;
   }
   pid_ = pid;
+  endWatch_ = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+  if (endWatch_ < 0) endWatchError_ = std::strerror(errno);
   const bool ready = WaitForReadyLine(out[0], error);
   // Nothing more is read from it: its standard input stays empty, so it never answers.
   ::close(out[0]);
@@ -145,6 +148,21 @@ bool BenchProcess::WaitForReadyLine(int fd, std::string& error) {
   }
 }
 
+bool BenchProcess::ReapIfEnded(std::string& how) {
+  if (pid_ <= 0) return false;
+  int status = 0;
+  const pid_t done = ::waitpid(pid_, &status, WNOHANG);
+  if (done == 0) return false;
+  // Not ours to wait for any more (another waiter took it): ended all the same.
+  how = done == pid_ ? ExitText(status) : std::string("status lost: ") + std::strerror(errno);
+  pid_ = -1;
+  return true;
+}
+
+std::string BenchEndedText(const std::string& how) {
+  return "The simulated bench has ended (" + how + ")\r\nThe simulated unit on COM1 is gone until the station starts again";
+}
+
 void BenchProcess::Stop() {
   if (pid_ > 0) {
     ::kill(pid_, SIGTERM);
@@ -159,6 +177,8 @@ void BenchProcess::Stop() {
     }
     pid_ = -1;
   }
+  if (endWatch_ >= 0) ::close(endWatch_);
+  endWatch_ = -1;
   // The simulator removes its link as it stops; one that was killed leaves it behind.
   if (!link_.empty()) ::unlink(link_.c_str());
   if (!folder_.empty()) ::rmdir(folder_.c_str());

@@ -3,7 +3,9 @@
 // a separate machine as the real bench is, so that the station's blocking exchanges never hold
 // up its window. The station opens it through a link in a private folder, which follows the
 // pseudo-terminal when the bench unplugs and replugs the line. The child is told to end with
-// the station: when the station stops it, and by the kernel when the station dies.
+// the station: when the station stops it, and by the kernel when the station dies. A bench
+// that ends on its own (crashed, killed) is noticed through a descriptor that the station's
+// event loop watches, and reaped.
 
 #include <sys/types.h>
 
@@ -30,6 +32,14 @@ public:
   // SIGTERM, then SIGKILL when it has not ended within a few seconds. Safe to call more than once.
   void Stop();
 
+  // Readable once the child has ended (a process descriptor); -1 before Start, after Stop, or
+  // when the system gives none (endWatchError says why).
+  int endWatch() const { return endWatch_; }
+  const std::string& endWatchError() const { return endWatchError_; }
+  // When the child has ended: reaps it and gives how it ended ("signal Killed"), once; false
+  // while it runs.
+  bool ReapIfEnded(std::string& how);
+
   // What the station opens as COM1.
   const std::string& devicePath() const { return link_; }
   pid_t pid() const { return pid_; }
@@ -40,7 +50,12 @@ private:
   std::string folder_;
   std::string link_;
   pid_t pid_ = -1;
+  int endWatch_ = -1;
+  std::string endWatchError_;
 };
+
+// The box the station shows when its bench ended on its own, how as ReapIfEnded gives it.
+std::string BenchEndedText(const std::string& how);
 
 // endcap-unit-sim in the folder of the running program.
 std::string SimulatorBesideThisProgram();

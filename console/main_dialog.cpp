@@ -347,7 +347,10 @@ void MainDialog::OnPcbTest() {
 
 void MainDialog::OnBootload() {
   lastLoad = {};
-  if (!EnsureConnected()) return;
+  if (!EnsureConnected()) {
+    lastLoad.outcome = LoadOutcome::NotConnected;
+    return;
+  }
   ProgressBar progress(view_);
   lastLoad = LoadFirmware(*link, progress);
   if (lastLoad.outcome == LoadOutcome::Sent) RefreshUnitView();

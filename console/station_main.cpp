@@ -69,6 +69,25 @@ bool QuitOnStopSignals() {
   return true;
 }
 
+// A bench that ends on its own takes the unit off COM1: the operator is told once, on standard
+// error too, and the child is reaped. The returned notifier must go before the bench.
+std::unique_ptr<QSocketNotifier> WatchBench(BenchProcess& bench, OperatorInterface& op) {
+  if (bench.endWatch() < 0) {
+    std::fprintf(stderr, "endcap-station: the end of the simulated unit will go unnoticed: %s\n",
+                 bench.endWatchError().c_str());
+    return nullptr;
+  }
+  auto notifier = std::make_unique<QSocketNotifier>(bench.endWatch(), QSocketNotifier::Read);
+  QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(), [&bench, &op, n = notifier.get()] {
+    std::string how;
+    if (!bench.ReapIfEnded(how)) return;
+    n->setEnabled(false);
+    std::fprintf(stderr, "endcap-station: the simulated bench has ended (%s)\n", how.c_str());
+    op.ShowMessage(WindowBox(BenchEndedText(how)));
+  });
+  return notifier;
+}
+
 // The main window at the top left of the screen and the bench's top left corner beside it, far
 // enough to the right for the window manager's frame.
 std::pair<int, int> PlaceBesideEachOther(QWidget& window) {
@@ -156,6 +175,7 @@ int main(int argc, char** argv) {
     // The port provider looks the map up at each open, so COM1 may be set now.
     ports.Set(1, bench.devicePath());
   }
+  const std::unique_ptr<QSocketNotifier> benchWatch = options.simulate ? WatchBench(bench, op) : nullptr;
   window.show();
   const int status = QApplication::exec() == 0 ? 0 : kCannotStart;
   if (stoppedProcedure != 0) {

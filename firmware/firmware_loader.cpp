@@ -1,6 +1,6 @@
 #include "firmware/firmware_loader.h"
 
-#include "firmware/piece_reader.h"
+#include "firmware/program_pieces.h"
 #include "unit/register_map.h"
 #include "unit/text_format.h"
 
@@ -24,7 +24,8 @@ LoadResult LoadFirmware(ModbusLink& link, LoadProgressView& progress) {
   LoadResult result;
   if (!link.ChooseFirmwareFile()) return result;
   const std::string path = link.firmwarePath;
-  result.check = CheckHexFile(path);
+  std::string program;
+  result.check = ReadHexFile(path, program);
   if (!result.check.valid) {
     result.outcome = LoadOutcome::Refused;
     link.op().ShowMessage(WindowBox(RefusalText(path, result.check)));
@@ -39,21 +40,27 @@ LoadResult LoadFirmware(ModbusLink& link, LoadProgressView& progress) {
     result.outcome = LoadOutcome::NotSwitched;
     return result;
   }
-  result.outcome = LoadOutcome::NotOpened;
-  result.pieces = CountPieces(path);
-  if (result.pieces < 0) return result;
+  // The boot loader speaks no Modbus: any frame with a good CRC (an exception above all) comes
+  // from the program, which is still running and would take the lines that follow for noise.
+  if (link.lastTransactResult > 0) {
+    const std::string why = link.DescribeLastReply();
+    result.outcome = LoadOutcome::SwitchRefused;
+    result.switchReply = why.empty() ? "an unexpected reply" : why;
+    link.op().ShowMessage(WindowBox(Format("The unit answered the switch to its boot loader (%s)\r\n"
+                                           "It still runs its program; no line was sent",
+                                           result.switchReply.c_str())));
+    return result;
+  }
+  const std::vector<std::string> pieces = ProgramPieces(program);
+  result.pieces = static_cast<int>(pieces.size());
   progress.SetProgressRange(0, result.pieces);
   progress.SetProgressPosition(0);
   progress.ShowProgress(true);
-  PieceReader reader;
-  if (!reader.Open(path)) return result;
   result.outcome = LoadOutcome::Sent;
-  std::string piece;
-  while (reader.Next(piece)) {
+  for (const std::string& piece : pieces) {
     const bool answered = link.SendHexLine(piece.c_str(), kPieceTimeoutSeconds);
-    // Only a piece that ends its line is answered; the file's last line may lack its line feed.
-    const bool endsLine = piece.back() == '\n' || reader.AtEnd();
-    if (endsLine) {
+    // Only a piece that ends its line is answered.
+    if (piece.back() == '\n') {
       ++result.lines;
       if (!answered) ++result.unanswered;
     }

@@ -21,26 +21,28 @@ public:
 };
 
 enum class LoadOutcome {
-  NoFile,        // the operator picked no file
-  Refused,       // the file is not a program file (check says why); the board was not touched
-  UnlockFailed,  // the unit did not take the access code
-  NotSwitched,   // the unit answered the boot-loader function, so it still runs its program
-  NotOpened,     // the file could not be opened again once the board was switched
-  Sent,          // every piece went out
+  NoFile,         // the operator picked no file
+  NotConnected,   // the handshake before the choice got no answer, or the port is gone
+  Refused,        // the file is not a program file (check says why); the board was not touched
+  UnlockFailed,   // the unit did not take the access code
+  NotSwitched,    // the unit answered the boot-loader function, so it still runs its program
+  SwitchRefused,  // the unit answered that function otherwise in Modbus (switchReply): not switched
+  Sent,           // every piece went out
 };
 
 struct LoadResult {
   LoadOutcome outcome = LoadOutcome::NoFile;
   HexFileCheck check;
-  int pieces = 0;      // counted, the progress bar's range
+  std::string switchReply;  // SwitchRefused: what the unit answered ("exception code 4")
+  int pieces = 0;           // counted, the progress bar's range
   int sent = 0;
-  int lines = 0;       // lines sent: pieces that end a line
-  int unanswered = 0;  // lines whose last piece got no answer
+  int lines = 0;            // lines sent: pieces that end a line
+  int unanswered = 0;       // lines whose last piece got no answer
 };
 
-// Everything of the Bootload command after the connection check: the file choice, the check,
-// the switch, the count, the sending and the final messages. The unit view is the caller's to
-// refresh once the sending has started.
+// Everything of the Bootload command after the connection check: the file choice, the reading
+// and check of the file, the switch, the count, the sending and the final messages. The unit
+// view is the caller's to refresh once the sending has started.
 LoadResult LoadFirmware(ModbusLink& link, LoadProgressView& progress);
 
 // The refusal box's text for a file that failed its check.

@@ -2,11 +2,17 @@
 // The check a program file must pass before the board is switched to its boot loader: once
 // switched, the board has no program until a whole image has gone in, so a file that is not an
 // Intel HEX image (a wrong file picked under "All (*.*)", a truncated download) must be refused
-// while the board still runs its old program.
+// while the board still runs its old program. The file is read once, into memory, and what is
+// sent is that checked copy: a file changed on disk after the check changes nothing.
 
+#include <cstddef>
 #include <string>
 
 namespace endcap {
+
+// A colon and the hexadecimal pairs of a record with 255 data bytes: count, address (2), type,
+// data and checksum.
+constexpr size_t kMaxRecordLength = 1 + 2 * (5 + 255);
 
 struct HexFileCheck {
   bool valid = false;
@@ -15,10 +21,13 @@ struct HexFileCheck {
   std::string reason;
 };
 
-// Every line a record (a colon, pairs of hexadecimal digits, a byte count that matches the data,
-// a correct checksum, a record type from 00 to 05), an end-of-file record last. A line may end
-// in CR LF, as the file is read in text mode.
-HexFileCheck CheckHexFile(const std::string& path);
+// Reads the regular file at path into program and checks it: every line a record (a colon,
+// pairs of hexadecimal digits, a byte count that matches the data, a correct checksum, a record
+// type from 00 to 05, no data in an end-of-file record), an end-of-file record last. A line may
+// end in CR LF, as the file is read in text mode. Anything but a regular file (a named pipe, a
+// device) is refused before it is opened; reading stops at the first bad line, so a line that
+// never ends is not read into memory. program is empty unless the file is valid.
+HexFileCheck ReadHexFile(const std::string& path, std::string& program);
 
 // One line without its line end: empty when it is a good record, else what is wrong with it.
 std::string HexRecordProblem(const std::string& line);

@@ -17,6 +17,7 @@
 #include "sim/memory_unit_peer.h"
 #include "sim/simulated_unit.h"
 #include "tests/support/hex_records.h"
+#include "tests/support/scripted_peer.h"
 #include "tests/support/temp_dir.h"
 #include "unit/register_map.h"
 
@@ -163,6 +164,33 @@ TEST(TerminalFileChoice, AFileNameInTheMappedFolderOrTheOneGivenOnTheCommandLine
   EXPECT_EQ(op.ChooseOpenFile("C:\\Microchip\\projects\\6120-047\\", filters), "/given/on/the/command/line.hex");
 }
 
+// The unit as bootload meets it after the connect: silent or unplugged from the command's own
+// handshake on, or its program answering the boot-loader function with an exception.
+class AfterTheConnect : public LinePeer {
+public:
+  enum class Turn { Silent, Unplugged, RefusesSwitch };
+  AfterTheConnect(MemoryLine& line, LinePeer& unitPeer, Turn turn) : line_(line), unitPeer_(unitPeer), turn_(turn) {
+    line.SetPeer(this);
+  }
+  ~AfterTheConnect() override { line_.SetPeer(&unitPeer_); }
+  void OnHostBytes(const uint8_t* data, size_t size) override {
+    const std::vector<uint8_t> handshake = {0xFA, 0x04, 0x00, 0x02, 0x00, 0x03, 0x04, 0x40};
+    if (std::vector<uint8_t>(data, data + size) == handshake) ++handshakes_;
+    if (turn_ == Turn::RefusesSwitch && size >= 2 && data[1] == reg::kBootLoaderFunction)
+      line_.Send(testing::WithCrc({0xFA, 0xC6, 0x04}), 5);
+    else if (turn_ == Turn::RefusesSwitch || handshakes_ < 2)
+      unitPeer_.OnHostBytes(data, size);
+    else if (turn_ == Turn::Unplugged)
+      line_.HangUp();
+  }
+
+private:
+  MemoryLine& line_;
+  LinePeer& unitPeer_;
+  Turn turn_;
+  int handshakes_ = 0;
+};
+
 // pcb-test and bootload as endcap-cli runs them, on the simulated board.
 class ProductionCliTest : public ::testing::Test {
 protected:
@@ -229,6 +257,24 @@ TEST_F(ProductionCliTest, BootloadReportsEachOutcomeByItsStatus) {
   EXPECT_EQ(Run({"bootload", home.path() + "/none.hex"}), 1);
   EXPECT_EQ(LastErrorLine(), "endcap-cli: " + home.path() + "/none.hex refused, nothing was sent: No such file or directory\n");
   EXPECT_EQ(unit.mode(), sim::UnitMode::Modbus);
+}
+
+TEST_F(ProductionCliTest, BootloadSaysWhyTheUnitWasNotLoaded) {
+  const std::string good = home.path() + "/good.hex";
+  testing::WriteFile(good, testing::HexImage(2, 16));
+  const std::pair<AfterTheConnect::Turn, std::string> rows[] = {
+      {AfterTheConnect::Turn::Silent, "endcap-cli: the unit did not answer as expected: no reply\n"},
+      {AfterTheConnect::Turn::Unplugged, "endcap-cli: COM1: the device was unplugged\n"},
+      {AfterTheConnect::Turn::RefusesSwitch,
+       "endcap-cli: the unit answered function 70 (exception code 4): it stayed in its program, nothing was sent\n"},
+  };
+  for (const auto& [turn, why] : rows) {
+    line.Replug();
+    AfterTheConnect unitAfterTheConnect(line, peer, turn);
+    EXPECT_EQ(Run({"bootload", good}), 1);
+    EXPECT_EQ(LastErrorLine(), why);
+    EXPECT_EQ(unit.mode(), sim::UnitMode::Modbus);
+  }
 }
 
 }  // namespace

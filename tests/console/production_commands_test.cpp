@@ -59,18 +59,40 @@ private:
   int bootWrites_ = 0;
 };
 
-// A unit whose program answers function 70 itself: it never enters its boot loader.
+// A unit whose program answers function 70 itself with reply: it never enters its boot loader.
 class AnswersFunction70 : public LinePeer {
 public:
-  AnswersFunction70(MemoryLine& line, LinePeer& unitPeer) : line_(line), unitPeer_(unitPeer) { line.SetPeer(this); }
+  AnswersFunction70(MemoryLine& line, LinePeer& unitPeer, Bytes reply = {0xFA, 0x46, 0x42})
+      : line_(line), unitPeer_(unitPeer), reply_(std::move(reply)) {
+    line.SetPeer(this);
+  }
   void OnHostBytes(const uint8_t* data, size_t size) override {
-    if (size >= 2 && data[1] == reg::kBootLoaderFunction) line_.Send(WithCrc({0xFA, 0x46, 0x42}), 5);
+    if (size >= 2 && data[1] == reg::kBootLoaderFunction) line_.Send(WithCrc(reply_), 5);
     else unitPeer_.OnHostBytes(data, size);
   }
 
 private:
   MemoryLine& line_;
   LinePeer& unitPeer_;
+  Bytes reply_;
+};
+
+// Writes other content into a file as function 70 goes out, after the station checked it.
+class ReplacesFileAtTheSwitch : public LinePeer {
+public:
+  ReplacesFileAtTheSwitch(MemoryLine& line, LinePeer& unitPeer, std::string path, std::string content)
+      : unitPeer_(unitPeer), path_(std::move(path)), content_(std::move(content)) {
+    line.SetPeer(this);
+  }
+  void OnHostBytes(const uint8_t* data, size_t size) override {
+    if (size >= 2 && data[1] == reg::kBootLoaderFunction) WriteFile(path_, content_);
+    unitPeer_.OnHostBytes(data, size);
+  }
+
+private:
+  LinePeer& unitPeer_;
+  std::string path_;
+  std::string content_;
 };
 
 class ProductionCommandsTest : public ::testing::Test, protected SimulatedStation {
@@ -218,6 +240,36 @@ TEST_F(ProductionCommandsTest, AUnitThatAnswersTheBootLoaderFunctionIsNotLoaded)
   EXPECT_EQ(app_.link.firmwarePath, path);
   EXPECT_EQ(view_.progressUpper, -1);
   EXPECT_EQ(unit_.mode(), sim::UnitMode::Modbus);
+}
+
+// The program's answer in Modbus: the boot loader never heard the lines that would follow.
+TEST_F(ProductionCommandsTest, AnExceptionToTheBootLoaderFunctionEndsTheLoadThere) {
+  Connect();
+  AnswersFunction70 program(line_, peer_, {0xFA, 0xC6, 0x04});
+  ExpectChoice(Program("a.hex", HexImage(2, 16)));
+  op_.ExpectWindowBox("The unit answered the switch to its boot loader (exception code 4)\r\n"
+                      "It still runs its program; no line was sent");
+  const size_t mark = Mark();
+  dialog_.OnCommand(ctl::kBootload);
+  op_.VerifyDone();
+  EXPECT_EQ(WrittenSince(mark), (std::vector<Bytes>{kHandshake, kUnlock, kBootLoader}));
+  EXPECT_EQ(dialog_.lastLoad.outcome, LoadOutcome::SwitchRefused);
+  EXPECT_EQ(dialog_.lastLoad.switchReply, "exception code 4");
+  EXPECT_EQ(view_.progressUpper, -1);
+}
+
+TEST_F(ProductionCommandsTest, TheCopyThatWasCheckedIsSentWhateverTheFileHoldsLater) {
+  Connect();
+  const std::string path = Program("a.hex", HexImage(1, 16));
+  ReplacesFileAtTheSwitch replacer(line_, peer_, path, "not a program\n");
+  ExpectChoice(path);
+  op_.ExpectWindowBox(kCycle);
+  dialog_.OnCommand(ctl::kBootload);
+  op_.VerifyDone();
+  EXPECT_EQ(dialog_.lastLoad.outcome, LoadOutcome::Sent);
+  const sim::BootImage image = unit_.bootImage();
+  EXPECT_EQ(image.lines, (std::vector<std::string>{HexImage(1, 16).substr(0, 43), EndOfFileRecord()}));
+  EXPECT_TRUE(image.endedWithEof);
 }
 
 TEST_F(ProductionCommandsTest, AFailedUnlockStopsBeforeTheSwitch) {

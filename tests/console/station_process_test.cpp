@@ -21,6 +21,7 @@ using integration::ChildProcess;
 using testing::ChildrenOf;
 using testing::CommandLine;
 using testing::Ended;
+using testing::ProcessState;
 using testing::RunProgram;
 using testing::TempDir;
 using testing::WaitFor;
@@ -31,9 +32,11 @@ constexpr int kEndMs = 10000;
 
 class StationProcessTest : public ::testing::Test {
 protected:
-  // Starts the station and waits until its simulator has put the unit on the line.
-  void StartStation() {
-    ASSERT_TRUE(station_.Start({ENDCAP_STATION, "--simulate", "--drive", "C=" + home_.path()})) << station_.error();
+  // Starts the station (through launcher, which ends in exec) and waits until its simulator has
+  // put the unit on the line.
+  void StartStation(std::vector<std::string> launcher = {}) {
+    launcher.insert(launcher.end(), {ENDCAP_STATION, "--simulate", "--drive", "C=" + home_.path()});
+    ASSERT_TRUE(station_.Start(launcher)) << station_.error();
     ASSERT_TRUE(WaitFor([&] { return FindSimulator(); }, kStartMs)) << "no simulator under the station";
     const std::vector<std::string> args = CommandLine(simulator_);
     EXPECT_EQ(fs::path(args.at(0)).filename(), "endcap-unit-sim");
@@ -81,6 +84,29 @@ TEST_F(StationProcessTest, TheBenchEndsWhenTheStationIsKilled) {
   fs::remove_all(link_.parent_path(), ignored);
   const int status = station_.Stop();
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+}
+
+TEST_F(StationProcessTest, ABenchThatEndsOnItsOwnIsReapedAndTheStationSaysSoOnce) {
+  // The station's standard error on the pipe the test reads.
+  StartStation({"/bin/sh", "-c", "exec \"$0\" \"$@\" 2>&1"});
+  ASSERT_EQ(::kill(simulator_, SIGKILL), 0);
+  const std::string said = "endcap-station: the simulated bench has ended (signal Killed)";
+  std::optional<std::string> line;
+  while ((line = station_.ReadLine(kEndMs)) && *line != said) {
+  }
+  EXPECT_EQ(line, said);
+  // Reaped: not even a zombie is left of it.
+  char state = 0;
+  pid_t parent = 0;
+  EXPECT_TRUE(WaitFor([&] { return !ProcessState(simulator_, state, parent); }, kEndMs)) << state;
+  // The station, showing its box, still ends as asked; it said it once.
+  ASSERT_EQ(::kill(station_.pid(), SIGTERM), 0);
+  int repeats = 0;
+  while ((line = station_.ReadLine(kEndMs))) repeats += *line == said;
+  EXPECT_EQ(repeats, 0);
+  const int status = station_.Stop(kEndMs);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_FALSE(fs::exists(link_.parent_path()));
 }
 
 TEST(StationProgram, ASimulatorThatCannotStartEndsTheStation) {
