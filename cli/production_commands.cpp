@@ -23,17 +23,28 @@ int RunPcbTest(CliSession& session, const std::vector<std::string>& actions) {
   return session.RunInWindow([&](MainDialog& dialog, TextView& view) {
     bool opened = false;
     CheckResult verdict = kCheckNotRun;
+    bool recordWritten = false;
+    bool unitLost = false;
     view.pcbTest = [&](PcbTestDialog& pcb) {
       opened = true;
       RunPcbTestOnTerminal(pcb, presses, session.streams.in, session.streams.err, session.streams.echoAnswers);
       verdict = pcb.overallResult;
+      recordWritten = pcb.factoryRecordWritten;
+      unitLost = pcb.unitLost;
     };
     dialog.OnPcbTest();
     if (!dialog.connected) return session.UnitFailed();
     if (!opened) return session.Fail("the PCB test did not start");
     session.PrintPane(view);
+    if (unitLost) return session.Fail("the unit stopped answering; the PCB test stopped without a verdict");
     if (verdict == kCheckNotRun) return session.Fail("the PCB test ended without a verdict; the factory record is unchanged");
+    if (!recordWritten) return session.Fail("overall result FAIL; the unit did not take the factory record");
     if (verdict != kCheckPassed) return session.Fail("overall result FAIL; the factory record is erased");
+    // The stamp was taken, but what the unit now holds was not seen.
+    const std::string& unread = session.link.unitInfoReadFailures;
+    if (!unread.empty())
+      return session.Fail("overall result PASS, the factory record is stamped, but the unit's information could not be "
+                          "read back: " + unread);
     return static_cast<int>(kExitDone);
   });
 }
@@ -67,6 +78,9 @@ int RunBootload(CliSession& session, const std::string& file) {
     if (load.unanswered > 0)
       return session.Fail(Format("%d of %d lines got no answer from the boot loader", load.unanswered, load.lines));
     session.streams.out << Format("%d lines sent in %d pieces, every line answered\n", load.lines, load.sent);
+    // The re-read as the window shows it: the new program's information, or that the unit (still
+    // in its boot loader until its power is cycled) did not answer.
+    session.PrintPane(view);
     return static_cast<int>(kExitDone);
   });
 }

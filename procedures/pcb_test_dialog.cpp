@@ -26,6 +26,7 @@ constexpr Command kCommands[] = {
 void PcbTestDialog::OnInitDialog() {
   serialResult = suppliesResult = currentResult = internalRs485Result = rs485CommsResult = kCheckNotRun;
   overallResult = kCheckNotRun;
+  factoryRecordWritten = unitLost = false;
   ended_ = false;
 }
 
@@ -54,20 +55,40 @@ void PcbTestDialog::End(PcbTestView::Ending ending) {
 
 void PcbTestDialog::OnCancel() { End(PcbTestView::Ending::Cancel); }
 
+bool PcbTestDialog::StopIfUnitLost() {
+  if (!link_.UnitLost()) return false;
+  unitLost = true;
+  Box(link_.UnitLostText());
+  End(PcbTestView::Ending::Cancel);
+  return true;
+}
+
 void PcbTestDialog::OnSetSerialNumber() {
   std::string text = link_.op().PromptText("Board serial number", link_.boardSerial);
   serialResult = kCheckFailed;
   if (!link_.ValidateSerialText(text, true)) return;
+  // The board keeps its old serial when it does not take the new one, and so does its copy here.
+  const std::string previous = link_.boardSerial;
   link_.boardSerial = text;
-  link_.WriteBoardSerial();
+  if (!link_.WriteBoardSerial()) {
+    link_.boardSerial = previous;
+    StopIfUnitLost();
+    return;
+  }
   serialResult = kCheckPassed;
 }
 
 void PcbTestDialog::OnCheckSupplyVoltages() {
   suppliesResult = kCheckPassed;
   Box("Connect 5310-xxx to the inclinometer connector PL7");
-  if (!link_.CheckPowerSupplies(true)) suppliesResult = kCheckFailed;
-  if (!link_.CheckExternalSupplies(true)) suppliesResult = kCheckFailed;
+  if (!link_.CheckPowerSupplies(true)) {
+    suppliesResult = kCheckFailed;
+    if (StopIfUnitLost()) return;
+  }
+  if (!link_.CheckExternalSupplies(true)) {
+    suppliesResult = kCheckFailed;
+    if (StopIfUnitLost()) return;
+  }
   Box(suppliesResult == kCheckPassed ? "Overall voltage tests  PASS" : "Overall voltage tests !! FAIL !!");
 }
 
@@ -84,6 +105,7 @@ void PcbTestDialog::OnCheckSupplyCurrent() {
 
 void PcbTestDialog::OnCheckInternalRs485() {
   internalRs485Result = link_.CheckInternalRs485(true) ? kCheckPassed : kCheckFailed;
+  if (internalRs485Result == kCheckFailed && StopIfUnitLost()) return;
   Box(internalRs485Result == kCheckPassed ? "Internal RS485 test  PASS" : "Internal RS485 test !! FAIL !!");
 }
 
@@ -108,9 +130,12 @@ void PcbTestDialog::OnExit() {
     if (link_.op().ShowMessage(question) != BoxAnswer::Yes) return;
     End(PcbTestView::Ending::Ok);
   }
-  Box(pass ? "Overall result PASS" : "Overall result !! FAIL !!");
-  link_.WriteCalRecord(kFactoryRecord, pass);
-  overallResult = pass ? kCheckPassed : kCheckFailed;
+  // The verdict is shown once the unit has the record that says it.
+  factoryRecordWritten = link_.WriteCalRecord(kFactoryRecord, pass);
+  if (!factoryRecordWritten && StopIfUnitLost()) return;
+  if (!factoryRecordWritten) Box("The unit did not take the factory record\r\nOverall result !! FAIL !!");
+  else Box(pass ? "Overall result PASS" : "Overall result !! FAIL !!");
+  overallResult = pass && factoryRecordWritten ? kCheckPassed : kCheckFailed;
   End(PcbTestView::Ending::Ok);
 }
 

@@ -64,8 +64,12 @@ public:
   CheckResult currentResult = kCheckNotRun;
   CheckResult internalRs485Result = kCheckNotRun;
   CheckResult rs485CommsResult = kCheckNotRun;
-  // The verdict shown and stored on Exit; not run until then (and after Esc).
+  // The verdict shown and stored on Exit; not run until then (and after Esc, or a lost unit).
   CheckResult overallResult = kCheckNotRun;
+  // Whether the unit took Exit's factory record write (the stamp or the erase).
+  bool factoryRecordWritten = false;
+  // The test stopped because the unit stopped answering: no verdict, nothing written.
+  bool unitLost = false;
   bool ended() const { return ended_; }
 
 private:
@@ -73,6 +77,9 @@ private:
   // The current the operator reads off the meter, as a number.
   double PromptCurrent(const char* caption);
   void End(PcbTestView::Ending ending);
+  // After a step that failed: when the unit has gone, the one box that says so and the end
+  // of the test without a verdict.
+  bool StopIfUnitLost();
 
   ModbusLink& link_;
   PcbTestView* view_ = nullptr;

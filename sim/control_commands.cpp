@@ -31,18 +31,40 @@ std::string Registers(const std::vector<std::pair<uint16_t, uint16_t>>& register
   return reply;
 }
 
+// FIRST or FIRST-LAST, each a register number.
+bool ParseRange(const std::string& text, unsigned long& first, unsigned long& last) {
+  const size_t dash = text.find('-');
+  if (!ParseUnsigned(text.substr(0, dash), 0xFFFF, first)) return false;
+  if (dash == std::string::npos) {
+    last = first;
+    return true;
+  }
+  return ParseUnsigned(text.substr(dash + 1), 0xFFFF, last) && last >= first;
+}
+
 std::string FaultCommand(SimulatedUnit& unit, const std::vector<std::string>& args) {
-  const char* usage = "fault noreply|badcrc|short|exception|cut|stall|notready|loop [once|always], or fault clear";
+  const char* usage =
+      "fault noreply|badcrc|short|exception|cut|stall|notready|loop [once|always], fault refuse FIRST[-LAST] "
+      "[once|always], or fault clear";
   if (args.size() == 2 && args[1] == "clear") {
     unit.ClearFaults();
     return "ok fault clear";
   }
-  if (args.size() < 2 || args.size() > 3) return Usage(usage);
-  const std::string modeName = args.size() == 3 ? args[2] : "once";
+  const bool refuse = args.size() >= 2 && args[1] == "refuse";
+  const size_t modeAt = refuse ? 3 : 2;
+  if (args.size() < modeAt || args.size() > modeAt + 1) return Usage(usage);
+  const std::string modeName = args.size() > modeAt ? args[modeAt] : "once";
   if (modeName != "once" && modeName != "always") return Usage(usage);
+  const FaultMode mode = modeName == "once" ? FaultMode::Once : FaultMode::Always;
+  if (refuse) {
+    unsigned long first = 0, last = 0;
+    if (!ParseRange(args[2], first, last)) return Usage(usage);
+    unit.RefuseWrites(static_cast<uint16_t>(first), static_cast<uint16_t>(last), mode);
+    return Format("ok fault refuse %lu-%lu %s", first, last, modeName.c_str());
+  }
   for (Fault fault : kAllFaults) {
     if (args[1] != FaultName(fault)) continue;
-    unit.InjectFault(fault, modeName == "once" ? FaultMode::Once : FaultMode::Always);
+    unit.InjectFault(fault, mode);
     return "ok fault " + args[1] + " " + modeName;
   }
   return Usage(usage);
@@ -113,6 +135,8 @@ const char* CommandHelp() {
          "                               cut (half a reply), stall (half, 80 ms, the rest),\n"
          "                               notready (measurement never ready), loop (RS485 loop broken);\n"
          "                               once: the next reply, measurement or loop write\n"
+         "  fault refuse FIRST[-LAST] [once|always]\n"
+         "                               writes touching registers FIRST to LAST get exception 4\n"
          "  fault clear                  disarm every fault\n"
          "  hangup                       unplug: the station's device goes away\n"
          "  replug                       plug in again; answers the device path\n"

@@ -257,6 +257,7 @@ Frame SimulatedUnit::ReadRegisters(const Frame& request) {
 
 Frame SimulatedUnit::WriteSingle(const Frame& request) {
   const uint16_t reg = Word(request, 2), value = Word(request, 4);
+  if (WriteRefused(reg, 1)) return Exception(request[1], kDeviceFailure);
   if (const uint8_t code = CheckWrite(reg, value)) return Exception(request[1], code);
   ApplyWrite(reg, value);
   return Frame(request.begin(), request.begin() + 6);
@@ -267,6 +268,7 @@ Frame SimulatedUnit::WriteMultiple(const Frame& request) {
   unlocked_ = false;
   const uint16_t first = Word(request, 2), count = Word(request, 4);
   if (count == 0 || count > kMaxWriteCount || request[6] != 2 * count) return Exception(request[1], kIllegalValue);
+  if (WriteRefused(first, count)) return Exception(request[1], kDeviceFailure);
   for (uint16_t k = 0; k < count; ++k) {
     const uint32_t reg = static_cast<uint32_t>(first) + k;
     if (reg > 0xFFFF) return Exception(request[1], kIllegalAddress);
@@ -299,6 +301,11 @@ uint8_t SimulatedUnit::CheckWrite(uint16_t reg, uint16_t value) const {
   if (reg == kExternalSupply) return value <= 1 ? 0 : kIllegalValue;
   if (reg == kBoardSupplies || reg == kMeasurement) return value == 0 ? 0 : kIllegalValue;
   return 0;
+}
+
+bool SimulatedUnit::WriteRefused(uint16_t first, uint16_t count) {
+  const uint32_t last = static_cast<uint32_t>(first) + count - 1;
+  return refusedWrites_.armed && first <= refusedLast_ && last >= refusedFirst_ && refusedWrites_.Take();
 }
 
 void SimulatedUnit::ApplyWrite(uint16_t reg, uint16_t value) {
@@ -579,9 +586,17 @@ void SimulatedUnit::InjectFault(Fault fault, FaultMode mode) {
   slot = {fault, mode, true};
 }
 
+void SimulatedUnit::RefuseWrites(uint16_t first, uint16_t last, FaultMode mode) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  refusedWrites_.mode = mode;
+  refusedWrites_.armed = true;
+  refusedFirst_ = first;
+  refusedLast_ = last;
+}
+
 void SimulatedUnit::ClearFaults() {
   std::lock_guard<std::mutex> lock(mutex_);
-  replyFault_.armed = neverReady_.armed = brokenLoop_.armed = false;
+  replyFault_.armed = neverReady_.armed = brokenLoop_.armed = refusedWrites_.armed = false;
 }
 
 // --- the board ---
@@ -671,6 +686,9 @@ UnitStatus SimulatedUnit::StatusLocked() const {
   for (const FaultSlot* slot : {&replyFault_, &neverReady_, &brokenLoop_})
     if (slot->armed)
       status.faults.push_back(std::string(FaultName(slot->fault)) + (slot->mode == FaultMode::Once ? ":once" : ":always"));
+  if (refusedWrites_.armed)
+    status.faults.push_back(Format("refuse%u-%u", unsigned{refusedFirst_}, unsigned{refusedLast_}) +
+                            (refusedWrites_.mode == FaultMode::Once ? ":once" : ":always"));
   status.bootRecords = boot_.records;
   status.bootErrors = boot_.badChecksums + boot_.badLines;
   return status;

@@ -165,6 +165,10 @@ public:
 
   // --- faults ---
   void InjectFault(Fault fault, FaultMode mode);
+  // A write (function 6 or 16) that touches a register from first to last is refused with
+  // exception 4 and changes nothing, as a board whose memory there will not take it. Once: the
+  // next such write. One range at a time; ClearFaults disarms it.
+  void RefuseWrites(uint16_t first, uint16_t last, FaultMode mode);
   void ClearFaults();
 
   // --- the board ---
@@ -209,6 +213,8 @@ private:
   Frame Control(const Frame& request);
   // 0 when the station may write value to reg, else the exception code.
   uint8_t CheckWrite(uint16_t reg, uint16_t value) const;
+  // Whether a write of count registers from first meets the refused range (using up a Once).
+  bool WriteRefused(uint16_t first, uint16_t count);
   void ApplyWrite(uint16_t reg, uint16_t value);
   void Store(uint16_t reg, uint16_t value);
   // Tells the observer once about the kept registers changed since the last call.
@@ -256,6 +262,9 @@ private:
   FaultSlot replyFault_;
   FaultSlot neverReady_{Fault::NeverReady};
   FaultSlot brokenLoop_{Fault::BrokenLoop};
+  FaultSlot refusedWrites_;
+  uint16_t refusedFirst_ = 0;
+  uint16_t refusedLast_ = 0;
 
   std::function<void(const MemoryImage&)> memoryObserver_;
   bool memoryChanged_ = false;

@@ -30,11 +30,15 @@ bool ModbusLink::CheckSupplyCurrent(bool loaded, double currentMa) {
 bool ModbusLink::CheckInternalRs485(bool show) {
   bool pass = true;
   for (uint16_t pattern : kLoopPatterns) {
-    WriteSingleRegister(pattern, reg::kRs485Loop, kLoopTimeoutSeconds);
+    // A pattern the unit did not take proves nothing, even when the register still holds it
+    // from an earlier run.
+    const bool written = WriteSingleRegister(pattern, reg::kRs485Loop, kLoopTimeoutSeconds);
+    if (!written && show && UnitLost()) return false;
     port_.WaitMilliseconds(kLoopSettleMs);
     uint16_t value = 0;
     const bool read = ReadInputRegisters(reg::kRs485Loop, 1, &value, kLoopTimeoutSeconds);
-    if (!read || value != (kLoopFlag | pattern)) pass = false;
+    if (!read && show && UnitLost()) return false;
+    if (!written || !read || value != (kLoopFlag | pattern)) pass = false;
   }
   if (show) {
     op_.ShowMessage(UnownedBox(kStoreWarning, "ERROR"));
@@ -43,6 +47,8 @@ bool ModbusLink::CheckInternalRs485(bool show) {
   return pass;
 }
 
+// No reply here is what the check finds out about the RS485 link, not a sign of a lost unit:
+// its boxes are always shown.
 bool ModbusLink::CheckRs485Comms(bool show) {
   uint16_t values[kCommsCount];
   const bool pass = ReadInputRegisters(kCommsFirst, kCommsCount, values, kCommsTimeoutSeconds);

@@ -98,12 +98,15 @@ public:
   void ReadUnitInfo();
   // The reads of the last ReadUnitInfo that failed, each with why; "" when all four succeeded.
   std::string unitInfoReadFailures;
+  // The information text; when a read of the last ReadUnitInfo failed, that the unit did not
+  // answer and which reads, instead of the values kept from before.
   std::string FormatUnitInfo() const;
   std::string FormatCalRecord(int kind) const;
   bool ValidateSerialText(std::string& text, bool showMessages);
   bool ConfirmSerial(bool board);
-  void WriteBoardSerial();
-  void WriteUnitSerial();
+  // Each false when the serial is not in its standard form or the unit did not take the write.
+  bool WriteBoardSerial();
+  bool WriteUnitSerial();
   bool WriteCalRecord(int kind, bool valid);
 
   // --- sensors ---
@@ -245,7 +248,7 @@ private:
   bool StartMeasurement();
   // Polls the ready register; false when it did not become ready in time.
   bool WaitMeasurementReady();
-  void WriteSerial(const std::string& serial, uint16_t firstRegister);
+  bool WriteSerial(const std::string& serial, uint16_t firstRegister);
   // Whether a reply of the given length is the unit's answer to a request of function.
   bool FromTheUnit(const uint8_t* reply, int length, uint8_t function);
   // Whether a reply of result bytes (without its CRC) reaches the operation's minimum; a

@@ -39,9 +39,12 @@ bool ModbusLink::DisableSensors(uint16_t mask) {
 }
 
 bool ModbusLink::CheckPowerSupplies(bool show) {
-  WriteSingleRegister(0, reg::kBoardSupplies, 10);
+  // Without the measurement start the registers hold the last measurement, not this one.
   uint16_t r[reg::kBoardSuppliesCount];
-  const bool ok = ReadInputRegisters(reg::kBoardSupplies, reg::kBoardSuppliesCount, r, 1);
+  const bool ok = WriteSingleRegister(0, reg::kBoardSupplies, 10) &&
+                  ReadInputRegisters(reg::kBoardSupplies, reg::kBoardSuppliesCount, r, 1);
+  // In a procedure a unit that has gone gets no boxes: the procedure says so, once.
+  if (!ok && show && UnitLost()) return false;
   const double minus12 = FloatOrNaN(ok, r, 0);
   const double plus12 = FloatOrNaN(ok, r, 2);
   const double v3 = FloatOrNaN(ok, r, 4);
@@ -57,14 +60,19 @@ bool ModbusLink::CheckPowerSupplies(bool show) {
 }
 
 bool ModbusLink::CheckExternalSupplies(bool show) {
-  const auto readSelected = [this](uint16_t channel) {
-    WriteSingleRegister(channel, reg::kExternalSupply, 10);
+  bool lost = false;
+  // Without the selection the registers hold the other supply, or the last measurement.
+  const auto readSelected = [this, show, &lost](uint16_t channel) {
     uint16_t r[reg::kExternalSupplyCount];
-    const bool ok = ReadInputRegisters(reg::kExternalSupply, reg::kExternalSupplyCount, r, 1);
+    const bool ok = WriteSingleRegister(channel, reg::kExternalSupply, 10) &&
+                    ReadInputRegisters(reg::kExternalSupply, reg::kExternalSupplyCount, r, 1);
+    lost = !ok && show && UnitLost();
     return kExternalSupplyScale * FloatOrNaN(ok, r, reg::kExternalSupplyVolts - reg::kExternalSupply);
   };
   const double minus12 = readSelected(0);
+  if (lost) return false;
   const double plus12 = readSelected(1);
+  if (lost) return false;
   const bool pass = limits.externalMinus12.Contains(minus12) && limits.externalPlus12.Contains(plus12);
   if (show) {
     op_.ShowMessage(UnownedBox("Board tests should store to database!!", "ERROR"));

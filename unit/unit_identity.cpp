@@ -108,6 +108,9 @@ std::string ModbusLink::FormatCalRecord(int kind) const {
 }
 
 std::string ModbusLink::FormatUnitInfo() const {
+  // Values kept from before a read that failed are not the unit's state: say what was not read.
+  if (!unitInfoReadFailures.empty())
+    return "The unit did not answer when its information was read\r\n" + unitInfoReadFailures + "\r\n";
   const bool inclinometer = (enabledSensors & reg::kSensorInclinometer) != 0;
   const bool gauge = (enabledSensors & reg::kSensorStrainGauge) != 0;
   std::string text;
@@ -181,9 +184,15 @@ bool ModbusLink::ConfirmSerial(bool board) {
   const std::string offered = ValidateSerialText(copy, false) ? stored : std::string();
   std::string entered = op_.PromptText(board ? "Enter board serial No" : "Enter unit serial No", offered);
   if (!ValidateSerialText(entered, true)) return false;
+  // The unit serial lives in the unit: a write it did not take leaves the station's copy as the
+  // unit has it, and the command stops.
+  const std::string previous = stored;
   if (stored == kNoSerial) {
     stored = entered;
-    if (!board) WriteUnitSerial();
+    if (!board && !WriteUnitSerial()) {
+      stored = previous;
+      return false;
+    }
     confirmed = true;
     return true;
   }
@@ -198,32 +207,32 @@ bool ModbusLink::ConfirmSerial(bool board) {
              board ? "Board" : "Unit", stored.c_str(), entered.c_str());
   if (op_.ShowMessage(UnownedBox(question, "", BoxButtons::YesNo)) == BoxAnswer::Yes) {
     stored = entered;
-    if (!board) WriteUnitSerial();
+    if (!board && !WriteUnitSerial()) stored = previous;
     confirmed = false;
   }
   return false;
 }
 
-void ModbusLink::WriteSerial(const std::string& serial, uint16_t firstRegister) {
-  if (serial.size() != 10) return;
+bool ModbusLink::WriteSerial(const std::string& serial, uint16_t firstRegister) {
+  if (serial.size() != 10) return false;
   const auto nibble = [](char c) { return static_cast<unsigned>(static_cast<unsigned char>(c)) & 0xFu; };
   const unsigned first = ((IsE(serial[0]) ? 0xEu : nibble(serial[0])) << 12) | (nibble(serial[1]) << 8) |
                          (nibble(serial[2]) << 4) | nibble(serial[3]);
   const unsigned second = (nibble(serial[4]) << 12) | (nibble(serial[5]) << 8) | (nibble(serial[8]) << 4) | nibble(serial[9]);
   const uint16_t regs[2] = {static_cast<uint16_t>(first), static_cast<uint16_t>(second)};
-  WriteMultipleRegisters(firstRegister, 2, regs, 5);
+  return WriteMultipleRegisters(firstRegister, 2, regs, 5);
 }
 
-void ModbusLink::WriteBoardSerial() { WriteSerial(boardSerial, reg::kBoardSerial); }
+bool ModbusLink::WriteBoardSerial() { return WriteSerial(boardSerial, reg::kBoardSerial); }
 
-void ModbusLink::WriteUnitSerial() { WriteSerial(unitSerial, reg::kUnitSerial); }
+bool ModbusLink::WriteUnitSerial() { return WriteSerial(unitSerial, reg::kUnitSerial); }
 
 bool ModbusLink::WriteCalRecord(int kind, bool valid) {
   if (kind < 0 || kind >= reg::kCalRecordSlots) return false;
   std::array<uint16_t, 4> regs = {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
+  CalRecord record = calRecords[kind];
   if (valid) {
     const LocalDateTime now = clock().Now();
-    CalRecord& record = calRecords[kind];
     record.day = static_cast<uint8_t>(now.day);
     record.month = static_cast<uint8_t>(now.month);
     record.year = static_cast<uint8_t>(now.year > 2000 ? now.year - 2000 : 0);
@@ -233,8 +242,11 @@ bool ModbusLink::WriteCalRecord(int kind, bool valid) {
     record.kind = static_cast<uint16_t>(kind);
     regs = EncodeCalRecord(record);
   }
-  return WriteMultipleRegisters(static_cast<uint16_t>(reg::kCalRecords + reg::kCalRecordSize * kind), reg::kCalRecordSize,
-                                regs.data(), 5);
+  const bool written = WriteMultipleRegisters(static_cast<uint16_t>(reg::kCalRecords + reg::kCalRecordSize * kind),
+                                              reg::kCalRecordSize, regs.data(), 5);
+  // A stamp the unit did not take is not kept as the unit's record.
+  if (written) calRecords[kind] = record;
+  return written;
 }
 
 }  // namespace endcap

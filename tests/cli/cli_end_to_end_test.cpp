@@ -101,5 +101,24 @@ TEST_F(CliEndToEndTest, EnableStrainWithPipedAnswers) {
   EXPECT_EQ(Control("dump 0 1"), "ok 0=0x0003");
 }
 
+TEST_F(CliEndToEndTest, APcbTestWhoseFactoryRecordTheUnitRefusesFailsWithStatusOne) {
+  ASSERT_EQ(Control("fault refuse 400-403 always"), "ok fault refuse 400-403 always");
+  // Every OK box waits for Enter: seven in the supply checks, one between the two currents.
+  const std::string answers = "y\nab\n123456-7\n123456-7\n" + std::string(7, '\n') + "30\n\n100\n";
+  const ProgramResult result =
+      Cli({"pcb-test", "serial", "supplies", "current", "internal-rs485", "rs485-comms"}, answers);
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_NE(result.err.find("The unit did not take the factory record\nOverall result !! FAIL !!\n"), std::string::npos)
+      << result.err;
+  EXPECT_EQ(result.err.find("Overall result PASS"), std::string::npos) << result.err;
+  const std::string last = "endcap-cli: overall result FAIL; the unit did not take the factory record\n";
+  ASSERT_GE(result.err.size(), last.size());
+  EXPECT_EQ(result.err.substr(result.err.size() - last.size()), last);
+  EXPECT_NE(result.out.find("Factory cal\t\tNot calibrated\n"), std::string::npos) << result.out;
+  EXPECT_EQ(Control("dump 400 4"), "ok 400=0xFFFF 401=0xFFFF 402=0xFFFF 403=0xFFFF");
+  // The board serial was taken.
+  EXPECT_EQ(Control("dump 8 2"), "ok 8=0x1234 9=0x5607");
+}
+
 }  // namespace
 }  // namespace endcap

@@ -192,6 +192,13 @@ private:
 };
 
 // pcb-test and bootload as endcap-cli runs them, on the simulated board.
+
+// The unit information printed when no read of it got an answer.
+const char* const kNothingRead =
+    "The unit did not answer when its information was read\n"
+    "identity (registers 0-22): no reply; settings (registers 128-139): no reply; pressure settings "
+    "(registers 140-144): no reply; calibration records (registers 400-419): no reply\n";
+
 class ProductionCliTest : public ::testing::Test {
 protected:
   ProductionCliTest() { ports.Attach(1, line); }
@@ -241,11 +248,39 @@ TEST_F(ProductionCliTest, APcbTestPassIsStatusZeroAndAFailIsOne) {
   EXPECT_EQ(LastErrorLine(), "Yes or no? (y/n) endcap-cli: the PCB test did not start\n");
 }
 
+// Passes the station's requests to the unit until the first write to the RS485 loop register;
+// from then on the unit is gone.
+class GoneAtTheLoop : public LinePeer {
+public:
+  GoneAtTheLoop(MemoryLine& line, LinePeer& unit) : unit_(unit) { line.SetPeer(this); }
+  void OnHostBytes(const uint8_t* data, size_t size) override {
+    gone_ = gone_ || (size >= 4 && data[1] == reg::kWriteSingleRegister && ((data[2] << 8) | data[3]) == reg::kRs485Loop);
+    if (!gone_) unit_.OnHostBytes(data, size);
+  }
+
+private:
+  LinePeer& unit_;
+  bool gone_ = false;
+};
+
+TEST_F(ProductionCliTest, AUnitLostInThePcbTestStopsItWithStatusOneAndNoUnitInformation) {
+  GoneAtTheLoop gone(line, peer);
+  EXPECT_EQ(Run({"pcb-test", "internal-rs485"}, "y\nab\n123456-7\n\n"), 1);
+  EXPECT_NE(err.str().find("The unit on COM1 stopped answering\nThe procedure has stopped\n"), std::string::npos)
+      << err.str();
+  EXPECT_EQ(err.str().find("Internal RS485"), std::string::npos) << err.str();
+  EXPECT_EQ(LastErrorLine(),
+            "Press Enter for OK endcap-cli: the unit stopped answering; the PCB test stopped without a verdict\n");
+  EXPECT_EQ(out.str(), kNothingRead);
+}
+
 TEST_F(ProductionCliTest, BootloadReportsEachOutcomeByItsStatus) {
   const std::string good = home.path() + "/good.hex";
   testing::WriteFile(good, testing::HexImage(9, 16));
   EXPECT_EQ(Run({"bootload", good}), 0) << err.str();
-  EXPECT_EQ(out.str(), "10 lines sent in 10 pieces, every line answered\n");
+  // The unit stays in its boot loader until its power is cycled: its information is not shown as
+  // if it had answered.
+  EXPECT_EQ(out.str(), std::string("10 lines sent in 10 pieces, every line answered\n") + kNothingRead);
   EXPECT_NE(err.str().find("100% (10 of 10)\n"), std::string::npos) << err.str();
   EXPECT_EQ(unit.bootImage().records, 10);
   unit.PowerCycle();

@@ -469,6 +469,18 @@ TEST_F(MainDialogTest, SetModbusAddressClosedWithoutEnterWrites250) {
   EXPECT_EQ(view_.pane, kUnitInformation);
 }
 
+TEST_F(MainDialogTest, ARefreshWhoseReadGotNoAnswerSaysSoInsteadOfShowingTheKeptCopy) {
+  Connect();
+  DeafToReadsOf deaf(line_, peer_, reg::kCalRecords);
+  op_.ExpectPrompt("Enter Modbus address for unit", "250", "17");
+  dialog_.OnSetModbusAddress();
+  op_.VerifyDone();
+  EXPECT_TRUE(dialog_.unitWriteAcknowledged);
+  EXPECT_EQ(view_.pane,
+            "The unit did not answer when its information was read\r\n"
+            "calibration records (registers 400-419): no reply\r\n");
+}
+
 TEST_F(MainDialogTest, SetModbusAddressOfLettersWritesZeroAndShowsIt) {
   Connect();
   op_.ExpectPrompt("Enter Modbus address for unit", "250", "abc");

@@ -91,6 +91,15 @@ TEST_F(PcbTestDialogTest, SetSerialNumberWritesTheNormalisedSerialToTheBoard) {
   EXPECT_EQ(*unit_.Register(reg::kBoardSerial), 0x1234);
   EXPECT_EQ(*unit_.Register(reg::kBoardSerial + 1), 0x5607);
 
+  // A serial the board refuses fails the check; the board and the station keep the old one.
+  unit_.RefuseWrites(reg::kBoardSerial, reg::kBoardSerial + 1, sim::FaultMode::Once);
+  op_.ExpectPrompt("Board serial number", "123456-007", "654321-1");
+  dialog_.OnCommand(pcb::kSetSerialNumber);
+  op_.VerifyDone();
+  EXPECT_EQ(dialog_.serialResult, kCheckFailed);
+  EXPECT_EQ(link_.boardSerial, "123456-007");
+  EXPECT_EQ(*unit_.Register(reg::kBoardSerial), 0x1234);
+
   // A rejected entry fails the check and leaves the serial alone, in the station and the board.
   op_.ExpectPrompt("Board serial number", "123456-007", "12x456-008");
   op_.ExpectUnownedBox("Illegal character!!");
@@ -204,6 +213,56 @@ TEST_F(PcbTestDialogTest, ExitWithAFailedCheckErasesTheFactoryRecord) {
   EXPECT_EQ(dialog_.overallResult, kCheckFailed);
   EXPECT_EQ(view_.ending, PcbTestView::Ending::Ok);
   EXPECT_EQ(FactoryRecord(), kErased);
+}
+
+TEST_F(PcbTestDialogTest, AFactoryRecordTheUnitDidNotTakeFailsTheBoard) {
+  unit_.RefuseWrites(reg::kCalRecords, reg::kCalRecords + 3, sim::FaultMode::Always);
+  SetAll(kCheckPassed);
+  ExpectWindowBox("The unit did not take the factory record\r\nOverall result !! FAIL !!");
+  dialog_.OnCommand(pcb::kExit);
+  op_.VerifyDone();
+  EXPECT_EQ(dialog_.overallResult, kCheckFailed);
+  EXPECT_FALSE(dialog_.factoryRecordWritten);
+  EXPECT_EQ(view_.ending, PcbTestView::Ending::Ok);
+  EXPECT_EQ(link_.FormatCalRecord(0), "Not calibrated\r\n");
+  EXPECT_EQ(FactoryRecord(), kErased);
+
+  // A failed board whose stamp cannot be erased: the same box, and the old stamp stays.
+  StampFactoryRecord();
+  const std::vector<uint16_t> stamped = FactoryRecord();
+  dialog_.OnInitDialog();
+  SetAll(kCheckFailed);
+  ExpectWindowBox("The unit did not take the factory record\r\nOverall result !! FAIL !!");
+  dialog_.OnCommand(pcb::kExit);
+  op_.VerifyDone();
+  EXPECT_EQ(dialog_.overallResult, kCheckFailed);
+  EXPECT_EQ(FactoryRecord(), stamped);
+}
+
+// Each step whose exchange finds the unit gone: the boxes before it, then the one that says so;
+// the test ends without a verdict and nothing is stamped.
+TEST_F(PcbTestDialogTest, AUnitThatStopsAnsweringStopsTheTestAtOnce) {
+  unit_.InjectFault(sim::Fault::NoReply, sim::FaultMode::Always);
+  const std::string lost = "The unit on COM1 stopped answering\r\nThe procedure has stopped";
+  for (int id : {pcb::kSetSerialNumber, pcb::kCheckSupplyVoltages, pcb::kCheckInternalRs485, pcb::kExit}) {
+    link_.ResetUnitState();
+    link_.OperatorId = "AB";
+    link_.operatorMarker = 1;
+    dialog_.OnInitDialog();
+    view_.endings = 0;
+    SetAll(kCheckPassed);
+    if (id == pcb::kSetSerialNumber) op_.ExpectPrompt("Board serial number", "000000-000", "123456-7");
+    if (id == pcb::kCheckSupplyVoltages) ExpectWindowBox("Connect 5310-xxx to the inclinometer connector PL7");
+    ExpectWindowBox(lost);
+    dialog_.OnCommand(id);
+    op_.VerifyDone();
+    EXPECT_TRUE(dialog_.unitLost) << id;
+    EXPECT_EQ(view_.endings, 1) << id;
+    EXPECT_EQ(view_.ending, PcbTestView::Ending::Cancel) << id;
+    EXPECT_EQ(dialog_.overallResult, kCheckNotRun) << id;
+  }
+  // Whatever the silent unit did with the last write, the station does not claim a stamp.
+  EXPECT_EQ(link_.FormatCalRecord(0), "Not calibrated\r\n");
 }
 
 TEST_F(PcbTestDialogTest, ExitWithACheckNotRunAsksFirst) {

@@ -78,9 +78,13 @@ TEST_F(SimControl, BadArgumentsAreRefused) {
   EXPECT_EQ(Run("fly away"), "error unknown command 'fly' (help lists them)");
   EXPECT_EQ(Run("   "), "error empty command");
   const std::string faultUsage =
-      "error usage: fault noreply|badcrc|short|exception|cut|stall|notready|loop [once|always], or fault clear";
+      "error usage: fault noreply|badcrc|short|exception|cut|stall|notready|loop [once|always], fault refuse "
+      "FIRST[-LAST] [once|always], or fault clear";
   EXPECT_EQ(Run("fault melt"), faultUsage);
   EXPECT_EQ(Run("fault cut sometimes"), faultUsage);
+  EXPECT_EQ(Run("fault refuse"), faultUsage);
+  EXPECT_EQ(Run("fault refuse 9-8"), faultUsage);
+  EXPECT_EQ(Run("fault refuse 400-x"), faultUsage);
 }
 
 TEST_F(SimControl, FaultCommandsArmReachTheLineAndClear) {
@@ -88,6 +92,27 @@ TEST_F(SimControl, FaultCommandsArmReachTheLineAndClear) {
   EXPECT_EQ(Run("fault notready"), "ok fault notready once");
   EXPECT_NE(bench.unit.Describe().find("faults=short:always,notready:once"), std::string::npos);
   EXPECT_EQ(bench.Exchange({0xFA, 0x04, 0x00, 0x02, 0x00, 0x03, 0x04, 0x40}).bytes, (Frame{0xFA, 0x04}));
+  EXPECT_EQ(Run("fault clear"), "ok fault clear");
+  EXPECT_NE(bench.unit.Describe().find("faults=none"), std::string::npos);
+}
+
+TEST_F(SimControl, ARefusedRangeAnswersItsWritesWithExceptionFourAndKeepsItsRegisters) {
+  EXPECT_EQ(Run("fault refuse 10-11"), "ok fault refuse 10-11 once");
+  EXPECT_NE(bench.unit.Describe().find("faults=refuse10-11:once"), std::string::npos);
+  // A write beside the range is taken; the first that overlaps it is refused, the next taken.
+  EXPECT_EQ(bench.Transact({0xFA, 0x06, 0x00, 0x0C, 0x00, 0x07}), (Frame{0xFA, 0x06, 0x00, 0x0C, 0x00, 0x07}));
+  const Frame unlock = {0xFA, 0x41, 0x16, 0xC3};
+  const Frame overlapping = {0xFA, 0x10, 0x00, 0x09, 0x00, 0x02, 0x04, 0x00, 0x01, 0x12, 0x34};
+  bench.Transact(unlock);
+  EXPECT_EQ(bench.Transact(overlapping), (Frame{0xFA, 0x90, 0x04}));
+  EXPECT_EQ(Run("dump 9 2"), "ok 9=0xFFFF 10=0xFFFF");
+  bench.Transact(unlock);
+  EXPECT_EQ(bench.Transact(overlapping), (Frame{0xFA, 0x10, 0x00, 0x09, 0x00, 0x02}));
+  EXPECT_EQ(Run("dump 9 2"), "ok 9=0x0001 10=0x1234");
+
+  EXPECT_EQ(Run("fault refuse 400 always"), "ok fault refuse 400-400 always");
+  EXPECT_EQ(bench.Transact({0xFA, 0x06, 0x01, 0x90, 0x00, 0x00}), (Frame{0xFA, 0x86, 0x04}));
+  EXPECT_EQ(bench.Transact({0xFA, 0x06, 0x01, 0x90, 0x00, 0x00}), (Frame{0xFA, 0x86, 0x04}));
   EXPECT_EQ(Run("fault clear"), "ok fault clear");
   EXPECT_NE(bench.unit.Describe().find("faults=none"), std::string::npos);
 }

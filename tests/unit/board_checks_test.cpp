@@ -1,5 +1,6 @@
 // The PCB test's own unit checks on a scripted unit: the current windows, the internal RS485
-// loop's two writes and read-backs, and the RS485 link read, with their boxes.
+// loop's two writes and read-backs, and the RS485 link read, with their boxes; and how the
+// supply checks and the loop treat a write the unit refused and a unit that has gone.
 
 #include <gtest/gtest.h>
 
@@ -75,10 +76,63 @@ TEST_F(Rs485Test, EitherHalfThatReadsBackWrongFailsButBothHalvesRun) {
   EXPECT_EQ(Sent().size(), 12u);
 }
 
-TEST_F(Rs485Test, ASilentUnitFailsTheLoopAfterBothHalves) {
+TEST_F(Rs485Test, ASilentUnitFailsTheLoopAfterBothHalvesWhenNothingIsShown) {
+  EXPECT_FALSE(link.CheckInternalRs485(false));
+  EXPECT_EQ(Sent().size(), 4u);
+}
+
+TEST_F(Rs485Test, APatternTheUnitRefusedFailsItsHalfWhateverTheRegisterStillHolds) {
+  peer.QueueWithCrc(Hex("fa 86 04"));
+  peer.QueueWithCrc(ReadReply({0x01AA}));  // left from an earlier run
+  peer.QueueWithCrc(Hex("fa 06 00 dc 01 55"));
+  peer.QueueWithCrc(ReadReply({0x0155}));
   ExpectLoopBoxes("FAIL!!");
   EXPECT_FALSE(link.CheckInternalRs485(true));
   EXPECT_EQ(Sent().size(), 4u);
+}
+
+// Shown in the PCB test, a check whose exchange finds the unit gone shows nothing more: the
+// test says so once. The handshake that tells a lost unit is the last frame sent.
+TEST_F(Rs485Test, AUnitGoneInTheLoopStopsItWithoutBoxes) {
+  EXPECT_FALSE(link.CheckInternalRs485(true));
+  EXPECT_EQ(Sent().size(), 2u);
+  EXPECT_EQ(Sent().back(), HexText(WithCrc(Hex("fa 04 00 02 00 03"))));
+  EXPECT_TRUE(link.UnitLost());
+}
+
+class SupplyTest : public LinkTest {
+protected:
+  void ExpectBoxes(const char* text, const char* caption) {
+    op.ExpectUnownedBox("Board tests should store to database!!", "ERROR");
+    op.ExpectUnownedBox(text, caption);
+  }
+};
+
+TEST_F(SupplyTest, ARefusedMeasurementStartIsAFailedReadingNotTheLastOne) {
+  peer.QueueWithCrc(Hex("fa 86 04"));
+  ExpectBoxes("FAIL!!\r\n +12V = nan\r\n-12V = nan\r\n3.3V = nan", "Power supplies");
+  EXPECT_FALSE(link.CheckPowerSupplies(true));
+  // Nothing is read after the refusal: the registers hold an older measurement.
+  EXPECT_EQ(Sent(), std::vector<std::string>{HexText(WithCrc(Hex("fa 06 00 d2 00 00")))});
+}
+
+TEST_F(SupplyTest, ARefusedSupplySelectionFailsThatSupplyOnly) {
+  peer.QueueWithCrc(Hex("fa 86 04"));
+  peer.QueueWithCrc(Hex("fa 06 00 c8 00 01"));
+  peer.QueueWithCrc(ReadReply({0, 0, 0, 0, 0x4080, 0}));  // 4.0: 12 V
+  ExpectBoxes("Fail\r\n +12V = 12.00\r\n-12V = nan", "External supplies");
+  EXPECT_FALSE(link.CheckExternalSupplies(true));
+  EXPECT_EQ(Sent().size(), 3u);
+}
+
+TEST_F(SupplyTest, AUnitGoneInASupplyCheckStopsItWithoutBoxes) {
+  const std::string handshake = HexText(WithCrc(Hex("fa 04 00 02 00 03")));
+  EXPECT_FALSE(link.CheckPowerSupplies(true));
+  EXPECT_EQ(Sent(), (std::vector<std::string>{HexText(WithCrc(Hex("fa 06 00 d2 00 00"))), handshake}));
+  // The -12 V supply was not selected: the +12 V one is not tried.
+  EXPECT_FALSE(link.CheckExternalSupplies(true));
+  EXPECT_EQ(Sent().size(), 3u);
+  EXPECT_EQ(Sent().back(), HexText(WithCrc(Hex("fa 06 00 c8 00 00"))));
 }
 
 TEST_F(Rs485Test, CommsReadsTwentyOneRegistersFromZero) {

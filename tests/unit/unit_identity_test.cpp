@@ -156,6 +156,16 @@ TEST_F(IdentityTest, EachFailedReadIsNamedWithWhy) {
             "identity (registers 0-22): no reply; calibration records (registers 400-419): exception code 2");
 }
 
+TEST_F(IdentityTest, AFailedReadShowsThatTheUnitDidNotAnswerInsteadOfTheKeptValues) {
+  FillIdentity();
+  link.enabledSensors = 3;
+  peer.QueueSilence();
+  for (uint16_t size : {12, 5, 20}) peer.QueueWithCrc(ReadReply(std::vector<uint16_t>(size, 0)));
+  link.ReadUnitInfo();
+  EXPECT_EQ(link.FormatUnitInfo(),
+            "The unit did not answer when its information was read\r\nidentity (registers 0-22): no reply\r\n");
+}
+
 TEST_F(IdentityTest, FirmwareLetterZeroPrintsAsNothing) {
   FillIdentity();
   link.firmwareLetter = '\0';
@@ -229,6 +239,30 @@ TEST_F(IdentityTest, ConfirmSerialOfANeverSetUnitStoresAndWritesTheEntry) {
   EXPECT_TRUE(link.ConfirmSerial(false));  // confirmed: no second prompt
 }
 
+// The unit serial is the unit's: one it did not take is not kept, and the command stops.
+TEST_F(IdentityTest, ConfirmSerialWhoseWriteTheUnitRefusedStopsAndKeepsTheUnitsSerial) {
+  link.unitSerial = "000000-000";
+  op.ExpectPrompt("Enter unit serial No", "", "1234-5");
+  peer.QueueWithCrc(Hex("fa 41 42"));
+  peer.QueueWithCrc(Hex("fa 90 04"));
+  EXPECT_FALSE(link.ConfirmSerial(false));
+  EXPECT_EQ(link.unitSerial, "000000-000");
+  EXPECT_FALSE(link.unitSerialConfirmed);
+
+  link.unitSerial = "123456-007";
+  op.ExpectPrompt("Enter unit serial No", "123456-007", "654321-001");
+  op.ExpectUnownedBox(
+      "Unit serial stored in board 123456-007 does not match entered serial 654321-001!!\r\n"
+      "Do you wish to replace serial number stored in the board\r\n"
+      "WARNING this will invalidate previous calibration!",
+      "", BoxButtons::YesNo, BoxAnswer::Yes);
+  peer.QueueWithCrc(Hex("fa 41 42"));
+  peer.QueueWithCrc(Hex("fa 90 04"));
+  EXPECT_FALSE(link.ConfirmSerial(false));
+  EXPECT_EQ(link.unitSerial, "123456-007");
+  EXPECT_EQ(Sent().size(), 4u);
+}
+
 TEST_F(IdentityTest, ConfirmSerialMatchingTheStoredOne) {
   link.unitSerial = "123456-007";
   op.ExpectPrompt("Enter unit serial No", "123456-007", "123456-7");
@@ -284,13 +318,16 @@ TEST_F(IdentityTest, BoardSerialOnlyReachesTheUnitThroughWriteBoardSerial) {
   EXPECT_TRUE(peer.received().empty());
   peer.QueueWithCrc(Hex("fa 41 42"));
   peer.QueueWithCrc(Hex("fa 10 00 08 00 02"));
-  link.WriteBoardSerial();
+  EXPECT_TRUE(link.WriteBoardSerial());
   EXPECT_EQ(Sent().back().substr(0, 32), "fa 10 00 08 00 02 04 e0 00 01 02");
+  peer.QueueWithCrc(Hex("fa 41 42"));
+  peer.QueueWithCrc(Hex("fa 90 04"));
+  EXPECT_FALSE(link.WriteBoardSerial());
 }
 
 TEST_F(IdentityTest, SerialOfTheWrongLengthIsNotWritten) {
   link.unitSerial = "1234567-001";
-  link.WriteUnitSerial();
+  EXPECT_FALSE(link.WriteUnitSerial());
   EXPECT_TRUE(peer.received().empty());
 }
 
@@ -303,6 +340,15 @@ TEST_F(IdentityTest, WriteCalRecordStampsTodayAndTheOperator) {
   // 8 December 2026: day 8, month 12, year 26; marker 1 in the lowest piece; A=1, B=2, none=0.
   EXPECT_EQ(Sent().back(), "fa 10 01 94 00 04 08 00 01 08 0c 1a 01 02 20 6a 1f");
   EXPECT_EQ(link.FormatCalRecord(1), "08/12/26  AB\r\n");
+}
+
+TEST_F(IdentityTest, AStampTheUnitRefusedIsNotKeptAsItsRecord) {
+  link.OperatorId = "AB";
+  link.operatorMarker = 1;
+  peer.QueueWithCrc(Hex("fa 41 42"));
+  peer.QueueWithCrc(Hex("fa 90 04"));
+  EXPECT_FALSE(link.WriteCalRecord(0, true));
+  EXPECT_EQ(link.FormatCalRecord(0), "Not calibrated\r\n");
 }
 
 TEST_F(IdentityTest, WriteCalRecordErasesWithAllBitsSet) {
