@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "cli/cli_options.h"
@@ -248,23 +249,26 @@ TEST_F(ProductionCliTest, APcbTestPassIsStatusZeroAndAFailIsOne) {
   EXPECT_EQ(LastErrorLine(), "Yes or no? (y/n) endcap-cli: the PCB test did not start\n");
 }
 
-// Passes the station's requests to the unit until the first write to the RS485 loop register;
-// from then on the unit is gone.
-class GoneAtTheLoop : public LinePeer {
+// Passes the station's requests to the unit, except those the test drops.
+class DroppingLine : public LinePeer {
 public:
-  GoneAtTheLoop(MemoryLine& line, LinePeer& unit) : unit_(unit) { line.SetPeer(this); }
+  using Drop = std::function<bool(uint8_t function, uint16_t firstRegister)>;
+  DroppingLine(MemoryLine& line, LinePeer& unit, Drop drop) : unit_(unit), drop_(std::move(drop)) { line.SetPeer(this); }
   void OnHostBytes(const uint8_t* data, size_t size) override {
-    gone_ = gone_ || (size >= 4 && data[1] == reg::kWriteSingleRegister && ((data[2] << 8) | data[3]) == reg::kRs485Loop);
-    if (!gone_) unit_.OnHostBytes(data, size);
+    if (size < 4 || !drop_(data[1], static_cast<uint16_t>((data[2] << 8) | data[3]))) unit_.OnHostBytes(data, size);
   }
 
 private:
   LinePeer& unit_;
-  bool gone_ = false;
+  Drop drop_;
 };
 
 TEST_F(ProductionCliTest, AUnitLostInThePcbTestStopsItWithStatusOneAndNoUnitInformation) {
-  GoneAtTheLoop gone(line, peer);
+  // From the first write to the RS485 loop register on, the unit is gone.
+  bool gone = false;
+  DroppingLine dropping(line, peer, [&gone](uint8_t function, uint16_t first) {
+    return gone = gone || (function == reg::kWriteSingleRegister && first == reg::kRs485Loop);
+  });
   EXPECT_EQ(Run({"pcb-test", "internal-rs485"}, "y\nab\n123456-7\n\n"), 1);
   EXPECT_NE(err.str().find("The unit on COM1 stopped answering\nThe procedure has stopped\n"), std::string::npos)
       << err.str();
@@ -272,6 +276,20 @@ TEST_F(ProductionCliTest, AUnitLostInThePcbTestStopsItWithStatusOneAndNoUnitInfo
   EXPECT_EQ(LastErrorLine(),
             "Press Enter for OK endcap-cli: the unit stopped answering; the PCB test stopped without a verdict\n");
   EXPECT_EQ(out.str(), kNothingRead);
+}
+
+TEST_F(ProductionCliTest, APassWhoseRecordsAreNotReadBackIsNotCalledDone) {
+  DroppingLine deaf(line, peer, [](uint8_t function, uint16_t first) {
+    return function == reg::kReadInputRegisters && first == reg::kCalRecords;
+  });
+  const std::string answers = "y\nab\n123456-7\n123456-7\n" + std::string(7, '\n') + "30\n\n100\n";
+  EXPECT_EQ(Run({"pcb-test", "serial", "supplies", "current", "internal-rs485", "rs485-comms"}, answers), 1);
+  EXPECT_EQ(LastErrorLine(),
+            "endcap-cli: overall result PASS, the factory record is stamped, but the unit's information could not be "
+            "read back: calibration records (registers 400-419): no reply\n");
+  EXPECT_EQ(out.str(),
+            "The unit did not answer when its information was read\ncalibration records (registers 400-419): no reply\n");
+  EXPECT_EQ(*unit.Register(reg::kCalRecords), 0);
 }
 
 TEST_F(ProductionCliTest, BootloadReportsEachOutcomeByItsStatus) {
