@@ -142,9 +142,12 @@ public:
     for (const auto& [id, text] : request.typed) view_.SetFieldText(id, text);
     bool passed = true;
     if (!request.actions.empty()) {
-      // After a stop signal no further button is pressed.
-      for (const std::string& action : request.actions)
-        if (!NotedStopSignal()) passed = Press(dialog, *FindButton(action)) && passed;
+      // After a stop signal, or once the unit has gone, no further button is pressed: each would
+      // only wait out its time-outs and say again that the unit is lost.
+      for (const std::string& action : request.actions) {
+        if (NotedStopSignal() || session_.link.UnitLost()) break;
+        passed = Press(dialog, *FindButton(action)) && passed;
+      }
     } else {
       passed = RunMenu(dialog);
     }
