@@ -13,10 +13,10 @@ struct CertificateResult {
   std::string name;  // who recorded the result
   uint8_t passFlag = 0;  // 0 failed, 1 passed; any other value gives no verdict
   double value = 0.0;    // the measured or nominal value of the item
-  bool noValue = false;  // nothing was measured (no reading came): value is 0 and means nothing
   double value2 = 0.0;
   double value3 = 0.0;
   std::string text;  // free result text
+  bool noValue = false;  // nothing was measured (no reading came): value is 0 and means nothing
 
   bool operator==(const CertificateResult& other) const {
     return day == other.day && month == other.month && year == other.year && name == other.name &&
