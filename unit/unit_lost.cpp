@@ -16,10 +16,10 @@ constexpr int kHandshakeTimeoutSeconds = 2;
 bool ModbusLink::UnitLost() {
   if (unitLost_) return true;
   // Any answer at all (an exception, a wrong or garbled frame) means the unit is still there.
-  if (DescribeLastReply() != "no reply") return false;
+  if (lastReplyBytes_ != 0) return false;
   uint16_t version[kHandshakeCount];
   unitLost_ = !ReadInputRegisters(reg::kFirmwareMajor, kHandshakeCount, version, kHandshakeTimeoutSeconds) &&
-              DescribeLastReply() == "no reply";
+              lastReplyBytes_ == 0;
   return unitLost_;
 }
 
