@@ -6,8 +6,8 @@
 
 #include "cli/cli_command.h"
 #include "cli/cli_session.h"
-#include "console/control_ids.h"
-#include "records/record_control_ids.h"
+#include "resources/control_ids.h"
+#include "resources/record_control_ids.h"
 #include "resources/certificate_templates.h"
 
 namespace endcap {

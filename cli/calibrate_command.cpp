@@ -14,7 +14,7 @@
 #include "cli/cli_command.h"
 #include "cli/cli_session.h"
 #include "console/display_text.h"
-#include "procedures/calibration_control_ids.h"
+#include "resources/calibration_control_ids.h"
 #include "serial/close_on_signal.h"
 #include "unit/register_map.h"
 

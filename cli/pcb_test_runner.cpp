@@ -22,10 +22,10 @@ const char* ResultText(CheckResult result) {
 
 CheckResult ResultOf(const PcbTestDialog& dialog, int id) {
   switch (id) {
-    case pcb::kSetSerialNumber: return dialog.serialResult;
-    case pcb::kCheckSupplyVoltages: return dialog.suppliesResult;
-    case pcb::kCheckSupplyCurrent: return dialog.currentResult;
-    case pcb::kCheckInternalRs485: return dialog.internalRs485Result;
+    case ctl::pcb::kSetSerialNumber: return dialog.serialResult;
+    case ctl::pcb::kCheckSupplyVoltages: return dialog.suppliesResult;
+    case ctl::pcb::kCheckSupplyCurrent: return dialog.currentResult;
+    case ctl::pcb::kCheckInternalRs485: return dialog.internalRs485Result;
     default: return dialog.rs485CommsResult;
   }
 }
@@ -44,7 +44,7 @@ void ShowMenu(const PcbTestDialog& dialog, std::ostream& out) {
 
 // The button a menu answer presses: its number, its action name or x/exit; 0 for none.
 int MenuChoice(const std::string& answer) {
-  if (answer == "x" || answer == "X" || answer == "exit") return pcb::kExit;
+  if (answer == "x" || answer == "X" || answer == "exit") return ctl::pcb::kExit;
   const std::vector<PcbAction>& actions = PcbActions();
   for (size_t i = 0; i < actions.size(); ++i)
     if (answer == std::to_string(i + 1)) return actions[i].id;
@@ -61,11 +61,11 @@ void ExitOrCancel(PcbTestDialog& dialog, const TerminalPcbView& view) {
 
 const std::vector<PcbAction>& PcbActions() {
   static const std::vector<PcbAction> actions = {
-      {"serial", pcb::kSetSerialNumber, "Set serial number"},
-      {"supplies", pcb::kCheckSupplyVoltages, "Check supply voltages"},
-      {"current", pcb::kCheckSupplyCurrent, "Check supply current"},
-      {"internal-rs485", pcb::kCheckInternalRs485, "Check internal RS485"},
-      {"rs485-comms", pcb::kCheckRs485Comms, "Check RS485 comms"},
+      {"serial", ctl::pcb::kSetSerialNumber, "Set serial number"},
+      {"supplies", ctl::pcb::kCheckSupplyVoltages, "Check supply voltages"},
+      {"current", ctl::pcb::kCheckSupplyCurrent, "Check supply current"},
+      {"internal-rs485", ctl::pcb::kCheckInternalRs485, "Check internal RS485"},
+      {"rs485-comms", ctl::pcb::kCheckRs485Comms, "Check RS485 comms"},
   };
   return actions;
 }

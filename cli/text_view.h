@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cli/progress_meter.h"
-#include "console/control_ids.h"
+#include "resources/control_ids.h"
 #include "console/main_dialog.h"
 
 namespace endcap {

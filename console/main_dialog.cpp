@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cmath>
 
-#include "console/control_ids.h"
+#include "resources/control_ids.h"
 #include "serial/close_on_signal.h"
 #include "unit/conversions.h"
 #include "unit/register_map.h"

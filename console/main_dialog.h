@@ -16,7 +16,7 @@
 
 namespace endcap {
 
-// What the logic needs of its window. Control ids are those of console/control_ids.h.
+// What the logic needs of its window. Control ids are those of resources/control_ids.h.
 class MainView {
 public:
   virtual ~MainView() = default;

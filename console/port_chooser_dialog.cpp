@@ -1,6 +1,6 @@
 #include "console/port_chooser_dialog.h"
 
-#include "console/control_ids.h"
+#include "resources/control_ids.h"
 #include "unit/conversions.h"
 #include "unit/text_format.h"
 

@@ -1,6 +1,6 @@
 #include "console/text_entry_dialog.h"
 
-#include "console/control_ids.h"
+#include "resources/control_ids.h"
 
 namespace endcap {
 

@@ -5,7 +5,7 @@
 #include <iterator>
 #include <limits>
 
-#include "procedures/calibration_control_ids.h"
+#include "resources/calibration_control_ids.h"
 #include "unit/conversions.h"
 #include "unit/register_map.h"
 #include "unit/text_format.h"

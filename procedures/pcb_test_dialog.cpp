@@ -13,12 +13,12 @@ struct Command {
   void (PcbTestDialog::*handler)();
 };
 constexpr Command kCommands[] = {
-    {pcb::kSetSerialNumber, &PcbTestDialog::OnSetSerialNumber},
-    {pcb::kCheckSupplyVoltages, &PcbTestDialog::OnCheckSupplyVoltages},
-    {pcb::kCheckSupplyCurrent, &PcbTestDialog::OnCheckSupplyCurrent},
-    {pcb::kCheckInternalRs485, &PcbTestDialog::OnCheckInternalRs485},
-    {pcb::kCheckRs485Comms, &PcbTestDialog::OnCheckRs485Comms},
-    {pcb::kExit, &PcbTestDialog::OnExit},
+    {ctl::pcb::kSetSerialNumber, &PcbTestDialog::OnSetSerialNumber},
+    {ctl::pcb::kCheckSupplyVoltages, &PcbTestDialog::OnCheckSupplyVoltages},
+    {ctl::pcb::kCheckSupplyCurrent, &PcbTestDialog::OnCheckSupplyCurrent},
+    {ctl::pcb::kCheckInternalRs485, &PcbTestDialog::OnCheckInternalRs485},
+    {ctl::pcb::kCheckRs485Comms, &PcbTestDialog::OnCheckRs485Comms},
+    {ctl::pcb::kExit, &PcbTestDialog::OnExit},
 };
 
 }  // namespace

@@ -7,19 +7,10 @@
 
 #include <cstdint>
 
+#include "resources/pcb_test_control_ids.h"
 #include "unit/modbus_link.h"
 
 namespace endcap {
-
-// Controls of template 131, all push buttons.
-namespace pcb {
-constexpr int kExit = 1001;
-constexpr int kSetSerialNumber = 1013;
-constexpr int kCheckSupplyVoltages = 1014;
-constexpr int kCheckSupplyCurrent = 1015;
-constexpr int kCheckInternalRs485 = 1029;
-constexpr int kCheckRs485Comms = 1030;
-}  // namespace pcb
 
 // -1 not run, 0 failed, 1 passed.
 using CheckResult = int8_t;

@@ -1,6 +1,6 @@
 #include "procedures/pressure_set_dialog.h"
 
-#include "procedures/calibration_control_ids.h"
+#include "resources/calibration_control_ids.h"
 #include "unit/conversions.h"
 #include "unit/text_format.h"
 

@@ -11,7 +11,7 @@
 #include <map>
 
 #include "records/certificate_items.h"
-#include "records/record_control_ids.h"
+#include "resources/record_control_ids.h"
 #include "unit/conversions.h"
 #include "unit/text_format.h"
 

@@ -1,6 +1,6 @@
 #include "records/certificate_prompt_dialog.h"
 
-#include "records/record_control_ids.h"
+#include "resources/record_control_ids.h"
 
 namespace endcap {
 

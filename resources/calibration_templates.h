@@ -5,7 +5,7 @@
 
 #include <iterator>
 
-#include "procedures/calibration_control_ids.h"
+#include "resources/calibration_control_ids.h"
 #include "resources/dialog_templates.h"
 
 namespace endcap::resources {

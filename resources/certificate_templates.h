@@ -3,7 +3,7 @@
 
 #include <iterator>
 
-#include "records/record_control_ids.h"
+#include "resources/record_control_ids.h"
 #include "resources/dialog_templates.h"
 
 namespace endcap::resources {

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <iterator>
 
-#include "console/control_ids.h"
+#include "resources/control_ids.h"
 
 namespace endcap::resources {
 

@@ -6,7 +6,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "console/control_ids.h"
+#include "resources/control_ids.h"
 #include "console/qt/calibration_windows.h"
 #include "console/qt/certificate_windows.h"
 #include "console/display_text.h"

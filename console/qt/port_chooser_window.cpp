@@ -3,7 +3,7 @@
 #include <QComboBox>
 #include <QPushButton>
 
-#include "console/control_ids.h"
+#include "resources/control_ids.h"
 
 namespace endcap {
 

@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "procedures/calibration_control_ids.h"
+#include "resources/calibration_control_ids.h"
 #include "procedures/inclinometer_cal_dialog.h"
 #include "procedures/strain_gauge_cal_dialog.h"
 #include "serial/clock.h"

@@ -58,11 +58,11 @@ protected:
 };
 
 TEST_F(PcbTerminalTest, ActionNamesAreTheFiveChecks) {
-  EXPECT_EQ(PcbActionId("serial"), pcb::kSetSerialNumber);
-  EXPECT_EQ(PcbActionId("supplies"), pcb::kCheckSupplyVoltages);
-  EXPECT_EQ(PcbActionId("current"), pcb::kCheckSupplyCurrent);
-  EXPECT_EQ(PcbActionId("internal-rs485"), pcb::kCheckInternalRs485);
-  EXPECT_EQ(PcbActionId("rs485-comms"), pcb::kCheckRs485Comms);
+  EXPECT_EQ(PcbActionId("serial"), ctl::pcb::kSetSerialNumber);
+  EXPECT_EQ(PcbActionId("supplies"), ctl::pcb::kCheckSupplyVoltages);
+  EXPECT_EQ(PcbActionId("current"), ctl::pcb::kCheckSupplyCurrent);
+  EXPECT_EQ(PcbActionId("internal-rs485"), ctl::pcb::kCheckInternalRs485);
+  EXPECT_EQ(PcbActionId("rs485-comms"), ctl::pcb::kCheckRs485Comms);
   EXPECT_EQ(PcbActionId("exit"), 0);
   EXPECT_EQ(PcbActionId("Serial"), 0);
 }

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "console/control_ids.h"
+#include "resources/control_ids.h"
 #include "console/main_dialog.h"
 #include "records/certificate_items.h"
 #include "records/drive_map.h"

@@ -5,7 +5,7 @@
 
 #include <fstream>
 
-#include "console/control_ids.h"
+#include "resources/control_ids.h"
 #include "console/main_dialog.h"
 #include "tests/console/fake_views.h"
 #include "tests/console/simulated_station.h"

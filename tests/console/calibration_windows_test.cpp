@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QtTest/QTest>
 
-#include "console/control_ids.h"
+#include "resources/control_ids.h"
 #include "console/qt/calibration_windows.h"
 #include "console/qt/main_window.h"
 #include "console/qt/qt_operator.h"

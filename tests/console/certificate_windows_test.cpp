@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "console/control_ids.h"
+#include "resources/control_ids.h"
 #include "console/qt/certificate_windows.h"
 #include "console/qt/main_window.h"
 #include "records/certificate_items.h"

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "console/control_ids.h"
+#include "resources/control_ids.h"
 #include "console/dialog_units.h"
 #include "console/display_text.h"
 #include "console/station_options.h"

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "console/control_ids.h"
+#include "resources/control_ids.h"
 #include "console/main_dialog.h"
 #include "console/port_chooser_dialog.h"
 #include "console/text_entry_dialog.h"

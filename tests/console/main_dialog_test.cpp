@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "console/control_ids.h"
+#include "resources/control_ids.h"
 #include "console/main_dialog.h"
 #include "serial/memory_device.h"
 #include "sim/memory_unit_peer.h"

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "console/control_ids.h"
+#include "resources/control_ids.h"
 #include "console/main_dialog.h"
 #include "tests/console/fake_views.h"
 #include "tests/console/simulated_station.h"
@@ -131,7 +131,7 @@ TEST_F(ProductionCommandsTest, PcbTestConfirmsPreparesTheBoardRunsTheDialogAndRe
   view_.pane = "old";
   ExpectPcbTestStart();
   op_.ExpectPrompt("Enter board serial No", "", "123456-7");
-  view_.pcbPresses = {pcb::kCheckInternalRs485, ctl::kCancel};
+  view_.pcbPresses = {ctl::pcb::kCheckInternalRs485, ctl::kCancel};
   op_.ExpectUnownedBox("Board tests should store to database!!", "ERROR").ExpectUnownedBox("Pass", "Internal RS485");
   op_.ExpectWindowBox("Internal RS485 test  PASS");
   view_.pcbInspect = [](const PcbTestDialog& d) { EXPECT_EQ(d.internalRs485Result, kCheckPassed); };
@@ -158,7 +158,7 @@ TEST_F(ProductionCommandsTest, PcbTestExitStampsTheVerdictThatTheRefreshedPaneSh
   Connect();
   ExpectPcbTestStart();
   op_.ExpectPrompt("Enter board serial No", "", "123456-7");
-  view_.pcbPresses = {pcb::kExit};
+  view_.pcbPresses = {ctl::pcb::kExit};
   const MessageBox question{"Not all checks complete!!\r\nDo you wish to exit?", kApplicationName, BoxButtons::YesNo,
                             BoxIcon::Warning, 0, BoxOwner::Window};
   op_.ExpectMessage(question, BoxAnswer::Yes).ExpectWindowBox("Overall result !! FAIL !!");

@@ -11,7 +11,7 @@
 #include <QtTest/QTest>
 #include <filesystem>
 
-#include "console/control_ids.h"
+#include "resources/control_ids.h"
 #include "console/qt/main_window.h"
 #include "console/qt/qt_operator.h"
 #include "resources/pcb_test_template.h"
@@ -78,7 +78,7 @@ TEST_F(ProductionWindowTest, ThePcbTestDialogRunsItsChecksOverTheMainWindowAndEs
                                                      MapDialogRect(c.x, c.y, c.w, c.h, base).y));
       EXPECT_TRUE(button->isVisible());
     }
-    ControlAs<QPushButton>(*modal, pcb::kCheckInternalRs485)->click();
+    ControlAs<QPushButton>(*modal, ctl::pcb::kCheckInternalRs485)->click();
     // Enter away from the buttons does not close it; Escape does.
     modal->setFocus();
     QTest::keyClick(modal, Qt::Key_Return);

@@ -15,7 +15,7 @@
 
 #include <algorithm>
 
-#include "console/control_ids.h"
+#include "resources/control_ids.h"
 #include "console/display_text.h"
 #include "console/qt/main_window.h"
 #include "console/qt/port_chooser_window.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "procedures/calibration_control_ids.h"
+#include "resources/calibration_control_ids.h"
 #include "procedures/strain_gauge_cal_dialog.h"
 #include "serial/memory_device.h"
 #include "sim/memory_unit_peer.h"

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "procedures/calibration_control_ids.h"
+#include "resources/calibration_control_ids.h"
 #include "procedures/inclinometer_cal_dialog.h"
 #include "tests/procedures/calibration_fixture.h"
 #include "tests/unit/link_fixture.h"

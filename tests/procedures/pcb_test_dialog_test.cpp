@@ -75,8 +75,8 @@ TEST_F(PcbTestDialogTest, StartsWithEveryCheckNotRunAndTheButtonsWired) {
   for (CheckResult r : {dialog_.serialResult, dialog_.suppliesResult, dialog_.currentResult, dialog_.internalRs485Result,
                         dialog_.rs485CommsResult, dialog_.overallResult})
     EXPECT_EQ(r, kCheckNotRun);
-  for (int id : {pcb::kSetSerialNumber, pcb::kCheckSupplyVoltages, pcb::kCheckSupplyCurrent, pcb::kCheckInternalRs485,
-                 pcb::kCheckRs485Comms, pcb::kExit})
+  for (int id : {ctl::pcb::kSetSerialNumber, ctl::pcb::kCheckSupplyVoltages, ctl::pcb::kCheckSupplyCurrent, ctl::pcb::kCheckInternalRs485,
+                 ctl::pcb::kCheckRs485Comms, ctl::pcb::kExit})
     EXPECT_TRUE(PcbTestDialog::HasCommand(id)) << id;
   EXPECT_FALSE(PcbTestDialog::HasCommand(1));
   EXPECT_FALSE(dialog_.OnCommand(2));
@@ -84,7 +84,7 @@ TEST_F(PcbTestDialogTest, StartsWithEveryCheckNotRunAndTheButtonsWired) {
 
 TEST_F(PcbTestDialogTest, SetSerialNumberWritesTheNormalisedSerialToTheBoard) {
   op_.ExpectPrompt("Board serial number", "000000-000", "123456-7");
-  dialog_.OnCommand(pcb::kSetSerialNumber);
+  dialog_.OnCommand(ctl::pcb::kSetSerialNumber);
   op_.VerifyDone();
   EXPECT_EQ(dialog_.serialResult, kCheckPassed);
   EXPECT_EQ(link_.boardSerial, "123456-007");
@@ -94,7 +94,7 @@ TEST_F(PcbTestDialogTest, SetSerialNumberWritesTheNormalisedSerialToTheBoard) {
   // A serial the board refuses fails the check; the board and the station keep the old one.
   unit_.RefuseWrites(reg::kBoardSerial, reg::kBoardSerial + 1, sim::FaultMode::Once);
   op_.ExpectPrompt("Board serial number", "123456-007", "654321-1");
-  dialog_.OnCommand(pcb::kSetSerialNumber);
+  dialog_.OnCommand(ctl::pcb::kSetSerialNumber);
   op_.VerifyDone();
   EXPECT_EQ(dialog_.serialResult, kCheckFailed);
   EXPECT_EQ(link_.boardSerial, "123456-007");
@@ -103,7 +103,7 @@ TEST_F(PcbTestDialogTest, SetSerialNumberWritesTheNormalisedSerialToTheBoard) {
   // A rejected entry fails the check and leaves the serial alone, in the station and the board.
   op_.ExpectPrompt("Board serial number", "123456-007", "12x456-008");
   op_.ExpectUnownedBox("Illegal character!!");
-  dialog_.OnCommand(pcb::kSetSerialNumber);
+  dialog_.OnCommand(ctl::pcb::kSetSerialNumber);
   op_.VerifyDone();
   EXPECT_EQ(dialog_.serialResult, kCheckFailed);
   EXPECT_EQ(link_.boardSerial, "123456-007");
@@ -117,7 +117,7 @@ TEST_F(PcbTestDialogTest, SupplyVoltagesPassAtTheWindowEdgesAndAFailCanTurnBackT
   ExpectWindowBox("Connect 5310-xxx to the inclinometer connector PL7");
   ExpectSupplyBoxes("Pass\r\n +12V = 12.03\r\n-12V = -13.00\r\n3.3V = 3.60", "Pass\r\n +12V = 11.00\r\n-12V = -11.97");
   ExpectWindowBox("Overall voltage tests  PASS");
-  dialog_.OnCommand(pcb::kCheckSupplyVoltages);
+  dialog_.OnCommand(ctl::pcb::kCheckSupplyVoltages);
   op_.VerifyDone();
   EXPECT_EQ(dialog_.suppliesResult, kCheckPassed);
 
@@ -126,7 +126,7 @@ TEST_F(PcbTestDialogTest, SupplyVoltagesPassAtTheWindowEdgesAndAFailCanTurnBackT
   ExpectWindowBox("Connect 5310-xxx to the inclinometer connector PL7");
   ExpectSupplyBoxes("FAIL!!\r\n +12V = 12.03\r\n-12V = -13.01\r\n3.3V = 3.60", "Pass\r\n +12V = 11.00\r\n-12V = -11.97");
   ExpectWindowBox("Overall voltage tests !! FAIL !!");
-  dialog_.OnCommand(pcb::kCheckSupplyVoltages);
+  dialog_.OnCommand(ctl::pcb::kCheckSupplyVoltages);
   op_.VerifyDone();
   EXPECT_EQ(dialog_.suppliesResult, kCheckFailed);
 
@@ -134,7 +134,7 @@ TEST_F(PcbTestDialogTest, SupplyVoltagesPassAtTheWindowEdgesAndAFailCanTurnBackT
   ExpectWindowBox("Connect 5310-xxx to the inclinometer connector PL7");
   ExpectSupplyBoxes("Pass\r\n +12V = 12.03\r\n-12V = -12.00\r\n3.3V = 3.60", "Pass\r\n +12V = 11.00\r\n-12V = -11.97");
   ExpectWindowBox("Overall voltage tests  PASS");
-  dialog_.OnCommand(pcb::kCheckSupplyVoltages);
+  dialog_.OnCommand(ctl::pcb::kCheckSupplyVoltages);
   op_.VerifyDone();
   EXPECT_EQ(dialog_.suppliesResult, kCheckPassed);
 }
@@ -157,7 +157,7 @@ TEST_F(PcbTestDialogTest, SupplyCurrentAsksForBothCurrentsWhateverTheFirstGave) 
     ExpectWindowBox("Connect 5310-xxx from the inclinometer connector PL7");
     op_.ExpectPrompt("Enter loaded current (mA)", "", row.loaded);
     ExpectWindowBox(row.result == kCheckPassed ? "Current tests  PASS" : "Current tests !! FAIL !!");
-    dialog_.OnCommand(pcb::kCheckSupplyCurrent);
+    dialog_.OnCommand(ctl::pcb::kCheckSupplyCurrent);
     op_.VerifyDone();
     EXPECT_EQ(dialog_.currentResult, row.result) << row.unloaded << " " << row.loaded;
   }
@@ -166,14 +166,14 @@ TEST_F(PcbTestDialogTest, SupplyCurrentAsksForBothCurrentsWhateverTheFirstGave) 
 TEST_F(PcbTestDialogTest, InternalRs485FollowsTheBoardsLoop) {
   op_.ExpectUnownedBox(kStore, "ERROR").ExpectUnownedBox("Pass", "Internal RS485");
   ExpectWindowBox("Internal RS485 test  PASS");
-  dialog_.OnCommand(pcb::kCheckInternalRs485);
+  dialog_.OnCommand(ctl::pcb::kCheckInternalRs485);
   op_.VerifyDone();
   EXPECT_EQ(dialog_.internalRs485Result, kCheckPassed);
 
   unit_.InjectFault(sim::Fault::BrokenLoop, sim::FaultMode::Once);
   op_.ExpectUnownedBox(kStore, "ERROR").ExpectUnownedBox("FAIL!!", "Internal RS485");
   ExpectWindowBox("Internal RS485 test !! FAIL !!");
-  dialog_.OnCommand(pcb::kCheckInternalRs485);
+  dialog_.OnCommand(ctl::pcb::kCheckInternalRs485);
   op_.VerifyDone();
   EXPECT_EQ(dialog_.internalRs485Result, kCheckFailed);
 }
@@ -185,7 +185,7 @@ TEST_F(PcbTestDialogTest, Rs485CommsTellsTheOperatorToChangeTheLinkBeforeAndAfte
     op_.ExpectUnownedBox(kStore, "ERROR").ExpectUnownedBox(answers ? "Pass" : "FAIL!!", "RS485 comms");
     ExpectWindowBox(answers ? "RS485 comms test PASS" : "RS485 comms test !! FAIL !!");
     ExpectWindowBox("Disconnect RS485 convertor link\r\nReconnect RS232 comms\r\nRemove LK1 and LK2 on PCB");
-    dialog_.OnCommand(pcb::kCheckRs485Comms);
+    dialog_.OnCommand(ctl::pcb::kCheckRs485Comms);
     op_.VerifyDone();
     EXPECT_EQ(dialog_.rs485CommsResult, answers ? kCheckPassed : kCheckFailed);
   }
@@ -194,7 +194,7 @@ TEST_F(PcbTestDialogTest, Rs485CommsTellsTheOperatorToChangeTheLinkBeforeAndAfte
 TEST_F(PcbTestDialogTest, ExitWithEveryCheckPassedStampsTheFactoryRecord) {
   SetAll(kCheckPassed);
   ExpectWindowBox("Overall result PASS");
-  dialog_.OnCommand(pcb::kExit);
+  dialog_.OnCommand(ctl::pcb::kExit);
   op_.VerifyDone();
   EXPECT_EQ(dialog_.overallResult, kCheckPassed);
   EXPECT_EQ(view_.endings, 1);
@@ -208,7 +208,7 @@ TEST_F(PcbTestDialogTest, ExitWithAFailedCheckErasesTheFactoryRecord) {
   SetAll(kCheckPassed);
   dialog_.currentResult = kCheckFailed;
   ExpectWindowBox("Overall result !! FAIL !!");
-  dialog_.OnCommand(pcb::kExit);
+  dialog_.OnCommand(ctl::pcb::kExit);
   op_.VerifyDone();
   EXPECT_EQ(dialog_.overallResult, kCheckFailed);
   EXPECT_EQ(view_.ending, PcbTestView::Ending::Ok);
@@ -219,7 +219,7 @@ TEST_F(PcbTestDialogTest, AFactoryRecordTheUnitDidNotTakeFailsTheBoard) {
   unit_.RefuseWrites(reg::kCalRecords, reg::kCalRecords + 3, sim::FaultMode::Always);
   SetAll(kCheckPassed);
   ExpectWindowBox("The unit did not take the factory record\r\nOverall result !! FAIL !!");
-  dialog_.OnCommand(pcb::kExit);
+  dialog_.OnCommand(ctl::pcb::kExit);
   op_.VerifyDone();
   EXPECT_EQ(dialog_.overallResult, kCheckFailed);
   EXPECT_FALSE(dialog_.factoryRecordWritten);
@@ -233,7 +233,7 @@ TEST_F(PcbTestDialogTest, AFactoryRecordTheUnitDidNotTakeFailsTheBoard) {
   dialog_.OnInitDialog();
   SetAll(kCheckFailed);
   ExpectWindowBox("The unit did not take the factory record\r\nOverall result !! FAIL !!");
-  dialog_.OnCommand(pcb::kExit);
+  dialog_.OnCommand(ctl::pcb::kExit);
   op_.VerifyDone();
   EXPECT_EQ(dialog_.overallResult, kCheckFailed);
   EXPECT_EQ(FactoryRecord(), stamped);
@@ -244,15 +244,15 @@ TEST_F(PcbTestDialogTest, AFactoryRecordTheUnitDidNotTakeFailsTheBoard) {
 TEST_F(PcbTestDialogTest, AUnitThatStopsAnsweringStopsTheTestAtOnce) {
   unit_.InjectFault(sim::Fault::NoReply, sim::FaultMode::Always);
   const std::string lost = "The unit on COM1 stopped answering\r\nThe procedure has stopped";
-  for (int id : {pcb::kSetSerialNumber, pcb::kCheckSupplyVoltages, pcb::kCheckInternalRs485, pcb::kExit}) {
+  for (int id : {ctl::pcb::kSetSerialNumber, ctl::pcb::kCheckSupplyVoltages, ctl::pcb::kCheckInternalRs485, ctl::pcb::kExit}) {
     link_.ResetUnitState();
     link_.OperatorId = "AB";
     link_.operatorMarker = 1;
     dialog_.OnInitDialog();
     view_.endings = 0;
     SetAll(kCheckPassed);
-    if (id == pcb::kSetSerialNumber) op_.ExpectPrompt("Board serial number", "000000-000", "123456-7");
-    if (id == pcb::kCheckSupplyVoltages) ExpectWindowBox("Connect 5310-xxx to the inclinometer connector PL7");
+    if (id == ctl::pcb::kSetSerialNumber) op_.ExpectPrompt("Board serial number", "000000-000", "123456-7");
+    if (id == ctl::pcb::kCheckSupplyVoltages) ExpectWindowBox("Connect 5310-xxx to the inclinometer connector PL7");
     ExpectWindowBox(lost);
     dialog_.OnCommand(id);
     op_.VerifyDone();
@@ -275,7 +275,7 @@ TEST_F(PcbTestDialogTest, ExitWithACheckNotRunAsksFirst) {
 
   // No: back to the dialog with nothing changed.
   op_.ExpectMessage(question, BoxAnswer::No);
-  dialog_.OnCommand(pcb::kExit);
+  dialog_.OnCommand(ctl::pcb::kExit);
   op_.VerifyDone();
   EXPECT_EQ(view_.endings, 0);
   EXPECT_EQ(dialog_.overallResult, kCheckNotRun);
@@ -284,7 +284,7 @@ TEST_F(PcbTestDialogTest, ExitWithACheckNotRunAsksFirst) {
   // Yes: the dialog closes, and the board fails.
   op_.ExpectMessage(question, BoxAnswer::Yes);
   ExpectWindowBox("Overall result !! FAIL !!");
-  dialog_.OnCommand(pcb::kExit);
+  dialog_.OnCommand(ctl::pcb::kExit);
   op_.VerifyDone();
   EXPECT_EQ(view_.endings, 1);
   EXPECT_EQ(view_.ending, PcbTestView::Ending::Ok);

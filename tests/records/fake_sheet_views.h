@@ -7,7 +7,7 @@
 
 #include "records/cal_sheet_dialog.h"
 #include "records/certificate_prompt_dialog.h"
-#include "records/record_control_ids.h"
+#include "resources/record_control_ids.h"
 
 namespace endcap::testing {
 

@@ -1,6 +1,6 @@
 #pragma once
 // Control ids of the calibration dialogs (templates 130, 139 and 140). The windows give each
-// control its id as object name, as the console's dialogs do.
+// control its id as object name, as for every dialog (control_ids.h).
 
 namespace endcap::ctl {
 

@@ -1,5 +1,7 @@
 #pragma once
-// Control ids of the station's dialogs. Tests find the Qt controls by these numbers (each
+// Control ids of the main window (template 102), the port chooser (136) and the text entry
+// (129), and the two standard endings. The other dialogs' ids are beside these, each family in
+// a namespace of its own within endcap::ctl. Tests find the Qt controls by these numbers (each
 // control's object name is its id), so they are the same in the logic and the windows.
 
 namespace endcap::ctl {

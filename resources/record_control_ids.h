@@ -1,6 +1,6 @@
 #pragma once
 // Control ids of the calibration sheet (template 135) and the certificate prompt (template 133).
-// The windows give each control its id as object name, as the console's dialogs do.
+// The windows give each control its id as object name, as for every dialog (control_ids.h).
 
 namespace endcap::ctl {
 
