@@ -144,8 +144,6 @@ int main(int argc, char** argv) {
   SystemClock clock;
   TermiosPortProvider provider(ports);
   SerialPort port(provider, clock);
-  QtBusyIndicator busy;
-  port.SetBusyIndicator(&busy);
   std::unique_ptr<LineTrace> trace;
   if (traceFile.stream) {
     trace = std::make_unique<LineTrace>(traceFile.stream, clock, [&traceName](const std::string& reason) {
@@ -158,7 +156,6 @@ int main(int argc, char** argv) {
   op.SetDriveMap(drives);
   TesterApp app(port, op, drives);
   app.link.resultsStorePath = options.shared.storeFile;
-  app.link.SetBusyIndicator(&busy);
 
   MainWindow window(app, options.factory);
   op.SetMainWindow(&window);
@@ -178,6 +175,9 @@ int main(int argc, char** argv) {
   const std::unique_ptr<QSocketNotifier> benchWatch = options.simulate ? WatchBench(bench, op) : nullptr;
   window.show();
   const int status = QApplication::exec() == 0 ? 0 : kCannotStart;
+  // A command still running (a stop signal ends the window's event loop whatever runs) ends
+  // while its unit is still there.
+  window.FinishCommand();
   if (stoppedProcedure != 0) {
     std::fprintf(stderr, "endcap-station: stopped by %s; what the calibration completed before it is recorded\n",
                  StopSignalName(stoppedProcedure));

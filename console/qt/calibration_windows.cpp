@@ -10,15 +10,21 @@ namespace endcap {
 FieldsWindow::FieldsWindow(const resources::DialogTemplate& layout, QWidget* parent) : TemplateDialog(layout, parent) {}
 
 void FieldsWindow::SetFieldText(int id, const std::string& text) {
-  if (auto* edit = controlAs<QLineEdit>(id)) edit->setText(QString::fromStdString(text));
+  OnWindowThread([&] {
+    if (auto* edit = controlAs<QLineEdit>(id)) edit->setText(QString::fromStdString(text));
+  });
 }
 
 std::string FieldsWindow::FieldText(int id) const {
-  const auto* edit = controlAs<QLineEdit>(id);
-  return edit ? edit->text().toStdString() : std::string();
+  return OnWindowThread([&] {
+    const auto* edit = controlAs<QLineEdit>(id);
+    return edit ? edit->text().toStdString() : std::string();
+  });
 }
 
-void FieldsWindow::EndDialog() { accept(); }
+void FieldsWindow::EndDialog() {
+  OnWindowThread([this] { done(QDialog::Accepted); });
+}
 
 template <class Logic>
 void FieldsWindow::ConnectCommands(const resources::DialogTemplate& layout, Logic& logic) {
@@ -26,7 +32,7 @@ void FieldsWindow::ConnectCommands(const resources::DialogTemplate& layout, Logi
     const int id = layout.controls[i].id;
     auto* button = qobject_cast<QPushButton*>(control(id));
     if (button && Logic::HasCommand(id))
-      connect(button, &QPushButton::clicked, this, [&logic, id] { logic.OnCommand(id); });
+      connect(button, &QPushButton::clicked, this, [this, &logic, id] { Handle([&logic, id] { logic.OnCommand(id); }); });
   }
 }
 
@@ -45,8 +51,7 @@ StrainGaugeCalWindow::StrainGaugeCalWindow(StrainGaugeCalDialog& dialog, QWidget
 }
 
 void StrainGaugeCalWindow::RunPressureSetDialog(PressureSetDialog& dialog) {
-  PressureSetWindow window(dialog, this);
-  window.exec();
+  RunDialogWindow<PressureSetWindow>(dialog, this);
 }
 
 PressureSetWindow::PressureSetWindow(PressureSetDialog& dialog, QWidget* parent)
@@ -58,14 +63,5 @@ PressureSetWindow::PressureSetWindow(PressureSetDialog& dialog, QWidget* parent)
   if (auto* edit = controlAs<QLineEdit>(ctl::pressure::kPressure)) edit->selectAll();
 }
 
-void RunInclinometerCalWindow(InclinometerCalDialog& dialog, QWidget* parent) {
-  InclinometerCalWindow window(dialog, parent);
-  window.exec();
-}
-
-void RunStrainGaugeCalWindow(StrainGaugeCalDialog& dialog, QWidget* parent) {
-  StrainGaugeCalWindow window(dialog, parent);
-  window.exec();
-}
 
 }  // namespace endcap

@@ -12,8 +12,8 @@
 
 namespace endcap {
 
-// A template dialog whose edits the logic reads and writes by control id, whose buttons run
-// the logic's commands, and whose OK ending the logic calls.
+// A template dialog whose edits the logic reads and writes by control id (from the command
+// worker too), whose buttons run the logic's commands, and whose OK ending the logic calls.
 class FieldsWindow : public TemplateDialog, public virtual DialogFieldsView {
 public:
   FieldsWindow(const resources::DialogTemplate& layout, QWidget* parent);
@@ -44,9 +44,5 @@ class PressureSetWindow : public FieldsWindow {
 public:
   PressureSetWindow(PressureSetDialog& dialog, QWidget* parent);
 };
-
-// Each runs its dialog modally over parent until its OK or Cancel ending.
-void RunInclinometerCalWindow(InclinometerCalDialog& dialog, QWidget* parent);
-void RunStrainGaugeCalWindow(StrainGaugeCalDialog& dialog, QWidget* parent);
 
 }  // namespace endcap

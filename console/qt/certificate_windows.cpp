@@ -18,7 +18,8 @@ void ConnectButtons(TemplateDialog& window, const resources::DialogTemplate& lay
   for (size_t i = 0; i < layout.controlCount; ++i) {
     const int id = layout.controls[i].id;
     if (auto* button = qobject_cast<QPushButton*>(window.control(id)))
-      QObject::connect(button, &QPushButton::clicked, &window, [&logic, id] { logic.OnCommand(id); });
+      QObject::connect(button, &QPushButton::clicked, &window,
+                       [&window, &logic, id] { window.Handle([&logic, id] { logic.OnCommand(id); }); });
   }
 }
 
@@ -48,19 +49,25 @@ CertificatePromptWindow::CertificatePromptWindow(CertificatePromptDialog& logic,
 }
 
 void CertificatePromptWindow::SetTemplateText(const std::string& text) {
-  templateText_->setText(QString::fromStdString(text));
-  FitLabel(*templateText_, width());
+  OnWindowThread([&] {
+    templateText_->setText(QString::fromStdString(text));
+    FitLabel(*templateText_, width());
+  });
 }
 
 void CertificatePromptWindow::SetWaitCursor(bool shown) {
-  // Over every window of the station, which the spreadsheet's calls block.
-  if (shown == waiting_) return;
-  waiting_ = shown;
-  if (shown) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-  else QGuiApplication::restoreOverrideCursor();
+  // Over every window of the station: the certificate is the spreadsheet's work meanwhile.
+  OnWindowThread([this, shown] {
+    if (shown == waiting_) return;
+    waiting_ = shown;
+    if (shown) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else QGuiApplication::restoreOverrideCursor();
+  });
 }
 
-void CertificatePromptWindow::EndDialog() { accept(); }
+void CertificatePromptWindow::EndDialog() {
+  OnWindowThread([this] { done(QDialog::Accepted); });
+}
 
 CalSheetWindow::CalSheetWindow(CalSheetDialog& logic, QWidget* parent)
     : TemplateDialog(resources::kCalSheetDialog, parent),
@@ -72,27 +79,30 @@ CalSheetWindow::CalSheetWindow(CalSheetDialog& logic, QWidget* parent)
 }
 
 void CalSheetWindow::SetSerialText(const std::string& text) {
-  serial_->setText(QString::fromStdString(text));
-  serial_->selectAll();
+  OnWindowThread([&] {
+    serial_->setText(QString::fromStdString(text));
+    serial_->selectAll();
+  });
 }
 
-std::string CalSheetWindow::SerialText() const { return serial_->text().toStdString(); }
+std::string CalSheetWindow::SerialText() const {
+  return OnWindowThread([this] { return serial_->text().toStdString(); });
+}
 
 void CalSheetWindow::SetWaitCursor(bool shown) {
-  if (shown) setCursor(Qt::WaitCursor);
-  else unsetCursor();
+  // A busy window keeps the wait cursor until its handler has ended.
+  OnWindowThread([this, shown] {
+    if (shown || busy()) setCursor(Qt::WaitCursor);
+    else unsetCursor();
+  });
 }
 
 void CalSheetWindow::RunCertificatePrompt(CertificatePromptDialog& prompt) {
-  CertificatePromptWindow window(prompt, this);
-  window.exec();
+  RunDialogWindow<CertificatePromptWindow>(prompt, this);
 }
 
-void CalSheetWindow::EndDialog() { accept(); }
-
-void RunCalSheetWindow(CalSheetDialog& logic, QWidget* parent) {
-  CalSheetWindow window(logic, parent);
-  window.exec();
+void CalSheetWindow::EndDialog() {
+  OnWindowThread([this] { done(QDialog::Accepted); });
 }
 
 }  // namespace endcap

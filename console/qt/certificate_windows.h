@@ -40,7 +40,4 @@ private:
   QLineEdit* serial_;
 };
 
-// Runs the sheet dialog modally over parent.
-void RunCalSheetWindow(CalSheetDialog& logic, QWidget* parent);
-
 }  // namespace endcap

@@ -1,6 +1,7 @@
 #include "console/qt/main_window.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -42,49 +43,87 @@ MainWindow::MainWindow(TesterApp& app, bool factoryButtons)
     const int id = resources::kMainDialog.controls[i].id;
     auto* button = qobject_cast<QPushButton*>(control(id));
     if (button && MainDialog::HasCommand(id))
-      connect(button, &QPushButton::clicked, this, [this, id] { logic_.OnCommand(id); });
+      connect(button, &QPushButton::clicked, this, [this, id] { Handle([this, id] { logic_.OnCommand(id); }); });
   }
   logic_.OnInitDialog();
+  ServeFrom(commands_);
+  worker_ = std::thread([this] { commands_->Serve([this] { PostNotBusy(); }); });
 }
 
-void MainWindow::SetTitle(const std::string& title) { setWindowTitle(QString::fromStdString(title)); }
+MainWindow::~MainWindow() {
+  FinishCommand();
+  commands_->Close();
+  worker_.join();
+}
 
-void MainWindow::ShowControl(int id, bool shown) { control(id)->setVisible(shown); }
+void MainWindow::FinishCommand() {
+  while (busy()) {
+    for (QDialog* dialog : findChildren<QDialog*>())
+      if (dialog->isVisible()) dialog->done(QDialog::Rejected);
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  }
+}
+
+void MainWindow::SetTitle(const std::string& title) {
+  OnWindowThread([&] { setWindowTitle(QString::fromStdString(title)); });
+}
+
+void MainWindow::ShowControl(int id, bool shown) {
+  OnWindowThread([this, id, shown] { control(id)->setVisible(shown); });
+}
 
 void MainWindow::SetPaneText(const std::string& text) {
-  pane_->setPlainText(QString::fromStdString(ToDisplayText(text)));
+  OnWindowThread([&] { pane_->setPlainText(QString::fromStdString(ToDisplayText(text))); });
 }
 
-std::string MainWindow::PaneText() const { return FromDisplayText(pane_->toPlainText().toStdString()); }
+std::string MainWindow::PaneText() const {
+  return OnWindowThread([this] { return FromDisplayText(pane_->toPlainText().toStdString()); });
+}
 
 void MainWindow::SetSensorItems(const std::vector<std::string>& items) {
-  sensors_->clear();
-  for (const std::string& item : items) sensors_->addItem(QString::fromStdString(item));
+  OnWindowThread([&] {
+    sensors_->clear();
+    for (const std::string& item : items) sensors_->addItem(QString::fromStdString(item));
+  });
 }
 
-void MainWindow::SelectSensorItem(int index) { sensors_->setCurrentIndex(index); }
+void MainWindow::SelectSensorItem(int index) {
+  OnWindowThread([this, index] { sensors_->setCurrentIndex(index); });
+}
 
 void MainWindow::SetSensorEditText(const std::string& text) {
-  sensors_->setCurrentIndex(-1);
-  sensors_->setEditText(QString::fromStdString(text));
+  OnWindowThread([&] {
+    sensors_->setCurrentIndex(-1);
+    sensors_->setEditText(QString::fromStdString(text));
+  });
 }
 
-std::string MainWindow::SensorText() const { return sensors_->currentText().toStdString(); }
+std::string MainWindow::SensorText() const {
+  return OnWindowThread([this] { return sensors_->currentText().toStdString(); });
+}
 
-void MainWindow::EndDialog(int result) { done(result == ctl::kOk ? QDialog::Accepted : QDialog::Rejected); }
+void MainWindow::EndDialog(int result) {
+  OnWindowThread([this, result] { done(result == ctl::kOk ? QDialog::Accepted : QDialog::Rejected); });
+}
 
-void MainWindow::RunInclinometerCalDialog(InclinometerCalDialog& dialog) { RunInclinometerCalWindow(dialog, this); }
+void MainWindow::RunInclinometerCalDialog(InclinometerCalDialog& dialog) {
+  RunDialogWindow<InclinometerCalWindow>(dialog, this);
+}
 
-void MainWindow::RunStrainGaugeCalDialog(StrainGaugeCalDialog& dialog) { RunStrainGaugeCalWindow(dialog, this); }
-void MainWindow::SetProgressRange(int lower, int upper) { progress_->setRange(lower, upper); }
+void MainWindow::RunStrainGaugeCalDialog(StrainGaugeCalDialog& dialog) {
+  RunDialogWindow<StrainGaugeCalWindow>(dialog, this);
+}
+
+void MainWindow::SetProgressRange(int lower, int upper) {
+  OnWindowThread([this, lower, upper] { progress_->setRange(lower, upper); });
+}
 
 void MainWindow::SetProgressPosition(int position) {
-  progress_->setValue(position);
-  // The load runs inside the button's handler: paint the bar now, without taking input events.
-  progress_->repaint();
+  OnWindowThread([this, position] { progress_->setValue(position); });
 }
 
-void MainWindow::RunPcbTestDialog(PcbTestDialog& dialog) { RunPcbTestWindow(dialog, this); }
-void MainWindow::RunCalSheetDialog(CalSheetDialog& dialog) { RunCalSheetWindow(dialog, this); }
+void MainWindow::RunPcbTestDialog(PcbTestDialog& dialog) { RunDialogWindow<PcbTestWindow>(dialog, this); }
+
+void MainWindow::RunCalSheetDialog(CalSheetDialog& dialog) { RunDialogWindow<CalSheetWindow>(dialog, this); }
 
 }  // namespace endcap

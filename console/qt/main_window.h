@@ -1,8 +1,14 @@
 #pragma once
 // The main window: template 102 with the status pane in a fixed-pitch font. Every button with
-// a command runs it through MainDialog; the window itself only shows what it is told.
+// a command runs it through MainDialog, on the window's command worker: one thread that runs
+// the commands one at a time while the window stays drawn and busy (see TemplateDialog). The
+// window itself only shows what it is told, from whichever thread tells it.
+
+#include <memory>
+#include <thread>
 
 #include "console/main_dialog.h"
+#include "console/qt/command_queue.h"
 #include "console/qt/template_dialog.h"
 
 class QComboBox;
@@ -15,8 +21,15 @@ class MainWindow : public TemplateDialog, public MainView {
 public:
   // factoryButtons: show the factory buttons in both connection states.
   explicit MainWindow(TesterApp& app, bool factoryButtons = false);
+  // Finishes the running command first.
+  ~MainWindow() override;
 
   MainDialog& logic() { return logic_; }
+
+  // Returns once no command runs, taking the window's events meanwhile; a procedure dialog that
+  // the command has open, or opens, ends as its Cancel ending would end it. A command must not
+  // outlive the window, nor the unit's simulator that the program ends after the window.
+  void FinishCommand();
 
   void SetTitle(const std::string& title) override;
   void ShowControl(int id, bool shown) override;
@@ -39,6 +52,9 @@ private:
   QPlainTextEdit* pane_;
   QComboBox* sensors_;
   QProgressBar* progress_;
+  const std::shared_ptr<CommandQueue> commands_ = std::make_shared<CommandQueue>();
+  // Last, so that it starts when everything it uses is there.
+  std::thread worker_;
 };
 
 }  // namespace endcap

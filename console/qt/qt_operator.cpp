@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
-#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <vector>
@@ -11,6 +10,7 @@
 #include "console/display_text.h"
 #include "console/qt/port_chooser_window.h"
 #include "console/qt/text_entry_window.h"
+#include "console/qt/window_thread.h"
 #include "serial/close_on_signal.h"
 
 namespace endcap {
@@ -46,67 +46,62 @@ QWidget* QtOperator::Owner() const {
 }
 
 BoxAnswer QtOperator::ShowMessage(const MessageBox& box) {
-  // After a stop signal the event loops have been told to end: no box could be answered.
-  if (NotedStopSignal()) return SafeAnswer(box.buttons);
-  QWidget* owner = box.owner == BoxOwner::Window ? Owner() : nullptr;
-  QMessageBox message(owner);
-  // An owned box blocks its window only, as the station's dialogs do (see TemplateDialog).
-  if (owner) message.setWindowModality(Qt::WindowModal);
-  message.setWindowTitle(QString::fromStdString(box.caption.empty() ? kDefaultCaption : box.caption));
-  message.setTextFormat(Qt::PlainText);
-  message.setText(QString::fromStdString(ToDisplayText(box.text)));
-  message.setIcon(box.icon == BoxIcon::Warning    ? QMessageBox::Warning
-                  : box.icon == BoxIcon::Question ? QMessageBox::Question
-                                                  : QMessageBox::NoIcon);
-  const std::vector<ButtonChoice> choices = ButtonsOf(box.buttons);
-  std::vector<QPushButton*> buttons;
-  for (const ButtonChoice& choice : choices) buttons.push_back(message.addButton(choice.button));
-  const size_t defaultIndex = box.defaultButton >= 0 && static_cast<size_t>(box.defaultButton) < buttons.size()
-                                  ? static_cast<size_t>(box.defaultButton)
-                                  : 0;
-  message.setDefaultButton(buttons[defaultIndex]);
-  message.exec();
-  if (NotedStopSignal()) return SafeAnswer(box.buttons);
-  for (size_t i = 0; i < buttons.size(); ++i)
-    if (message.clickedButton() == buttons[i]) return choices[i].answer;
-  // Closed by the window manager rather than by a button: the default button's answer.
-  return choices[defaultIndex].answer;
+  return OnWindowThread([&] {
+    // After a stop signal the event loops have been told to end: no box could be answered.
+    if (NotedStopSignal()) return SafeAnswer(box.buttons);
+    QWidget* owner = box.owner == BoxOwner::Window ? Owner() : nullptr;
+    QMessageBox message(owner);
+    // An owned box blocks its window only, as the station's dialogs do (see TemplateDialog).
+    if (owner) message.setWindowModality(Qt::WindowModal);
+    message.setWindowTitle(QString::fromStdString(box.caption.empty() ? kDefaultCaption : box.caption));
+    message.setTextFormat(Qt::PlainText);
+    message.setText(QString::fromStdString(ToDisplayText(box.text)));
+    message.setIcon(box.icon == BoxIcon::Warning    ? QMessageBox::Warning
+                    : box.icon == BoxIcon::Question ? QMessageBox::Question
+                                                    : QMessageBox::NoIcon);
+    const std::vector<ButtonChoice> choices = ButtonsOf(box.buttons);
+    std::vector<QPushButton*> buttons;
+    for (const ButtonChoice& choice : choices) buttons.push_back(message.addButton(choice.button));
+    const size_t defaultIndex = box.defaultButton >= 0 && static_cast<size_t>(box.defaultButton) < buttons.size()
+                                    ? static_cast<size_t>(box.defaultButton)
+                                    : 0;
+    message.setDefaultButton(buttons[defaultIndex]);
+    message.exec();
+    if (NotedStopSignal()) return SafeAnswer(box.buttons);
+    for (size_t i = 0; i < buttons.size(); ++i)
+      if (message.clickedButton() == buttons[i]) return choices[i].answer;
+    // Closed by the window manager rather than by a button: the default button's answer.
+    return choices[defaultIndex].answer;
+  });
 }
 
 std::string QtOperator::PromptText(const std::string& caption, const std::string& defaultText) {
-  if (NotedStopSignal()) return defaultText;
-  return RunTextEntry(caption, defaultText, Owner());
+  return OnWindowThread([&] {
+    if (NotedStopSignal()) return defaultText;
+    return RunTextEntry(caption, defaultText, Owner());
+  });
 }
 
-uint8_t QtOperator::ChoosePort() { return RunPortChooser(ports_, mainWindow_.data()); }
+uint8_t QtOperator::ChoosePort() {
+  return OnWindowThread([this] { return RunPortChooser(ports_, mainWindow_.data()); });
+}
 
 std::string QtOperator::ChooseOpenFile(const std::string& folder, const std::vector<FileFilter>& filters) {
-  // A start folder that does not exist here starts where Qt would.
-  const QString start = QString::fromStdString(drives_.Resolve(folder));
-  QFileDialog dialog(mainWindow_.data(), QString(), QDir(start).exists() ? start : QString());
-  if (mainWindow_) dialog.setWindowModality(Qt::WindowModal);
-  dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  // Qt reads each filter's patterns from the parentheses that its description carries.
-  QStringList names;
-  for (const FileFilter& filter : filters) names << QString::fromStdString(filter.description);
-  dialog.setNameFilters(names);
-  if (!names.isEmpty()) dialog.selectNameFilter(names.front());
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().front().toStdString();
-}
-
-QtBusyIndicator::~QtBusyIndicator() {
-  if (depth_ > 0) QGuiApplication::restoreOverrideCursor();
-}
-
-void QtBusyIndicator::Begin() {
-  if (depth_++ == 0) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-}
-
-void QtBusyIndicator::End() {
-  if (depth_ == 0) return;
-  if (--depth_ == 0) QGuiApplication::restoreOverrideCursor();
+  return OnWindowThread([&]() -> std::string {
+    // A start folder that does not exist here starts where Qt would.
+    const QString start = QString::fromStdString(drives_.Resolve(folder));
+    QFileDialog dialog(mainWindow_.data(), QString(), QDir(start).exists() ? start : QString());
+    if (mainWindow_) dialog.setWindowModality(Qt::WindowModal);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // Qt reads each filter's patterns from the parentheses that its description carries.
+    QStringList names;
+    for (const FileFilter& filter : filters) names << QString::fromStdString(filter.description);
+    dialog.setNameFilters(names);
+    if (!names.isEmpty()) dialog.selectNameFilter(names.front());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().front().toStdString();
+  });
 }
 
 }  // namespace endcap

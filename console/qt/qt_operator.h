@@ -1,13 +1,14 @@
 #pragma once
-// The operator at the station's windows: message boxes, the text entry and the port chooser.
-// Boxes and dialogs owned by a window open over the main window once it is known.
+// The operator at the station's windows: message boxes, the text entry, the port chooser and the
+// file dialog. Boxes and dialogs owned by a window open over the main window once it is known.
+// Asked from the command worker, each is shown on the window's thread and the worker waits for
+// the answer; asked on the window's thread, it is shown at once.
 
 #include <QPointer>
 #include <QWidget>
 
 #include "operator/operator_interface.h"
 #include "records/drive_map.h"
-#include "serial/busy_indicator.h"
 #include "serial/serial_device.h"
 
 namespace endcap {
@@ -34,19 +35,6 @@ private:
   PortProvider& ports_;
   QPointer<QWidget> mainWindow_;
   DriveMap drives_;
-};
-
-// The wait cursor over every window of the station while an exchange blocks them. Calls nest:
-// the cursor comes back at the End that matches the first Begin.
-class QtBusyIndicator : public BusyIndicator {
-public:
-  ~QtBusyIndicator() override;
-  void Begin() override;
-  void End() override;
-  int depth() const { return depth_; }
-
-private:
-  int depth_ = 0;
 };
 
 }  // namespace endcap

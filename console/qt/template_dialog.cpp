@@ -128,6 +128,41 @@ QWidget* TemplateDialog::control(int id) const {
   return it == controls_.end() ? nullptr : it->second;
 }
 
+void TemplateDialog::Handle(std::function<void()> handler) {
+  if (!handlers_) {
+    handler();
+    return;
+  }
+  if (!busy_ && handlers_->Offer(std::move(handler))) SetBusy(true);
+}
+
+void TemplateDialog::SetBusy(bool busy) {
+  if (busy == busy_) return;
+  busy_ = busy;
+  // A disabled button gives its focus away: Enter would no longer press it afterwards.
+  if (busy) focusBeforeBusy_ = focusWidget();
+  for (const auto& [id, widget] : controls_)
+    if (auto* button = qobject_cast<QPushButton*>(widget)) button->setEnabled(!busy);
+  if (busy) {
+    setCursor(Qt::WaitCursor);
+    return;
+  }
+  unsetCursor();
+  if (focusBeforeBusy_ && focusBeforeBusy_->isVisible() && focusBeforeBusy_->isEnabled()) focusBeforeBusy_->setFocus();
+}
+
+void TemplateDialog::PostNotBusy() {
+  QMetaObject::invokeMethod(this, [this] { SetBusy(false); }, Qt::QueuedConnection);
+}
+
+void TemplateDialog::accept() {
+  if (!busy_) QDialog::accept();
+}
+
+void TemplateDialog::reject() {
+  if (!busy_) QDialog::reject();
+}
+
 void TemplateDialog::keyPressEvent(QKeyEvent* event) {
   const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
   const bool plain = event->modifiers() == Qt::NoModifier ||

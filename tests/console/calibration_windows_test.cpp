@@ -22,6 +22,7 @@ namespace endcap {
 namespace {
 
 using testing::SimulatedStation;
+using testing::WaitWhileBusy;
 using testing::WhenModal;
 
 template <class Widget = QWidget>
@@ -141,6 +142,7 @@ TEST_F(CalibrationWindowTest, CalibrateOpensTheDialogWindowModalOverTheMainWindo
   MainWindow main(app_);
   op_.ExpectChoosePort(1);
   ControlAs<QPushButton>(main, ctl::kConnect)->click();
+  WaitWhileBusy(main);
   op_.ExpectPrompt("Enter operator ID 2/3 chars", "", "ab");
   op_.ExpectPrompt("Enter unit serial No", "", "123456-007");
   WhenModal([&main](QWidget* modal) {
@@ -150,6 +152,7 @@ TEST_F(CalibrationWindowTest, CalibrateOpensTheDialogWindowModalOverTheMainWindo
     ControlAs<QPushButton>(*modal, ctl::incl::kExit)->click();
   });
   ControlAs<QPushButton>(main, ctl::kCalibrate)->click();
+  WaitWhileBusy(main);
   op_.VerifyDone();
 }
 

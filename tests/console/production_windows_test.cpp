@@ -25,6 +25,7 @@ namespace {
 using testing::HexImage;
 using testing::SimulatedStation;
 using testing::TempDir;
+using testing::WaitWhileBusy;
 using testing::WhenModal;
 
 template <class Widget = QWidget>
@@ -40,6 +41,7 @@ protected:
     window_.show();
     op_.ExpectChoosePort(1);
     ControlAs<QPushButton>(window_, ctl::kConnect)->click();
+    WaitWhileBusy(window_);
     op_.VerifyDone();
   }
   MainWindow window_{app_, true};
@@ -79,6 +81,7 @@ TEST_F(ProductionWindowTest, ThePcbTestDialogRunsItsChecksOverTheMainWindowAndEs
       EXPECT_TRUE(button->isVisible());
     }
     ControlAs<QPushButton>(*modal, ctl::pcb::kCheckInternalRs485)->click();
+    WaitWhileBusy(*static_cast<TemplateDialog*>(modal));
     // Enter away from the buttons does not close it; Escape does.
     modal->setFocus();
     QTest::keyClick(modal, Qt::Key_Return);
@@ -86,6 +89,7 @@ TEST_F(ProductionWindowTest, ThePcbTestDialogRunsItsChecksOverTheMainWindowAndEs
     QTest::keyClick(modal, Qt::Key_Escape);
   });
   ControlAs<QPushButton>(window_, ctl::kPcbTest)->click();
+  WaitWhileBusy(window_);
   op_.VerifyDone();
   EXPECT_TRUE(ran);
   EXPECT_TRUE(window_.isVisible());
@@ -127,6 +131,7 @@ TEST_F(ProductionWindowTest, TheProgressBarCountsThePiecesAndHidesAtTheEnd) {
   op_.ExpectChooseFile("C:\\Microchip\\projects\\6120-047\\", kFirmwareFilters, path);
   op_.ExpectWindowBox("Cycle the unit power to reset it");
   ControlAs<QPushButton>(window_, ctl::kBootload)->click();
+  WaitWhileBusy(window_);
   op_.VerifyDone();
   const std::vector<BarWatcher::State> expected = {{0, 3, 0, true}, {0, 3, 1, true}, {0, 3, 2, true}};
   ASSERT_GE(watcher.seen.size(), 3u);
