@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
+#include <QWindow>
 
 #include <atomic>
 #include <future>
@@ -80,13 +81,15 @@ TEST(QtOperatorFromTheWorker, ShowsTheBoxOnTheWindowsThreadAndReturnsTheAnswerTo
   EXPECT_EQ(answer, BoxAnswer::Yes);
 }
 
-// What the window showed when it took an event posted halfway through the command's wait.
+// What the window showed when it took an event posted halfway through the command's wait, and
+// whether it refused a close request then.
 struct WindowDuringTheWait {
   bool tookTheEvent = false;
   bool busy = false;
   bool readEnabled = true;
   Qt::CursorShape cursor = Qt::ArrowCursor;
   bool drawn = false;
+  bool closeRefused = false;
 };
 
 // Passes the station's requests on to the unit; the first one sent when the wait is halfway
@@ -109,7 +112,7 @@ public:
 
   bool onWindowThread = false;
   WindowDuringTheWait seen;
-  // A click on Enable meanwhile, and a handler handed to the window as a click would hand it.
+  // Whether the handler handed to the window meanwhile, as a click that reached it would be, ran.
   bool droppedHandlerRan = false;
 
 private:
@@ -119,7 +122,8 @@ private:
         &window_,
         [this, &taken] {
           auto* read = window_.findChild<QPushButton*>(QString::number(ctl::kRead));
-          seen = {true, window_.busy(), read->isEnabled(), window_.cursor().shape(), !window_.grab().isNull()};
+          seen = {true, window_.busy(), read->isEnabled(), window_.cursor().shape(), !window_.grab().isNull(),
+                  !window_.windowHandle()->close() && window_.isVisible()};
           window_.findChild<QPushButton*>(QString::number(ctl::kEnable))->click();
           window_.Handle([this] { droppedHandlerRan = true; });
           taken.set_value();
@@ -160,6 +164,7 @@ TEST_F(CommandWorkerTest, TheWindowTakesEventsAndShowsItIsBusyWhileAReadWaitsFor
   EXPECT_FALSE(probe.seen.readEnabled);
   EXPECT_EQ(probe.seen.cursor, Qt::WaitCursor);
   EXPECT_TRUE(probe.seen.drawn);
+  EXPECT_TRUE(probe.seen.closeRefused);
   EXPECT_FALSE(probe.droppedHandlerRan);
   EXPECT_TRUE(window_.findChild<QPushButton*>(QString::number(ctl::kRead))->isEnabled());
   EXPECT_EQ(window_.cursor().shape(), Qt::ArrowCursor);
