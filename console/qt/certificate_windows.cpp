@@ -56,7 +56,7 @@ void CertificatePromptWindow::SetTemplateText(const std::string& text) {
 }
 
 void CertificatePromptWindow::SetWaitCursor(bool shown) {
-  // Over every window of the station: the certificate is the spreadsheet's work meanwhile.
+  // Over every window of the station while the spreadsheet makes the certificate.
   OnWindowThread([this, shown] {
     if (shown == waiting_) return;
     waiting_ = shown;

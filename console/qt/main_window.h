@@ -53,7 +53,7 @@ private:
   QComboBox* sensors_;
   QProgressBar* progress_;
   const std::shared_ptr<CommandQueue> commands_ = std::make_shared<CommandQueue>();
-  // Last, so that it starts when everything it uses is there.
+  // Serves commands_ from the end of the constructor until the destructor closes it.
   std::thread worker_;
 };
 
