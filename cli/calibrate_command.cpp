@@ -15,8 +15,8 @@
 #include "cli/cli_session.h"
 #include "console/display_text.h"
 #include "procedures/calibration_control_ids.h"
+#include "protocol/register_map.h"
 #include "serial/close_on_signal.h"
-#include "unit/register_map.h"
 
 namespace endcap {
 

@@ -4,10 +4,11 @@
 #include <cmath>
 
 #include "console/control_ids.h"
+#include "protocol/register_map.h"
+#include "protocol/register_values.h"
 #include "serial/close_on_signal.h"
+#include "serial/text_format.h"
 #include "unit/conversions.h"
-#include "unit/register_map.h"
-#include "unit/text_format.h"
 
 namespace endcap {
 

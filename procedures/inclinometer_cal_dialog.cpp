@@ -6,9 +6,9 @@
 #include <limits>
 
 #include "procedures/calibration_control_ids.h"
+#include "protocol/register_map.h"
+#include "serial/text_format.h"
 #include "unit/conversions.h"
-#include "unit/register_map.h"
-#include "unit/text_format.h"
 
 namespace endcap {
 

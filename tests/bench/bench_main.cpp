@@ -17,18 +17,18 @@
 
 #include "operator/operator_interface.h"
 #include "options/command_line.h"
+#include "protocol/register_map.h"
+#include "serial/beside_this_program.h"
 #include "serial/clock.h"
 #include "serial/close_on_signal.h"
 #include "serial/port_map.h"
 #include "serial/serial_port.h"
 #include "serial/termios_device.h"
-#include "sim/beside_this_program.h"
-#include "tests/bench/calibration_bench.h"
-#include "tests/bench/bootload_bench.h"
 #include "tests/bench/bench_figures.h"
+#include "tests/bench/bootload_bench.h"
+#include "tests/bench/calibration_bench.h"
 #include "tests/integration/child_process.h"
 #include "unit/modbus_link.h"
-#include "unit/register_map.h"
 
 namespace {
 
@@ -116,7 +116,7 @@ struct Options {
   bool connect = false;
   bool calibration = false;
   bool bootload = false;
-  std::string simulator = endcap::sim::BesideThisProgram("endcap-unit-sim");
+  std::string simulator = endcap::BesideThisProgram("endcap-unit-sim");
 };
 
 endcap::ParseOutcome ParseOptions(int argc, char** argv, Options& options) {

@@ -10,10 +10,10 @@
 #include <fstream>
 #include <sstream>
 
+#include "protocol/register_values.h"
 #include "tests/cli/conversation.h"
 #include "tests/integration/child_process.h"
 #include "tests/support/temp_dir.h"
-#include "unit/conversions.h"
 
 namespace endcap {
 namespace {

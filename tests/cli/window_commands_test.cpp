@@ -11,14 +11,14 @@
 
 #include "cli/cli_session.h"
 #include "console/display_text.h"
+#include "protocol/register_map.h"
+#include "protocol/register_values.h"
 #include "serial/memory_device.h"
+#include "serial/text_format.h"
 #include "sim/memory_unit_peer.h"
 #include "sim/simulated_unit.h"
-#include "tests/support/temp_dir.h"
 #include "tests/integration/pty_pair.h"
-#include "unit/conversions.h"
-#include "unit/register_map.h"
-#include "unit/text_format.h"
+#include "tests/support/temp_dir.h"
 
 namespace endcap {
 namespace {

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "operator/display_check.h"
+#include "serial/display_check.h"
 #include "tests/cli/run_program.h"
 #include "tests/integration/child_process.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "unit/crc.h"
+#include "protocol/crc.h"
 
 namespace endcap::testing {
 

@@ -4,9 +4,9 @@
 
 #include <functional>
 
+#include "protocol/crc.h"
+#include "protocol/register_values.h"
 #include "tests/unit/link_fixture.h"
-#include "unit/conversions.h"
-#include "unit/crc.h"
 
 namespace endcap {
 namespace {
