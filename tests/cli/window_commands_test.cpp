@@ -18,6 +18,7 @@
 #include "sim/memory_unit_peer.h"
 #include "sim/simulated_unit.h"
 #include "tests/integration/pty_pair.h"
+#include "tests/support/frame_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace endcap {
@@ -172,9 +173,7 @@ public:
   }
   ~RequestHook() override { line_.SetPeer(&unit_); }
   void OnHostBytes(const uint8_t* data, size_t size) override {
-    std::string hex;
-    for (size_t i = 0; i < size; ++i) hex += Format(i ? " %02x" : "%02x", data[i]);
-    hook_(hex);
+    hook_(testing::HexText(data, size));
     unit_.OnHostBytes(data, size);
   }
 
