@@ -10,6 +10,7 @@
 #include "sim/physics.h"
 #include "tests/procedures/calibration_fixture.h"
 #include "unit/cal_record.h"
+#include "unit/conversions.h"
 
 namespace endcap {
 namespace {
