@@ -14,9 +14,9 @@
 #include "cli/cli_command.h"
 #include "cli/cli_session.h"
 #include "console/display_text.h"
+#include "protocol/register_map.h"
 #include "resources/calibration_control_ids.h"
 #include "serial/close_on_signal.h"
-#include "unit/register_map.h"
 
 namespace endcap {
 

@@ -11,7 +11,7 @@
 #include "cli/cli_session.h"
 #include "cli/pcb_test_runner.h"
 #include "cli/progress_meter.h"
-#include "unit/text_format.h"
+#include "serial/text_format.h"
 
 namespace endcap {
 

@@ -8,7 +8,8 @@
 #include "cli/cli_command.h"
 #include "cli/cli_session.h"
 #include "cli/number_text.h"
-#include "unit/text_format.h"
+#include "protocol/modbus_frame.h"
+#include "serial/text_format.h"
 
 namespace endcap {
 
@@ -17,9 +18,6 @@ namespace {
 constexpr int kRegisterTimeoutSeconds = 2;
 constexpr int kControlTimeoutSeconds = 1;
 
-// Function 4 returns at most 125 registers, function 16 carries at most 123 (Modbus limits).
-constexpr uint32_t kMaxReadCount = 125;
-constexpr size_t kMaxWriteCount = 123;
 constexpr uint32_t kMaxRegister = 0xFFFF;
 // The unit's single-register write carries only the low byte of the value (and a flag).
 constexpr uint32_t kMaxSingleValue = 0xFF;
@@ -87,7 +85,7 @@ void AddRegisterCommands(CLI::App& cli, CliOptions& options) {
       "read", "read COUNT (1-125) registers from FIRST (function 4); one line each: register, decimal value, "
               "hex value, tab-separated");
   AddNumber(*read, "FIRST", 0, kMaxRegister, args->first, "the first register")->required();
-  AddNumber(*read, "COUNT", 1, kMaxReadCount, args->count, "how many registers, 1-125")->required();
+  AddNumber(*read, "COUNT", 1, modbus::kMaxReadCount, args->count, "how many registers, 1-125")->required();
   read->callback([&options, args] {
     CheckRangeEnds(args->first, args->count);
     options.run = [args](CliSession& session) { return ReadRegisters(session, *args); };
@@ -98,7 +96,7 @@ void AddRegisterCommands(CLI::App& cli, CliOptions& options) {
   AddNumber(*write, "FIRST", 0, kMaxRegister, args->first, "the first register")->required();
   AddValues(*write, args->values, kMaxRegister, "the values, one per register");
   write->callback([&options, args] {
-    if (args->values.size() > kMaxWriteCount)
+    if (args->values.size() > modbus::kMaxWriteCount)
       throw CLI::ValidationError("VALUE", "at most 123 registers can be written at once");
     CheckRangeEnds(args->first, args->values.size());
     options.run = [args](CliSession& session) {

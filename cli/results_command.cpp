@@ -7,7 +7,7 @@
 #include "cli/cli_command.h"
 #include "cli/cli_session.h"
 #include "records/certificate_items.h"
-#include "unit/text_format.h"
+#include "serial/text_format.h"
 
 namespace endcap {
 

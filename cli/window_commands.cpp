@@ -6,8 +6,8 @@
 
 #include "cli/cli_command.h"
 #include "cli/cli_session.h"
+#include "protocol/register_map.h"
 #include "unit/conversions.h"
-#include "unit/register_map.h"
 
 namespace endcap {
 

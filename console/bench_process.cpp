@@ -14,7 +14,7 @@
 #include <cstring>
 #include <vector>
 
-#include "sim/beside_this_program.h"
+#include "serial/beside_this_program.h"
 
 namespace endcap {
 
@@ -60,7 +60,7 @@ std::string ExitText(int status) {
 
 }  // namespace
 
-std::string SimulatorBesideThisProgram() { return sim::BesideThisProgram("endcap-unit-sim"); }
+std::string SimulatorBesideThisProgram() { return BesideThisProgram("endcap-unit-sim"); }
 
 BenchProcess::~BenchProcess() { Stop(); }
 

@@ -3,11 +3,12 @@
 #include <cctype>
 #include <cmath>
 
+#include "protocol/register_map.h"
+#include "protocol/register_values.h"
 #include "resources/control_ids.h"
 #include "serial/close_on_signal.h"
+#include "serial/text_format.h"
 #include "unit/conversions.h"
-#include "unit/register_map.h"
-#include "unit/text_format.h"
 
 namespace endcap {
 

@@ -1,8 +1,8 @@
 #include "console/port_chooser_dialog.h"
 
 #include "resources/control_ids.h"
+#include "serial/text_format.h"
 #include "unit/conversions.h"
-#include "unit/text_format.h"
 
 namespace endcap {
 

@@ -22,8 +22,8 @@
 #include "console/qt/main_window.h"
 #include "console/qt/qt_operator.h"
 #include "console/station_options.h"
-#include "operator/display_check.h"
 #include "serial/close_on_signal.h"
+#include "serial/display_check.h"
 #include "serial/line_trace.h"
 #include "serial/termios_device.h"
 

@@ -1,8 +1,8 @@
 #include "firmware/firmware_loader.h"
 
 #include "firmware/program_pieces.h"
-#include "unit/register_map.h"
-#include "unit/text_format.h"
+#include "protocol/register_map.h"
+#include "serial/text_format.h"
 
 namespace endcap {
 
@@ -42,7 +42,7 @@ LoadResult LoadFirmware(ModbusLink& link, LoadProgressView& progress) {
   }
   // The boot loader speaks no Modbus: any frame with a good CRC (an exception above all) comes
   // from the program, which is still running and would take the lines that follow for noise.
-  if (link.lastTransactResult > 0) {
+  if (link.lastReply().crcGood()) {
     const std::string why = link.DescribeLastReply();
     result.outcome = LoadOutcome::SwitchRefused;
     result.switchReply = why.empty() ? "an unexpected reply" : why;

@@ -9,32 +9,23 @@
 #include <utility>
 #include <vector>
 
-#include "unit/text_format.h"
+#include "protocol/hex_record.h"
+#include "serial/text_format.h"
 
 namespace endcap {
 
 namespace {
 
-// Byte count, two address bytes, record type, checksum.
-constexpr size_t kRecordOverhead = 5;
-constexpr int kEndOfFileRecord = 0x01;
 constexpr int kLastKnownType = 0x05;
 constexpr size_t kReadChunk = 4096;
 constexpr const char* kLineAfterEnd = "a line after the end-of-file record";
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
 
 std::string Printable(char c) {
   const auto byte = static_cast<unsigned char>(c);
   return byte >= 0x20 && byte < 0x7F ? std::string("'") + c + "'" : Format("byte 0x%02X", byte);
 }
 
-int RecordType(const std::string& line) { return HexDigit(line[7]) * 16 + HexDigit(line[8]); }
+int RecordType(const std::string& line) { return HexDigitValue(line[7]) * 16 + HexDigitValue(line[8]); }
 
 std::string TooLong() { return Format("longer than %zu characters, the longest a record can be", kMaxRecordLength); }
 
@@ -86,7 +77,7 @@ public:
     if (ended_) return Refuse(count_, kLineAfterEnd);
     const std::string problem = HexRecordProblem(line);
     if (!problem.empty()) return Refuse(count_, problem);
-    ended_ = RecordType(line) == kEndOfFileRecord;
+    ended_ = RecordType(line) == kHexEndOfFileRecord;
     return true;
   }
   // The part of a line read so far: refused as soon as nothing can make it a good one.
@@ -117,12 +108,12 @@ std::string HexRecordProblem(const std::string& line) {
   if (line.empty()) return "an empty line";
   if (line[0] != ':') return "it does not begin with a colon";
   for (size_t i = 1; i < line.size(); ++i)
-    if (HexDigit(line[i]) < 0) return Format("%s at column %zu is not a hexadecimal digit", Printable(line[i]).c_str(), i + 1);
+    if (HexDigitValue(line[i]) < 0) return Format("%s at column %zu is not a hexadecimal digit", Printable(line[i]).c_str(), i + 1);
   if ((line.size() - 1) % 2 != 0) return "an odd number of hexadecimal digits";
   std::vector<int> bytes;
-  for (size_t i = 1; i < line.size(); i += 2) bytes.push_back(HexDigit(line[i]) * 16 + HexDigit(line[i + 1]));
-  if (bytes.size() < kRecordOverhead) return "too short for a record";
-  const size_t data = bytes.size() - kRecordOverhead;
+  for (size_t i = 1; i < line.size(); i += 2) bytes.push_back(HexDigitValue(line[i]) * 16 + HexDigitValue(line[i + 1]));
+  if (bytes.size() < kHexRecordOverhead) return "too short for a record";
+  const size_t data = bytes.size() - kHexRecordOverhead;
   if (static_cast<size_t>(bytes[0]) != data)
     return Format("the byte count is %d but the record holds %zu data bytes", bytes[0], data);
   if (bytes[3] > kLastKnownType) return Format("unknown record type %02X", bytes[3]);
@@ -130,7 +121,7 @@ std::string HexRecordProblem(const std::string& line) {
   for (size_t i = 0; i + 1 < bytes.size(); ++i) sum += bytes[i];
   const int expected = (256 - sum % 256) % 256;
   if (bytes.back() != expected) return Format("the checksum is %02X, it should be %02X", bytes.back(), expected);
-  if (bytes[3] == kEndOfFileRecord && data > 0) return Format("the end-of-file record carries %zu data bytes", data);
+  if (bytes[3] == kHexEndOfFileRecord && data > 0) return Format("the end-of-file record carries %zu data bytes", data);
   return "";
 }
 

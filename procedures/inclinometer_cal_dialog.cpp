@@ -5,10 +5,10 @@
 #include <iterator>
 #include <limits>
 
+#include "protocol/register_map.h"
 #include "resources/calibration_control_ids.h"
+#include "serial/text_format.h"
 #include "unit/conversions.h"
-#include "unit/register_map.h"
-#include "unit/text_format.h"
 
 namespace endcap {
 

@@ -1,8 +1,8 @@
 #include "procedures/pressure_set_dialog.h"
 
 #include "resources/calibration_control_ids.h"
+#include "serial/text_format.h"
 #include "unit/conversions.h"
-#include "unit/text_format.h"
 
 namespace endcap {
 

@@ -4,17 +4,17 @@
 #include <cmath>
 #include <iterator>
 
+#include "protocol/pressure.h"
+#include "protocol/register_map.h"
+#include "protocol/register_values.h"
 #include "resources/calibration_control_ids.h"
+#include "serial/text_format.h"
 #include "unit/conversions.h"
-#include "unit/register_map.h"
-#include "unit/text_format.h"
 
 namespace endcap {
 
 namespace {
 
-constexpr double kPsiPerBar = 14.50377;
-constexpr double kPsiPerMillibar = 0.01450377;
 constexpr int kWarmUpTimeoutSeconds = 2;
 constexpr int kRangeTimeoutSeconds = 5;
 // The calibration waits longer for its raw readings than the check and the reading do.

@@ -10,18 +10,17 @@
 #include <cstring>
 #include <map>
 
+#include "protocol/pressure.h"
 #include "records/certificate_items.h"
 #include "resources/record_control_ids.h"
+#include "serial/text_format.h"
 #include "unit/conversions.h"
-#include "unit/text_format.h"
 
 namespace endcap {
 
 namespace {
 
 constexpr const char* kCertificateFolder = "Q:\\CALIBRAT\\Drelvik5\\Endcap\\";
-
-constexpr double kPsiPerBar = 14.50377;
 
 // The pitch rows and the roll rows of the inclinometer sheet: the level, +A1, +A2, -A1 and -A2
 // readings of each axis.

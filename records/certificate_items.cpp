@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "serial/text_format.h"
 #include "unit/conversions.h"
-#include "unit/text_format.h"
 
 namespace endcap {
 

@@ -8,9 +8,9 @@
 
 #include "records/append_line.h"
 #include "records/certificate_items.h"
+#include "serial/text_format.h"
 #include "unit/conversions.h"
 #include "unit/modbus_link.h"
-#include "unit/text_format.h"
 
 namespace endcap {
 

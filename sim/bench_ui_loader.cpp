@@ -1,7 +1,7 @@
 #include <dlfcn.h>
 
+#include "serial/beside_this_program.h"
 #include "sim/bench_ui.h"
-#include "sim/beside_this_program.h"
 
 namespace endcap::sim {
 

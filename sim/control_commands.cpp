@@ -6,7 +6,7 @@
 #include <sstream>
 #include <vector>
 
-#include "unit/text_format.h"
+#include "serial/text_format.h"
 
 namespace endcap::sim {
 

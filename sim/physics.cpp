@@ -36,7 +36,7 @@ double ReportedAngleRad(uint16_t count, double offset, double gain) {
 }
 
 double RawPressure(const Bench& bench, const SensorTruth& truth) {
-  const double absolute = bench.atmosphereMbar * kPsiPerMbar + bench.appliedPsi;
+  const double absolute = bench.atmosphereMbar * kPsiPerMillibar + bench.appliedPsi;
   return (absolute - truth.gaugeReferencePsi) * truth.gaugeRawPerPsi;
 }
 

@@ -17,9 +17,10 @@
 
 #include <cstdint>
 
+#include "protocol/pressure.h"
+
 namespace endcap::sim {
 
-constexpr double kPsiPerMbar = 0.01450377;
 constexpr double kStandardAtmosphereMbar = 1013.25;
 
 struct Bench {
@@ -39,7 +40,7 @@ struct SensorTruth {
   bool axesSwapped = false;
   // Strain gauge: raw = (absolute - referencePsi) x rawPerPsi.
   double gaugeRawPerPsi = 0.962;
-  double gaugeReferencePsi = kStandardAtmosphereMbar * kPsiPerMbar;
+  double gaugeReferencePsi = kStandardAtmosphereMbar * kPsiPerMillibar;
 };
 
 struct Attitude {

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "unit/register_map.h"
+#include "protocol/register_map.h"
 
 namespace endcap::sim::regs {
 

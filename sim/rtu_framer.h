@@ -7,14 +7,14 @@
 // a frame whose length was known but whose CRC is wrong the framer has lost step: it drops
 // everything until the next silence, as a real receiver does.
 
-#include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <vector>
+
+#include "protocol/modbus_frame.h"
 
 namespace endcap::sim {
 
-using Frame = std::vector<uint8_t>;
+using Frame = modbus::Frame;
 
 class RtuFramer {
 public:
@@ -24,11 +24,6 @@ public:
   std::optional<Frame> Silence();
   bool collecting() const { return !pending_.empty() || discarding_; }
   void Reset();
-
-  // Length of a request with CRC from its first bytes: 0 while it cannot be told yet, -1 for a
-  // function without a known length.
-  static int RequestLength(const Frame& start);
-  static bool CrcMatches(const Frame& frame);
 
 private:
   Frame pending_;

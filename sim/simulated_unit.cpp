@@ -2,10 +2,11 @@
 
 #include <algorithm>
 
+#include "protocol/hex_record.h"
+#include "protocol/modbus_frame.h"
+#include "protocol/register_values.h"
+#include "serial/text_format.h"
 #include "sim/register_names.h"
-#include "unit/conversions.h"
-#include "unit/crc.h"
-#include "unit/text_format.h"
 
 namespace endcap::sim {
 
@@ -13,18 +14,15 @@ namespace {
 
 using namespace endcap::sim::regs;
 
-// Modbus exception codes.
-constexpr uint8_t kIllegalFunction = 1;
-constexpr uint8_t kIllegalAddress = 2;
-constexpr uint8_t kIllegalValue = 3;
-constexpr uint8_t kDeviceFailure = 4;
-constexpr uint8_t kExceptionFlag = 0x80;
+using modbus::ExceptionReply;
+using modbus::kDeviceFailure;
+using modbus::kIllegalAddress;
+using modbus::kIllegalFunction;
+using modbus::kIllegalValue;
+using modbus::Word;
 
-constexpr uint16_t kMaxReadCount = 125;
-constexpr uint16_t kMaxWriteCount = 123;
 constexpr int kMaxAveragedSamples = 64;
 constexpr size_t kMaxTextLine = 256;
-constexpr int kEndOfFileRecord = 0x01;
 
 enum Access : uint8_t { kRead = 1, kWrite = 2, kKept = 4 };
 struct Span {
@@ -66,23 +64,7 @@ bool AllHave(uint16_t first, uint16_t count, uint8_t access) {
   return true;
 }
 
-uint16_t Word(const Frame& frame, size_t at) { return static_cast<uint16_t>((frame[at] << 8) | frame[at + 1]); }
-
-void AppendWord(Frame& frame, uint16_t value) {
-  frame.push_back(static_cast<uint8_t>(value >> 8));
-  frame.push_back(static_cast<uint8_t>(value & 0xFF));
-}
-
-Frame Exception(uint8_t function, uint8_t code) { return {kUnitAddress, static_cast<uint8_t>(function | kExceptionFlag), code}; }
-
 uint32_t ArrivalDelayUs(size_t bytes) { return static_cast<uint32_t>(bytes) * kByteTimeUs + kTurnaroundUs; }
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
 
 }  // namespace
 
@@ -210,20 +192,18 @@ bool SimulatedUnit::ExpectsMore() const {
 }
 
 void SimulatedUnit::HandleFrame(const Frame& frame, ReplyPlan& plan) {
-  if (frame.size() < 4 || !RtuFramer::CrcMatches(frame) || frame[0] != kUnitAddress) return;
-  const int length = RtuFramer::RequestLength(frame);
+  if (frame.size() < 4 || !modbus::CrcMatches(frame.data(), frame.size()) || frame[0] != kUnitAddress) return;
+  const int length = modbus::RequestLength(frame.data(), frame.size());
   const bool refused = replyFault_.fault == Fault::ExceptionReply && replyFault_.Take();
   Frame reply;
   if (refused)
-    reply = Exception(frame[1], kDeviceFailure);
+    reply = ExceptionReply(frame[1], kDeviceFailure);
   else if (length >= 0 && frame.size() != static_cast<size_t>(length))
-    reply = Exception(frame[1], kIllegalValue);
+    reply = ExceptionReply(frame[1], kIllegalValue);
   else
     reply = Execute(frame);
   if (reply.empty()) return;
-  const uint16_t crc = Crc16(reply.data(), reply.size());
-  reply.push_back(static_cast<uint8_t>(crc & 0xFF));
-  reply.push_back(static_cast<uint8_t>(crc >> 8));
+  reply = modbus::WithCrc(std::move(reply));
   const uint32_t startUs = ArrivalDelayUs(frame.size());
   if (refused) {
     plan.push_back({std::move(reply), startUs});
@@ -242,48 +222,48 @@ Frame SimulatedUnit::Execute(const Frame& request) {
     case kBoardTestFunction:
     case kBootLoaderFunction:
       return Control(request);
-    default: return Exception(request[1], kIllegalFunction);
+    default: return ExceptionReply(request[1], kIllegalFunction);
   }
 }
 
 Frame SimulatedUnit::ReadRegisters(const Frame& request) {
-  const uint16_t first = Word(request, 2), count = Word(request, 4);
-  if (count == 0 || count > kMaxReadCount) return Exception(request[1], kIllegalValue);
-  if (!AllHave(first, count, kRead)) return Exception(request[1], kIllegalAddress);
+  const uint16_t first = Word(request.data(), 2), count = Word(request.data(), 4);
+  if (count == 0 || count > modbus::kMaxReadCount) return ExceptionReply(request[1], kIllegalValue);
+  if (!AllHave(first, count, kRead)) return ExceptionReply(request[1], kIllegalAddress);
   Frame reply{kUnitAddress, request[1], static_cast<uint8_t>(2 * count)};
-  for (uint16_t k = 0; k < count; ++k) AppendWord(reply, regs_[first + k]);
+  for (uint16_t k = 0; k < count; ++k) modbus::AppendWord(reply, regs_[first + k]);
   return reply;
 }
 
 Frame SimulatedUnit::WriteSingle(const Frame& request) {
-  const uint16_t reg = Word(request, 2), value = Word(request, 4);
-  if (WriteRefused(reg, 1)) return Exception(request[1], kDeviceFailure);
-  if (const uint8_t code = CheckWrite(reg, value)) return Exception(request[1], code);
+  const uint16_t reg = Word(request.data(), 2), value = Word(request.data(), 4);
+  if (WriteRefused(reg, 1)) return ExceptionReply(request[1], kDeviceFailure);
+  if (const uint8_t code = CheckWrite(reg, value)) return ExceptionReply(request[1], code);
   ApplyWrite(reg, value);
   return Frame(request.begin(), request.begin() + 6);
 }
 
 Frame SimulatedUnit::WriteMultiple(const Frame& request) {
-  if (!unlocked_) return Exception(request[1], kIllegalFunction);
+  if (!unlocked_) return ExceptionReply(request[1], kIllegalFunction);
   unlocked_ = false;
-  const uint16_t first = Word(request, 2), count = Word(request, 4);
-  if (count == 0 || count > kMaxWriteCount || request[6] != 2 * count) return Exception(request[1], kIllegalValue);
-  if (WriteRefused(first, count)) return Exception(request[1], kDeviceFailure);
+  const uint16_t first = Word(request.data(), 2), count = Word(request.data(), 4);
+  if (count == 0 || count > modbus::kMaxWriteCount || request[6] != 2 * count) return ExceptionReply(request[1], kIllegalValue);
+  if (WriteRefused(first, count)) return ExceptionReply(request[1], kDeviceFailure);
   for (uint16_t k = 0; k < count; ++k) {
     const uint32_t reg = static_cast<uint32_t>(first) + k;
-    if (reg > 0xFFFF) return Exception(request[1], kIllegalAddress);
-    if (const uint8_t code = CheckWrite(static_cast<uint16_t>(reg), Word(request, 7 + 2u * k)))
-      return Exception(request[1], code);
+    if (reg > 0xFFFF) return ExceptionReply(request[1], kIllegalAddress);
+    if (const uint8_t code = CheckWrite(static_cast<uint16_t>(reg), Word(request.data(), 7 + 2u * k)))
+      return ExceptionReply(request[1], code);
   }
-  for (uint16_t k = 0; k < count; ++k) ApplyWrite(static_cast<uint16_t>(first + k), Word(request, 7 + 2u * k));
+  for (uint16_t k = 0; k < count; ++k) ApplyWrite(static_cast<uint16_t>(first + k), Word(request.data(), 7 + 2u * k));
   return Frame(request.begin(), request.begin() + 6);
 }
 
 Frame SimulatedUnit::Control(const Frame& request) {
   const uint8_t function = request[1];
   if (function == kUnlockFunction) {
-    unlocked_ = Word(request, 2) == kAccessCode;
-    if (!unlocked_) return Exception(function, kIllegalValue);
+    unlocked_ = Word(request.data(), 2) == kAccessCode;
+    if (!unlocked_) return ExceptionReply(function, kIllegalValue);
   } else if (function == kReleaseFunction) {
     unlocked_ = false;
   } else if (function == kBootLoaderFunction) {
@@ -293,7 +273,7 @@ Frame SimulatedUnit::Control(const Frame& request) {
     boot_ = {};
     return {};
   }
-  return {kUnitAddress, function, kControlReplyMark};
+  return modbus::ControlReply(function);
 }
 
 uint8_t SimulatedUnit::CheckWrite(uint16_t reg, uint16_t value) const {
@@ -383,11 +363,11 @@ std::string SimulatedUnit::BootLoaderAnswer(const std::string& line) {
   std::vector<int> bytes;
   bool wellFormed = line.size() >= 11 && line[0] == ':' && (line.size() - 1) % 2 == 0;
   for (size_t i = 1; wellFormed && i + 1 < line.size(); i += 2) {
-    const int high = HexDigit(line[i]), low = HexDigit(line[i + 1]);
+    const int high = HexDigitValue(line[i]), low = HexDigitValue(line[i + 1]);
     wellFormed = high >= 0 && low >= 0;
     bytes.push_back(high * 16 + low);
   }
-  wellFormed = wellFormed && bytes.size() == static_cast<size_t>(bytes[0]) + 5;
+  wellFormed = wellFormed && bytes.size() == static_cast<size_t>(bytes[0]) + kHexRecordOverhead;
   if (!wellFormed) {
     ++boot_.badLines;
     return "ERR FORMAT\r\n";
@@ -399,7 +379,7 @@ std::string SimulatedUnit::BootLoaderAnswer(const std::string& line) {
     return "ERR CHECKSUM\r\n";
   }
   ++boot_.records;
-  boot_.endedWithEof = bytes[3] == kEndOfFileRecord;
+  boot_.endedWithEof = bytes[3] == kHexEndOfFileRecord;
   return "OK\r\n";
 }
 
@@ -420,8 +400,8 @@ void SimulatedUnit::StartMeasurement(bool byStation) {
 }
 
 void SimulatedUnit::ClearPressure() {
-  PutFloat(kPressure, kPressureNotReady);
-  PutFloat(kSecondPressure, kPressureNotReady);
+  PutFloat(kPressure, kPressureNotReadyMark);
+  PutFloat(kSecondPressure, kPressureNotReadyMark);
 }
 
 GaugeState SimulatedUnit::Gauge() const {

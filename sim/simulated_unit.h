@@ -38,10 +38,11 @@
 #include <utility>
 #include <vector>
 
+#include "protocol/pressure.h"
+#include "protocol/register_map.h"
 #include "serial/clock.h"
 #include "sim/physics.h"
 #include "sim/rtu_framer.h"
-#include "unit/register_map.h"
 
 namespace endcap::sim {
 
@@ -52,8 +53,6 @@ constexpr uint32_t kTurnaroundUs = 2000;
 // A stalled reply pauses this long between its halves, beyond the station's 50 ms silence.
 constexpr uint32_t kStallPauseMs = 80;
 constexpr uint32_t kDefaultMeasureDelayMs = 150;
-// The pressure values while a measurement is not ready.
-constexpr float kPressureNotReady = -1000.0f;
 
 // Bytes for the line: the first startUs after the request arrived, then one every kByteTimeUs.
 struct Transmission {
@@ -98,7 +97,7 @@ struct UnitStatus {
   bool unlocked = false;
   MeasurementState measurement = MeasurementState::Ready;
   GaugeState gauge = GaugeState::Off;
-  double pressurePsi = kPressureNotReady;  // the first pressure value as the station reads it
+  double pressurePsi = kPressureNotReadyMark;  // the first pressure value as the station reads it
   // The armed faults as the fault command names them, with their mode: "noreply:always".
   std::vector<std::string> faults;
   int bootRecords = 0;  // boot loader only: good and bad text lines

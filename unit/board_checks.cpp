@@ -1,8 +1,8 @@
 // The production checks of a bare board that the PCB test adds to the supply checks: the
 // supply current typed by the operator, the board's internal RS485 loop, and the RS485 link.
 
+#include "protocol/register_map.h"
 #include "unit/modbus_link.h"
-#include "unit/register_map.h"
 
 namespace endcap {
 

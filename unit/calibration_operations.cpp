@@ -4,16 +4,17 @@
 
 #include <cmath>
 
+#include "protocol/pressure.h"
+#include "protocol/register_map.h"
+#include "protocol/register_values.h"
+#include "serial/text_format.h"
 #include "unit/conversions.h"
 #include "unit/modbus_link.h"
-#include "unit/register_map.h"
-#include "unit/text_format.h"
 
 namespace endcap {
 
 namespace {
 
-constexpr double kPsiPerMillibar = 0.01450377;
 // Check angles from here on are judged by the large-angle tolerance, and from the second
 // limit on they are only rough positions: the error allowed is the angle itself.
 constexpr double kLargeAngleFromDeg = 15.0;

@@ -12,10 +12,11 @@
 #include <string>
 
 #include "operator/operator_interface.h"
-#include "unit/default_limits.h"
+#include "protocol/modbus_frame.h"
 #include "serial/serial_port.h"
 #include "unit/cal_record.h"
 #include "unit/certificate_result.h"
+#include "unit/default_limits.h"
 
 namespace endcap {
 
@@ -68,15 +69,15 @@ public:
   ModbusLink& operator=(const ModbusLink&) = delete;
 
   // --- transaction ---
-  // Appends the CRC to the request in buffer (length mod 256 bytes), exchanges it and checks the
-  // reply. 0: no reply, fewer than 3 bytes, or the port did not open; n > 0: a reply of n + 2
-  // bytes with a good CRC, its first n bytes in buffer; -n: the same with a wrong CRC.
-  int Transact(uint8_t* buffer, int length, int expected, int timeoutSeconds);
+  // Appends the CRC to the request in buffer (length mod 256 bytes), exchanges it and judges
+  // the reply as the answer to the request's function; the reply's bytes replace the request's
+  // in buffer. The port not opening counts as no reply.
+  modbus::Reply Transact(uint8_t* buffer, int length, int expected, int timeoutSeconds);
   // For diagnosis (never shown by the station itself): what the last reply was.
   // "no reply", "short reply (N bytes)", "bad CRC", "exception code N", "wrong reply", or ""
   // for a good reply.
   std::string DescribeLastReply() const;
-  int lastTransactResult = 0;
+  const modbus::Reply& lastReply() const { return lastReply_; }
 
   // --- register access ---
   bool ReadInputRegisters(uint16_t first, int count, uint16_t* values, int timeoutSeconds);
@@ -249,20 +250,12 @@ private:
   // Polls the ready register; false when it did not become ready in time.
   bool WaitMeasurementReady();
   bool WriteSerial(const std::string& serial, uint16_t firstRegister);
-  // Whether a reply of the given length is the unit's answer to a request of function.
-  bool FromTheUnit(const uint8_t* reply, int length, uint8_t function);
-  // Whether a reply of result bytes (without its CRC) reaches the operation's minimum; a
-  // shorter one is described as short.
-  bool ReplyLongEnough(int result, int minimum);
 
   SerialPort& port_;
   OperatorInterface& op_;
   BusyIndicator* busy_ = nullptr;
-  uint8_t lastExceptionCode_ = 0;
+  modbus::Reply lastReply_;
   bool unitLost_ = false;
-  bool lastReplyWrong_ = false;
-  bool lastReplyShort_ = false;
-  int lastReplyBytes_ = 0;  // as received, with the CRC
 };
 
 }  // namespace endcap

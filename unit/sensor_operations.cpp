@@ -5,10 +5,11 @@
 #include <cmath>
 #include <limits>
 
-#include "unit/conversions.h"
+#include "protocol/pressure.h"
+#include "protocol/register_map.h"
+#include "protocol/register_values.h"
+#include "serial/text_format.h"
 #include "unit/modbus_link.h"
-#include "unit/register_map.h"
-#include "unit/text_format.h"
 
 namespace endcap {
 
@@ -18,7 +19,6 @@ constexpr double kDegreesPerRadian = 57.29577951471995;  // 180 / 3.1415926535, 
 constexpr double kHalfPi = 1.57079632675;
 constexpr double kOneNinetieth = 0.011111111111111112;
 constexpr double kExternalSupplyScale = 3.0;
-constexpr double kPressureNotReady = -500.0;
 // A unit that never reports ready gives an invalid reading after this long, not a hang.
 constexpr int64_t kReadyPollLimitSeconds = 10;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -175,8 +175,8 @@ double ModbusLink::ReadPressure(bool first, bool trigger, int timeLimitSeconds) 
     } else if (!port_.isOpen || UnitLost()) {
       break;  // the device was unplugged or the unit has gone: no later read can succeed
     }
-  } while (!(secondValue >= kPressureNotReady) && clock().WholeSeconds() - start < timeLimitSeconds);
-  pressureReady = secondValue >= kPressureNotReady;
+  } while (!(secondValue >= kLowestReadyPressure) && clock().WholeSeconds() - start < timeLimitSeconds);
+  pressureReady = secondValue >= kLowestReadyPressure;
   return first ? firstValue : secondValue;
 }
 

@@ -4,10 +4,10 @@
 #include <cctype>
 #include <cstring>
 
-#include "unit/conversions.h"
+#include "protocol/register_map.h"
+#include "protocol/register_values.h"
+#include "serial/text_format.h"
 #include "unit/modbus_link.h"
-#include "unit/register_map.h"
-#include "unit/text_format.h"
 
 namespace endcap {
 

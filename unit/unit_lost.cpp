@@ -2,9 +2,9 @@
 // on after the unit has gone only walks the operator through boxes whose readings and writes
 // cannot succeed, so it asks here after an exchange that failed and stops when the unit is lost.
 
+#include "protocol/register_map.h"
+#include "serial/text_format.h"
 #include "unit/modbus_link.h"
-#include "unit/register_map.h"
-#include "unit/text_format.h"
 
 namespace endcap {
 
@@ -16,10 +16,10 @@ constexpr int kHandshakeTimeoutSeconds = 2;
 bool ModbusLink::UnitLost() {
   if (unitLost_) return true;
   // Any answer at all (an exception, a wrong or garbled frame) means the unit is still there.
-  if (lastReplyBytes_ != 0) return false;
+  if (lastReply_.bytes != 0) return false;
   uint16_t version[kHandshakeCount];
   unitLost_ = !ReadInputRegisters(reg::kFirmwareMajor, kHandshakeCount, version, kHandshakeTimeoutSeconds) &&
-              lastReplyBytes_ == 0;
+              lastReply_.bytes == 0;
   return unitLost_;
 }
 

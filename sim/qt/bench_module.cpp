@@ -6,7 +6,7 @@
 #include <clocale>
 #include <memory>
 
-#include "operator/display_check.h"
+#include "serial/display_check.h"
 #include "sim/bench_ui.h"
 #include "sim/qt/bench_window.h"
 

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <iterator>
 
+#include "protocol/pressure.h"
 #include "sim/control_commands.h"
 
 namespace endcap {
@@ -59,7 +60,7 @@ QString GaugeText(const sim::UnitStatus& status) {
     case sim::GaugeState::Off: return "off";
     case sim::GaugeState::WarmingUp: return "warming up, no value yet";
     case sim::GaugeState::Measuring:
-      return status.pressurePsi > sim::kPressureNotReady ? QString("measuring: %1 psi").arg(status.pressurePsi, 0, 'f', 3)
+      return status.pressurePsi > kPressureNotReadyMark ? QString("measuring: %1 psi").arg(status.pressurePsi, 0, 'f', 3)
                                                          : "measuring, held by a started measurement";
   }
   return {};

@@ -17,22 +17,22 @@
 
 #include "operator/operator_interface.h"
 #include "options/command_line.h"
+#include "protocol/register_map.h"
+#include "serial/beside_this_program.h"
 #include "serial/clock.h"
 #include "serial/close_on_signal.h"
 #include "serial/port_map.h"
 #include "serial/serial_port.h"
 #include "serial/termios_device.h"
-#include "sim/beside_this_program.h"
-#include "tests/bench/calibration_bench.h"
-#include "tests/bench/bootload_bench.h"
 #include "tests/bench/bench_figures.h"
-#include "tests/integration/child_process.h"
+#include "tests/bench/bootload_bench.h"
+#include "tests/bench/calibration_bench.h"
+#include "tests/support/simulator_child.h"
 #include "unit/modbus_link.h"
-#include "unit/register_map.h"
 
 namespace {
 
-using endcap::integration::ChildProcess;
+using endcap::testing::SimulatorChild;
 using Steady = std::chrono::steady_clock;
 using namespace endcap::bench;
 
@@ -116,7 +116,7 @@ struct Options {
   bool connect = false;
   bool calibration = false;
   bool bootload = false;
-  std::string simulator = endcap::sim::BesideThisProgram("endcap-unit-sim");
+  std::string simulator = endcap::BesideThisProgram("endcap-unit-sim");
 };
 
 endcap::ParseOutcome ParseOptions(int argc, char** argv, Options& options) {
@@ -170,20 +170,15 @@ int main(int argc, char** argv) {
   if (options.bootload) return endcap::bench::RunBootloadBench(options.simulator, options.count ? options.count : 500);
   if (options.count == 0) options.count = 20;
 
-  ChildProcess simulator;
-  if (!simulator.Start({options.simulator})) {
-    std::fprintf(stderr, "endcap-bench: cannot start the simulator: %s\n", simulator.error().c_str());
-    return 1;
-  }
-  const std::optional<std::string> slave = simulator.ReadLine(kSimulatorReadyMs);
-  if (!slave || slave->empty()) {
-    std::fprintf(stderr, "endcap-bench: %s printed no device path\n", options.simulator.c_str());
+  SimulatorChild simulator;
+  if (!simulator.Start({options.simulator}, kSimulatorReadyMs)) {
+    std::fprintf(stderr, "endcap-bench: %s\n", simulator.why().c_str());
     return 1;
   }
 
   std::vector<Exchange> log;
   endcap::PortMap map;
-  map.Set(kPort, *slave);
+  map.Set(kPort, simulator.device());
   endcap::TermiosPortProvider termios(map);
   MeteredProvider provider(termios, log);
   endcap::SystemClock clock;
@@ -223,7 +218,7 @@ int main(int argc, char** argv) {
   std::printf("endcap-bench: %s, %d runs on %s\n",
               options.connect ? "connect sequence (handshake and four identity reads)"
                               : "read of 3 registers from 2 (time-out 2 s)",
-              options.count, slave->c_str());
+              options.count, simulator.device().c_str());
   std::printf("  wall per run       median %8.1f ms   min %8.1f   max %8.1f\n", Median(wallMs), *wallMin, *wallMax);
   std::printf("  floor                     %8.1f ms = %zu x (%.0f ms pauses + %.0f ms silence) + %zu bytes at 9600 baud\n",
               floorMs, log.size(), kExchangePausesMs, kSilenceMs, LineBytes(log));

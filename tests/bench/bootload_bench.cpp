@@ -20,7 +20,7 @@
 #include "serial/serial_port.h"
 #include "serial/termios_device.h"
 #include "tests/bench/bench_figures.h"
-#include "tests/integration/child_process.h"
+#include "tests/support/simulator_child.h"
 #include "tests/support/hex_records.h"
 
 namespace endcap::bench {
@@ -70,14 +70,9 @@ double FloorMs(const std::string& line) { return kPausesMs + kByteMs * static_ca
 }  // namespace
 
 int RunBootloadBench(const std::string& simulator, int records) {
-  integration::ChildProcess sim;
-  if (!sim.Start({simulator})) {
-    std::fprintf(stderr, "endcap-bench: cannot start the simulator: %s\n", sim.error().c_str());
-    return 1;
-  }
-  const std::optional<std::string> slave = sim.ReadLine(kSimulatorReadyMs);
-  if (!slave || slave->empty()) {
-    std::fprintf(stderr, "endcap-bench: %s printed no device path\n", simulator.c_str());
+  testing::SimulatorChild sim;
+  if (!sim.Start({simulator}, kSimulatorReadyMs)) {
+    std::fprintf(stderr, "endcap-bench: %s\n", sim.why().c_str());
     return 1;
   }
 
@@ -94,7 +89,7 @@ int RunBootloadBench(const std::string& simulator, int records) {
   for (std::string line; std::getline(split, line);) lines.push_back(line);
 
   PortMap map;
-  map.Set(kPort, *slave);
+  map.Set(kPort, sim.device());
   TermiosPortProvider provider(map);
   SystemClock clock;
   SerialPort port(provider, clock);
@@ -116,8 +111,7 @@ int RunBootloadBench(const std::string& simulator, int records) {
                  static_cast<int>(load.outcome), load.sent, records, load.unanswered);
     return 1;
   }
-  sim.Send("bootloader\n");
-  const std::optional<std::string> report = sim.ReadLine(kSimulatorAnswerMs);
+  const std::string report = sim.Control("bootloader", kSimulatorAnswerMs);
 
   std::vector<double> wallMs, excessMs, ratios;
   for (size_t i = 0; i < lines.size(); ++i) {
@@ -129,16 +123,16 @@ int RunBootloadBench(const std::string& simulator, int records) {
   const auto [wallMin, wallMax] = std::minmax_element(wallMs.begin(), wallMs.end());
   const double totalS = std::chrono::duration<double>(watch.marks.back() - watch.marks.front()).count();
   std::printf("endcap-bench: firmware load of %d records (%zu characters a data record) on %s\n", records,
-              lines.front().size(), slave->c_str());
+              lines.front().size(), sim.device().c_str());
   std::printf("  wall per line      median %8.1f ms   min %8.1f   max %8.1f   (whole load %.1f s)\n", Median(wallMs),
               *wallMin, *wallMax, totalS);
   std::printf("  floor, data record        %8.1f ms = %.0f ms pauses + %zu characters out and %zu back at 9600 baud\n",
               FloorMs(lines.front()), kPausesMs, lines.front().size() + 1, kAnswerBytes);
   std::printf("  excess over floor  median %8.1f ms   ratio to floor median %.3f\n", Median(excessMs), Median(ratios));
   std::printf("  CPU per line              %8.3f ms (user + system)\n", cpuMs / static_cast<double>(lines.size()));
-  std::printf("  simulator: %s\n", report ? report->c_str() : "(no answer)");
-  return report && report->find("records=" + std::to_string(records) + " ") != std::string::npos &&
-                 report->find("eof=yes") != std::string::npos
+  std::printf("  simulator: %s\n", report.c_str());
+  return report.find("records=" + std::to_string(records) + " ") != std::string::npos &&
+                 report.find("eof=yes") != std::string::npos
              ? 0
              : 1;
 }

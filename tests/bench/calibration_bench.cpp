@@ -17,7 +17,7 @@
 #include "serial/serial_port.h"
 #include "serial/termios_device.h"
 #include "tests/bench/bench_figures.h"
-#include "tests/integration/child_process.h"
+#include "tests/support/simulator_child.h"
 #include "unit/modbus_link.h"
 
 namespace endcap::bench {
@@ -25,7 +25,7 @@ namespace endcap::bench {
 namespace {
 
 using Steady = std::chrono::steady_clock;
-using integration::ChildProcess;
+using testing::SimulatorChild;
 
 constexpr int kPort = 1;
 constexpr int kAnswerMs = 5000;
@@ -78,13 +78,11 @@ private:
 // apart from the station's.
 class BenchOperator : public OperatorInterface {
 public:
-  explicit BenchOperator(ChildProcess& simulator) : simulator_(simulator) {}
+  explicit BenchOperator(SimulatorChild& simulator) : simulator_(simulator) {}
 
   void Bench(const std::string& command) {
     const auto start = Steady::now();
-    simulator_.Send(command + "\n");
-    const std::optional<std::string> answer = simulator_.ReadLine(kAnswerMs);
-    if (!answer || answer->compare(0, 2, "ok") != 0) Fault("simulator command '" + command + "' failed");
+    if (simulator_.Control(command, kAnswerMs).compare(0, 2, "ok") != 0) Fault("simulator command '" + command + "' failed");
     benchMs += std::chrono::duration<double, std::milli>(Steady::now() - start).count();
   }
 
@@ -133,7 +131,7 @@ public:
   std::string failure;
 
 private:
-  ChildProcess& simulator_;
+  SimulatorChild& simulator_;
 };
 
 // The dialogs' edits as text; the pressure dialog applies the suggestion on the tester and
@@ -183,19 +181,14 @@ void Print(const char* name, const Figures& f, int count) {
 }  // namespace
 
 int RunCalibrationBench(const std::string& simulatorPath, int count) {
-  ChildProcess simulator;
-  if (!simulator.Start({simulatorPath, "--unit-serial", "123456-007"})) {
-    std::fprintf(stderr, "endcap-bench: cannot start the simulator: %s\n", simulator.error().c_str());
-    return 1;
-  }
-  const std::optional<std::string> slave = simulator.ReadLine(kSimulatorReadyMs);
-  if (!slave || slave->empty()) {
-    std::fprintf(stderr, "endcap-bench: %s printed no device path\n", simulatorPath.c_str());
+  SimulatorChild simulator;
+  if (!simulator.Start({simulatorPath, "--unit-serial", "123456-007"}, kSimulatorReadyMs)) {
+    std::fprintf(stderr, "endcap-bench: %s\n", simulator.why().c_str());
     return 1;
   }
   LineMeter meter;
   PortMap map;
-  map.Set(kPort, *slave);
+  map.Set(kPort, simulator.device());
   TermiosPortProvider termios(map);
   MeteredProvider provider(termios, meter);
   SystemClock clock;
@@ -254,7 +247,7 @@ int RunCalibrationBench(const std::string& simulatorPath, int count) {
       f.exchanges += meter.exchanges;
     }
   }
-  std::printf("endcap-bench: calibrations on %s\n", slave->c_str());
+  std::printf("endcap-bench: calibrations on %s\n", simulator.device().c_str());
   for (int which = 0; which < 2; ++which) Print(names[which], figures[which], count);
   return 0;
 }

@@ -11,7 +11,7 @@
 #include "records/cal_sheet_dialog.h"
 #include "records/certificate_items.h"
 #include "serial/memory_device.h"
-#include "unit/text_format.h"
+#include "serial/text_format.h"
 
 namespace endcap {
 namespace {

@@ -9,12 +9,12 @@
 #include <sstream>
 
 #include "cli/cli_session.h"
+#include "protocol/register_map.h"
+#include "protocol/register_values.h"
 #include "serial/memory_device.h"
 #include "sim/memory_unit_peer.h"
 #include "sim/simulated_unit.h"
 #include "tests/support/temp_dir.h"
-#include "unit/conversions.h"
-#include "unit/register_map.h"
 
 namespace endcap {
 namespace {

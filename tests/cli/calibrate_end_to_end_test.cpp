@@ -10,10 +10,10 @@
 #include <fstream>
 #include <sstream>
 
+#include "protocol/register_values.h"
 #include "tests/cli/conversation.h"
-#include "tests/integration/child_process.h"
+#include "tests/support/simulator_child.h"
 #include "tests/support/temp_dir.h"
-#include "unit/conversions.h"
 
 namespace endcap {
 namespace {
@@ -38,17 +38,12 @@ Step Prompt(const std::string& prompt, const std::string& typed) { return {promp
 class CalibrateEndToEndTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    ASSERT_TRUE(sim.Start({ENDCAP_UNIT_SIM, "--unit-serial", "123456-007"})) << sim.error();
-    const auto path = sim.ReadLine(kReadyTimeoutMs);
-    ASSERT_TRUE(path) << "the simulator printed no device path";
-    device = *path;
+    ASSERT_TRUE(sim.Start({ENDCAP_UNIT_SIM, "--unit-serial", "123456-007"}, kReadyTimeoutMs)) << sim.why();
+    device = sim.device();
   }
-  void TearDown() override { sim.Stop(0); }
+  void TearDown() override { sim.Stop(); }
 
-  std::string Control(const std::string& command) {
-    EXPECT_TRUE(sim.Send(command + "\n"));
-    return sim.ReadLine(kAnswerTimeoutMs).value_or("(no answer)");
-  }
+  std::string Control(const std::string& command) { return sim.Control(command, kAnswerTimeoutMs); }
 
   // Each step in order: once its text has appeared after the last one, the bench moves and
   // the answer is typed.
@@ -98,7 +93,7 @@ protected:
             "confirm"};
   }
 
-  integration::ChildProcess sim;
+  testing::SimulatorChild sim;
   testing::TempDir home;
   std::string device;
   std::vector<Step> script;

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/simulator_child.h"
 #include "tests/support/temp_dir.h"
 #include "tests/cli/run_program.h"
-#include "tests/integration/child_process.h"
 #include "tests/integration/pty_pair.h"
 
 namespace endcap {
@@ -20,26 +20,19 @@ constexpr int kAnswerTimeoutMs = 5000;
 class CliEndToEndTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    ASSERT_TRUE(sim.Start({ENDCAP_UNIT_SIM, "--unit-serial", "123456-001"})) << sim.error();
-    const auto path = sim.ReadLine(kReadyTimeoutMs);
-    ASSERT_TRUE(path) << "the simulator printed no device path";
-    device = *path;
+    ASSERT_TRUE(sim.Start({ENDCAP_UNIT_SIM, "--unit-serial", "123456-001"}, kReadyTimeoutMs)) << sim.why();
+    device = sim.device();
   }
-  // The simulator ends on a signal only; it keeps nothing, so it is stopped at once.
-  void TearDown() override { sim.Stop(0); }
+  void TearDown() override { sim.Stop(); }
 
-  // A control command to the simulator and its one-line answer.
-  std::string Control(const std::string& command) {
-    EXPECT_TRUE(sim.Send(command + "\n"));
-    return sim.ReadLine(kAnswerTimeoutMs).value_or("(no answer)");
-  }
+  std::string Control(const std::string& command) { return sim.Control(command, kAnswerTimeoutMs); }
 
   ProgramResult Cli(std::vector<std::string> args, const std::string& input = "") {
     args.insert(args.begin(), {ENDCAP_CLI, "--device", device, "--drive", "C=" + home.path()});
     return RunProgram(args, input);
   }
 
-  integration::ChildProcess sim;
+  testing::SimulatorChild sim;
   testing::TempDir home;
   std::string device;
 };

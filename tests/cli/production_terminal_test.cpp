@@ -14,13 +14,13 @@
 #include "cli/pcb_test_runner.h"
 #include "cli/progress_meter.h"
 #include "cli/terminal_operator.h"
+#include "protocol/register_map.h"
 #include "serial/memory_device.h"
 #include "sim/memory_unit_peer.h"
 #include "sim/simulated_unit.h"
 #include "tests/support/hex_records.h"
 #include "tests/support/scripted_peer.h"
 #include "tests/support/temp_dir.h"
-#include "unit/register_map.h"
 
 namespace endcap {
 namespace {

@@ -5,7 +5,6 @@
 
 #include <unistd.h>
 
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -17,18 +16,8 @@ namespace endcap {
 namespace {
 
 using testing::Hex;
+using testing::HexText;
 using testing::ScriptedPeer;
-
-// "fa 04 ..." as the trace writes bytes.
-std::string HexText(const std::vector<uint8_t>& bytes) {
-  std::string text;
-  char byte[4];
-  for (uint8_t b : bytes) {
-    std::snprintf(byte, sizeof byte, "%s%02x", text.empty() ? "" : " ", b);
-    text += byte;
-  }
-  return text;
-}
 
 class RegisterCommandsTest : public ::testing::Test {
 protected:

@@ -11,14 +11,15 @@
 
 #include "cli/cli_session.h"
 #include "console/display_text.h"
+#include "protocol/register_map.h"
+#include "protocol/register_values.h"
 #include "serial/memory_device.h"
+#include "serial/text_format.h"
 #include "sim/memory_unit_peer.h"
 #include "sim/simulated_unit.h"
-#include "tests/support/temp_dir.h"
 #include "tests/integration/pty_pair.h"
-#include "unit/conversions.h"
-#include "unit/register_map.h"
-#include "unit/text_format.h"
+#include "tests/support/frame_text.h"
+#include "tests/support/temp_dir.h"
 
 namespace endcap {
 namespace {
@@ -172,9 +173,7 @@ public:
   }
   ~RequestHook() override { line_.SetPeer(&unit_); }
   void OnHostBytes(const uint8_t* data, size_t size) override {
-    std::string hex;
-    for (size_t i = 0; i < size; ++i) hex += Format(i ? " %02x" : "%02x", data[i]);
-    hook_(hex);
+    hook_(testing::HexText(data, size));
     unit_.OnHostBytes(data, size);
   }
 

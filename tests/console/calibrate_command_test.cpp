@@ -7,9 +7,9 @@
 
 #include "resources/control_ids.h"
 #include "console/main_dialog.h"
+#include "protocol/register_map.h"
 #include "tests/console/fake_views.h"
 #include "tests/console/simulated_station.h"
-#include "unit/register_map.h"
 
 namespace endcap {
 namespace {

@@ -13,10 +13,10 @@
 #include "console/qt/calibration_windows.h"
 #include "console/qt/main_window.h"
 #include "console/qt/qt_operator.h"
+#include "protocol/register_map.h"
 #include "resources/calibration_templates.h"
 #include "tests/console/qt_test_support.h"
 #include "tests/console/simulated_station.h"
-#include "unit/register_map.h"
 
 namespace endcap {
 namespace {

@@ -8,14 +8,14 @@
 
 #include "resources/control_ids.h"
 #include "console/main_dialog.h"
+#include "protocol/register_map.h"
+#include "protocol/register_values.h"
 #include "serial/memory_device.h"
 #include "sim/memory_unit_peer.h"
 #include "sim/simulated_unit.h"
 #include "tests/console/fake_views.h"
 #include "tests/console/simulated_station.h"
 #include "tests/support/scripted_operator.h"
-#include "unit/conversions.h"
-#include "unit/register_map.h"
 
 namespace endcap {
 namespace {

@@ -6,11 +6,11 @@
 
 #include "resources/control_ids.h"
 #include "console/main_dialog.h"
+#include "protocol/register_map.h"
 #include "tests/console/fake_views.h"
 #include "tests/console/simulated_station.h"
 #include "tests/support/hex_records.h"
 #include "tests/support/scripted_peer.h"
-#include "unit/register_map.h"
 
 namespace endcap {
 namespace {

@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "tests/cli/run_program.h"
-#include "tests/integration/child_process.h"
+#include "tests/support/child_process.h"
 #include "tests/support/process_table.h"
 #include "tests/support/temp_dir.h"
 
@@ -17,7 +17,7 @@ namespace endcap {
 namespace {
 
 namespace fs = std::filesystem;
-using integration::ChildProcess;
+using testing::ChildProcess;
 using testing::ChildrenOf;
 using testing::CommandLine;
 using testing::Ended;

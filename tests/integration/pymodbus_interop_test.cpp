@@ -13,7 +13,7 @@
 #include "serial/port_map.h"
 #include "serial/serial_port.h"
 #include "serial/termios_device.h"
-#include "tests/integration/child_process.h"
+#include "tests/support/child_process.h"
 #include "tests/support/scripted_operator.h"
 #include "unit/modbus_link.h"
 
@@ -40,7 +40,7 @@ protected:
     return line ? *line : "(no verdict)";
   }
 
-  ChildProcess slave;
+  testing::ChildProcess slave;
   PortMap map;
   TermiosPortProvider provider{map};
   SystemClock clock;
@@ -90,7 +90,9 @@ TEST_F(PymodbusSlave, WriteMultipleRegistersSucceedsAfterAnUnlockTheSlaveDoesNot
 TEST_F(PymodbusSlave, ExceptionReplyHasAGoodCrcAndFailsTheRead) {
   // Register 1000 lies beyond the slave's datastore: it answers "illegal data address".
   uint8_t frame[ModbusLink::kFrameBufferSize] = {0xFA, 0x04, 0x03, 0xE8, 0x00, 0x01};
-  EXPECT_EQ(link.Transact(frame, 6, 8, 1), 3);
+  const modbus::Reply reply = link.Transact(frame, 6, 8, 1);
+  EXPECT_EQ(reply.length(), 3);
+  EXPECT_EQ(modbus::DescribeReply(reply), "exception code 2");
   EXPECT_EQ(NextVerdict(), "accepted fa0403e80001a431");
   EXPECT_EQ(frame[0], 0xFA);
   EXPECT_EQ(frame[1], 0x84);

@@ -15,14 +15,14 @@
 
 #include "resources/calibration_control_ids.h"
 #include "procedures/strain_gauge_cal_dialog.h"
+#include "protocol/register_values.h"
 #include "serial/memory_device.h"
+#include "serial/text_format.h"
 #include "sim/memory_unit_peer.h"
 #include "sim/simulated_unit.h"
 #include "tests/support/scripted_operator.h"
 #include "tests/support/temp_dir.h"
-#include "unit/conversions.h"
 #include "unit/modbus_link.h"
-#include "unit/text_format.h"
 
 namespace endcap::testing {
 

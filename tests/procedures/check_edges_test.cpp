@@ -7,10 +7,10 @@
 
 #include "resources/calibration_control_ids.h"
 #include "procedures/inclinometer_cal_dialog.h"
+#include "protocol/register_values.h"
+#include "serial/text_format.h"
 #include "tests/procedures/calibration_fixture.h"
 #include "tests/unit/link_fixture.h"
-#include "unit/conversions.h"
-#include "unit/text_format.h"
 
 namespace endcap {
 namespace {

@@ -7,10 +7,10 @@
 #include <functional>
 
 #include "procedures/inclinometer_cal_dialog.h"
+#include "protocol/register_map.h"
 #include "sim/physics.h"
 #include "tests/procedures/calibration_fixture.h"
 #include "unit/cal_record.h"
-#include "unit/register_map.h"
 
 namespace endcap {
 namespace {

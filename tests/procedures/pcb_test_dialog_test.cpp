@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "procedures/pcb_test_dialog.h"
+#include "protocol/register_map.h"
 #include "serial/memory_device.h"
 #include "sim/memory_unit_peer.h"
 #include "sim/simulated_unit.h"
 #include "tests/support/scripted_operator.h"
-#include "unit/register_map.h"
 
 namespace endcap {
 namespace {

@@ -6,10 +6,11 @@
 #include <cmath>
 
 #include "procedures/strain_gauge_cal_dialog.h"
+#include "protocol/register_map.h"
 #include "sim/physics.h"
 #include "tests/procedures/calibration_fixture.h"
 #include "unit/cal_record.h"
-#include "unit/register_map.h"
+#include "unit/conversions.h"
 
 namespace endcap {
 namespace {

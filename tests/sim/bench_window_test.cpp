@@ -10,10 +10,10 @@
 #include <QPushButton>
 #include <QtTest/QTest>
 
+#include "protocol/register_map.h"
 #include "serial/clock.h"
 #include "sim/qt/bench_window.h"
 #include "sim/simulated_unit.h"
-#include "unit/register_map.h"
 
 namespace endcap {
 namespace {

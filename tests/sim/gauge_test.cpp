@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include "protocol/register_values.h"
 #include "sim/physics.h"
 #include "sim/register_names.h"
 #include "tests/sim/memory_bench.h"
-#include "unit/conversions.h"
 
 namespace endcap::sim::testing {
 namespace {

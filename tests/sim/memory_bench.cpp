@@ -4,9 +4,9 @@
 
 #include <array>
 
-#include "unit/conversions.h"
-#include "unit/crc.h"
-#include "unit/register_map.h"
+#include "protocol/crc.h"
+#include "protocol/register_map.h"
+#include "protocol/register_values.h"
 
 namespace endcap::sim::testing {
 

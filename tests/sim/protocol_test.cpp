@@ -4,9 +4,9 @@
 
 #include <string>
 
+#include "protocol/register_values.h"
 #include "sim/register_names.h"
 #include "tests/sim/memory_bench.h"
-#include "unit/conversions.h"
 
 namespace endcap::sim::testing {
 namespace {

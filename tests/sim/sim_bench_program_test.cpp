@@ -8,14 +8,14 @@
 #include <fstream>
 #include <iterator>
 
-#include "operator/display_check.h"
+#include "serial/display_check.h"
 #include "tests/cli/run_program.h"
-#include "tests/integration/child_process.h"
+#include "tests/support/child_process.h"
 
 namespace endcap {
 namespace {
 
-using integration::ChildProcess;
+using testing::ChildProcess;
 
 // The window comes up before the ready line: slow under the sanitizers on a busy machine.
 constexpr int kReadyMs = 60000;

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "tests/cli/run_program.h"
-#include "tests/integration/child_process.h"
+#include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
 
 namespace endcap {
@@ -56,7 +56,7 @@ double ChildrenCpuSeconds() {
 // everything pending on every read.
 TEST(SimProgram, AVeryLongControlLineIsAnsweredWithoutRescanningIt) {
   const double before = ChildrenCpuSeconds();
-  integration::ChildProcess sim;
+  testing::ChildProcess sim;
   ASSERT_TRUE(sim.Start({ENDCAP_UNIT_SIM})) << sim.error();
   ASSERT_TRUE(sim.ReadLine(10000)) << "no ready line";
   ASSERT_TRUE(sim.Send(std::string(16 << 20, 'x') + "\nhelp\n"));

@@ -1,8 +1,6 @@
 #include "tests/support/scripted_peer.h"
 
-#include <cstdlib>
-
-#include "unit/crc.h"
+#include "protocol/crc.h"
 
 namespace endcap::testing {
 
@@ -18,17 +16,6 @@ std::vector<uint8_t> ReadReply(const std::vector<uint16_t>& values) {
   for (uint16_t v : values) {
     bytes.push_back(static_cast<uint8_t>(v >> 8));
     bytes.push_back(static_cast<uint8_t>(v & 0xFF));
-  }
-  return bytes;
-}
-
-std::vector<uint8_t> Hex(const char* text) {
-  std::vector<uint8_t> bytes;
-  char* end = nullptr;
-  for (const char* p = text; *p; p = end) {
-    const unsigned long value = std::strtoul(p, &end, 16);
-    if (end == p) break;
-    bytes.push_back(static_cast<uint8_t>(value));
   }
   return bytes;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "serial/memory_device.h"
+#include "tests/support/frame_text.h"
 
 namespace endcap::testing {
 
@@ -48,7 +49,5 @@ private:
 std::vector<uint8_t> WithCrc(std::vector<uint8_t> bytes);
 // The unit's reply to a read of these register values: fa 04 count values..., without CRC.
 std::vector<uint8_t> ReadReply(const std::vector<uint16_t>& values);
-// "fa 04 00 02" -> bytes
-std::vector<uint8_t> Hex(const char* text);
 
 }  // namespace endcap::testing

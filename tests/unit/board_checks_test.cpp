@@ -12,19 +12,10 @@ namespace endcap {
 namespace {
 
 using testing::Hex;
+using testing::HexText;
 using testing::LinkTest;
 using testing::ReadReply;
 using testing::WithCrc;
-
-std::string HexText(const std::vector<uint8_t>& bytes) {
-  std::string text;
-  char byte[4];
-  for (uint8_t b : bytes) {
-    std::snprintf(byte, sizeof byte, "%s%02x", text.empty() ? "" : " ", b);
-    text += byte;
-  }
-  return text;
-}
 
 struct CurrentRow {
   bool loaded;

@@ -7,8 +7,8 @@
 #include <cmath>
 #include <limits>
 
+#include "protocol/register_values.h"
 #include "tests/unit/link_fixture.h"
-#include "unit/conversions.h"
 
 namespace endcap {
 namespace {

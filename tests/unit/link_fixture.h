@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "serial/memory_device.h"
+#include "tests/support/frame_text.h"
 #include "tests/support/scripted_operator.h"
 #include "tests/support/scripted_peer.h"
 #include "unit/modbus_link.h"
@@ -21,15 +22,7 @@ protected:
   // The frames the station sent, as lower-case hex, one string per write.
   std::vector<std::string> Sent() const {
     std::vector<std::string> frames;
-    for (const auto& frame : peer.received()) {
-      std::string text;
-      char byte[4];
-      for (uint8_t b : frame) {
-        std::snprintf(byte, sizeof byte, "%s%02x", text.empty() ? "" : " ", b);
-        text += byte;
-      }
-      frames.push_back(text);
-    }
+    for (const auto& frame : peer.received()) frames.push_back(HexText(frame));
     return frames;
   }
 

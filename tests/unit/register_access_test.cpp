@@ -1,12 +1,10 @@
-// CRC, Transact's result rule and the exact request bytes of every register operation.
+// Transact's exchange and the exact request bytes of every register operation.
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
 #include "tests/unit/link_fixture.h"
-#include "unit/conversions.h"
-#include "unit/crc.h"
 
 namespace endcap {
 namespace {
@@ -15,34 +13,6 @@ using testing::EchoPeer;
 using testing::Hex;
 using testing::LinkTest;
 using testing::WithCrc;
-
-struct CrcRow {
-  const char* frame;
-  uint16_t crc;
-};
-
-TEST(Crc, Vectors) {
-  // Independent vectors: the Modbus application protocol examples and CRC-16/MODBUS "123456789".
-  const CrcRow rows[] = {
-      {"01 03 00 00 00 01", 0x0A84},
-      {"fa 04 00 02 00 03", 0x4004},
-      {"11 03 00 6b 00 03", 0x8776},
-      {"31 32 33 34 35 36 37 38 39", 0x4B37},
-      {"", 0xFFFF},
-  };
-  for (const CrcRow& row : rows) {
-    const auto bytes = Hex(row.frame);
-    EXPECT_EQ(Crc16(bytes.data(), bytes.size()), row.crc) << row.frame;
-    const auto sent = ComputeCrc(bytes.data(), bytes.size());
-    EXPECT_EQ(sent[0], row.crc & 0xFF) << row.frame;
-    EXPECT_EQ(sent[1], row.crc >> 8) << row.frame;
-  }
-}
-
-TEST(Crc, LengthIsTakenModulo256) {
-  std::vector<uint8_t> bytes(262, 0x5A);
-  EXPECT_EQ(ComputeCrc(bytes.data(), 262), ComputeCrc(bytes.data(), 6));
-}
 
 class TransactTest : public LinkTest {};
 
@@ -57,29 +27,6 @@ TEST_F(TransactTest, RequestIsPrecededBy140MsOfPauses) {
   link.Transact(frame, 6, 12, 1);
   ASSERT_EQ(peer.receivedAtTick.size(), 1u);
   EXPECT_EQ(peer.receivedAtTick[0], 140u);
-}
-
-TEST_F(TransactTest, ResultRule) {
-  const auto good = WithCrc(Hex("fa 04 02 00 07"));
-  auto corrupted = good;
-  corrupted[3] ^= 0x01;
-  struct Row {
-    const char* name;
-    std::vector<uint8_t> reply;
-    int result;
-  } rows[] = {
-      {"good 7-byte reply", good, 5},
-      {"one data byte changed", corrupted, -5},
-      {"one byte", Hex("fa"), 0},
-      {"two bytes", Hex("fa 04"), 0},
-      {"no reply", {}, 0},
-  };
-  for (const Row& row : rows) {
-    if (row.reply.empty()) peer.QueueSilence();
-    else peer.Queue(row.reply);
-    uint8_t frame[500] = {0xfa, 0x04, 0x00, 0x02, 0x00, 0x01};
-    EXPECT_EQ(link.Transact(frame, 6, 8, 1), row.result) << row.name;
-  }
 }
 
 TEST_F(TransactTest, LastReplyIsDescribedForDiagnosis) {
@@ -115,11 +62,11 @@ TEST_F(TransactTest, AShortReplyIsDescribedWithItsLength) {
   EXPECT_EQ(link.DescribeLastReply(), "short reply (7 bytes)");
 }
 
-TEST_F(TransactTest, PortThatCannotOpenGivesZeroAndWritesNothing) {
+TEST_F(TransactTest, PortThatCannotOpenGivesNoReplyAndWritesNothing) {
   port.isOpen = false;
   port.portNumber = 2;
   uint8_t frame[500] = {0xfa, 0x04, 0x00, 0x02, 0x00, 0x03};
-  EXPECT_EQ(link.Transact(frame, 6, 12, 1), 0);
+  EXPECT_EQ(link.Transact(frame, 6, 12, 1).error, modbus::ReplyError::NoReply);
   EXPECT_TRUE(peer.received().empty());
   EXPECT_EQ(clock.ElapsedMs(), 0u);
 }
@@ -294,23 +241,6 @@ TEST_F(RegisterAccessTest, PrepareBoardTestAndReleaseUnit) {
   EXPECT_EQ(sent[1], "fa 45 00 00 21 29");
   EXPECT_EQ(sent[2], "fa 41 16 c3 2e d9");
   EXPECT_EQ(sent[3], "fa 42 00 00 90 e8");
-}
-
-TEST(Conversions, FloatsIntegersAndSerials) {
-  const uint16_t one[2] = {0x3F80, 0x0000};
-  EXPECT_EQ(RegistersToFloat(one, 0), 1.0);
-  uint16_t regs[2];
-  Int32ToRegisters(regs, 0, FloatBits(0.1f));
-  EXPECT_EQ(regs[0], 0x3DCC);
-  EXPECT_EQ(regs[1], 0xCCCD);
-  const uint16_t negative[2] = {0xFFFF, 0xFFFE};
-  EXPECT_EQ(RegistersToInt32(negative, 0), -2);
-  EXPECT_EQ(SerialFromRegisters(0x1234, 0x5607), "123456-007");
-  EXPECT_EQ(SerialFromRegisters(0xE234, 0x5607), "E23456-007");
-  EXPECT_EQ(SerialFromRegisters(0xA000, 0x0000), "000000-000");
-  EXPECT_EQ(SerialFromRegisters(0x0000, 0x0001), "000000-001");
-  EXPECT_EQ(SerialFromRegisters(0xFFFF, 0xFFFF), "000000-000");
-  EXPECT_EQ(SerialFromRegisters(0x1234, 0x560A), "000000-000");
 }
 
 }  // namespace

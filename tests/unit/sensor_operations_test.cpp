@@ -5,8 +5,8 @@
 #include <cmath>
 #include <functional>
 
+#include "protocol/register_values.h"
 #include "tests/unit/link_fixture.h"
-#include "unit/conversions.h"
 
 namespace endcap {
 namespace {

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "protocol/register_values.h"
 #include "tests/unit/link_fixture.h"
 #include "unit/cal_record.h"
-#include "unit/conversions.h"
 
 namespace endcap {
 namespace {

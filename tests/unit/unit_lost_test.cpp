@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "protocol/register_map.h"
 #include "tests/unit/link_fixture.h"
-#include "unit/register_map.h"
 
 namespace endcap {
 namespace {

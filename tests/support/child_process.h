@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace endcap::integration {
+namespace endcap::testing {
 
 class ChildProcess {
 public:
@@ -42,4 +42,4 @@ private:
   std::string error_;
 };
 
-}  // namespace endcap::integration
+}  // namespace endcap::testing

@@ -1,4 +1,4 @@
-#include "unit/text_format.h"
+#include "serial/text_format.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "tests/integration/child_process.h"
+#include "tests/support/child_process.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -13,7 +13,7 @@
 
 extern char** environ;
 
-namespace endcap::integration {
+namespace endcap::testing {
 
 namespace {
 
@@ -123,4 +123,4 @@ int ChildProcess::Stop(int graceMs) {
   return status;
 }
 
-}  // namespace endcap::integration
+}  // namespace endcap::testing

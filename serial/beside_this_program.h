@@ -7,7 +7,7 @@
 #include <climits>
 #include <string>
 
-namespace endcap::sim {
+namespace endcap {
 
 // The path of name in the folder of the running program.
 inline std::string BesideThisProgram(const std::string& name) {
@@ -17,4 +17,4 @@ inline std::string BesideThisProgram(const std::string& name) {
   return self.substr(0, self.rfind('/') + 1) + name;
 }
 
-}  // namespace endcap::sim
+}  // namespace endcap

@@ -1,4 +1,4 @@
-#include "unit/crc.h"
+#include "protocol/crc.h"
 
 namespace endcap {
 
