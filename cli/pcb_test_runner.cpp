@@ -22,11 +22,11 @@ const char* ResultText(CheckResult result) {
 
 CheckResult ResultOf(const PcbTestDialog& dialog, int id) {
   switch (id) {
-    case pcb::kSetSerialNumber: return dialog.serialResult;
-    case pcb::kCheckSupplyVoltages: return dialog.suppliesResult;
-    case pcb::kCheckSupplyCurrent: return dialog.currentResult;
-    case pcb::kCheckInternalRs485: return dialog.internalRs485Result;
-    default: return dialog.rs485CommsResult;
+    case pcb::kSetSerialNumber: return dialog.run.serialResult;
+    case pcb::kCheckSupplyVoltages: return dialog.run.suppliesResult;
+    case pcb::kCheckSupplyCurrent: return dialog.run.currentResult;
+    case pcb::kCheckInternalRs485: return dialog.run.internalRs485Result;
+    default: return dialog.run.rs485CommsResult;
   }
 }
 

@@ -156,9 +156,8 @@ int main(int argc, char** argv) {
   }
   QtOperator op(provider);
   op.SetDriveMap(drives);
-  TesterApp app(port, op, drives);
-  app.link.resultsStorePath = options.shared.storeFile;
-  app.link.SetBusyIndicator(&busy);
+  TesterApp app(port, op, drives, options.shared.storeFile);
+  app.client.SetBusyIndicator(&busy);
 
   MainWindow window(app, options.factory);
   op.SetMainWindow(&window);

@@ -1,7 +1,7 @@
 // The one transport operation: every request of the unit protocol passes through here.
 
 #include "unit/crc.h"
-#include "unit/modbus_link.h"
+#include "unit/unit_client.h"
 
 namespace endcap {
 
@@ -10,7 +10,7 @@ constexpr uint32_t kPauseBeforeRequestMs = 100;
 constexpr int kReplySilenceMs = 50;
 }  // namespace
 
-int ModbusLink::Transact(uint8_t* buffer, int length, int expected, int timeoutSeconds) {
+int UnitClient::Transact(uint8_t* buffer, int length, int expected, int timeoutSeconds) {
   BusyScope busy(busy_);
   const int l = length % 256;
   const auto crc = ComputeCrc(buffer, static_cast<size_t>(l));
@@ -33,7 +33,7 @@ int ModbusLink::Transact(uint8_t* buffer, int length, int expected, int timeoutS
   return result;
 }
 
-std::string ModbusLink::DescribeLastReply() const {
+std::string UnitClient::DescribeLastReply() const {
   const std::string shortReply = "short reply (" + std::to_string(lastReplyBytes_) + " bytes)";
   if (lastReplyBytes_ == 0) return "no reply";
   if (lastTransactResult == 0) return shortReply;
@@ -44,7 +44,7 @@ std::string ModbusLink::DescribeLastReply() const {
   return "";
 }
 
-bool ModbusLink::ReplyLongEnough(int result, int minimum) {
+bool UnitClient::ReplyLongEnough(int result, int minimum) {
   lastReplyShort_ = result > 0 && result < minimum;
   return result >= minimum;
 }

@@ -2,7 +2,7 @@
 // on after the unit has gone only walks the operator through boxes whose readings and writes
 // cannot succeed, so it asks here after an exchange that failed and stops when the unit is lost.
 
-#include "unit/modbus_link.h"
+#include "unit/unit_client.h"
 #include "unit/register_map.h"
 #include "unit/text_format.h"
 
@@ -13,7 +13,7 @@ constexpr int kHandshakeCount = 3;
 constexpr int kHandshakeTimeoutSeconds = 2;
 }  // namespace
 
-bool ModbusLink::UnitLost() {
+bool UnitClient::UnitLost() {
   if (unitLost_) return true;
   // Any answer at all (an exception, a wrong or garbled frame) means the unit is still there.
   if (lastReplyBytes_ != 0) return false;
@@ -23,7 +23,7 @@ bool ModbusLink::UnitLost() {
   return unitLost_;
 }
 
-std::string ModbusLink::UnitLostText() const {
+std::string UnitClient::UnitLostText() const {
   return Format("The unit on COM%d stopped answering\r\nThe procedure has stopped", port_.portNumber);
 }
 

@@ -18,7 +18,8 @@
 #include "serial/termios_device.h"
 #include "tests/bench/bench_figures.h"
 #include "tests/integration/child_process.h"
-#include "unit/modbus_link.h"
+#include "unit/unit_client.h"
+#include "unit/unit_identity.h"
 
 namespace endcap::bench {
 
@@ -201,16 +202,18 @@ int RunCalibrationBench(const std::string& simulatorPath, int count) {
   SystemClock clock;
   SerialPort port(provider, clock);
   BenchOperator op(simulator);
-  ModbusLink link(port, op);
+  UnitClient client(port);
+  UnitState unit;
+  DefaultLimits limits;
+  const std::string operatorId = "AB";
   if (!port.OpenOnPort(kPort)) {
     std::fprintf(stderr, "endcap-bench: %s\n", port.lastError().reason.c_str());
     return 1;
   }
-  link.LoadDefaultLimits();
-  link.OperatorId = "AB";
-  link.operatorMarker = 1;
-  link.operatorKnown = true;
-  link.ReadUnitInfo();
+  LoadDefaultLimits(limits);
+  unit.operatorMarker = 1;
+  ReadUnitInfo(client, unit);
+  const ProcedureContext context{client, unit, op, limits, operatorId};
 
   Figures figures[2];
   const char* names[2] = {"inclinometer calibration and check (9 positions)",
@@ -224,7 +227,8 @@ int RunCalibrationBench(const std::string& simulatorPath, int count) {
       const auto start = Steady::now();
       bool passed = false;
       if (which == 0) {
-        InclinometerCalDialog dialog(link);
+        InclinometerRun inclinometerRun;
+        InclinometerCalDialog dialog(context, inclinometerRun);
         dialog.Attach(view);
         dialog.OnInitDialog();
         dialog.OnCalibrate();
@@ -232,7 +236,8 @@ int RunCalibrationBench(const std::string& simulatorPath, int count) {
         dialog.OnConfirmCalibration();
         passed = passed && dialog.commandSucceeded;
       } else {
-        StrainGaugeCalDialog dialog(link);
+        StrainGaugeRun gaugeRun;
+        StrainGaugeCalDialog dialog(context, gaugeRun);
         dialog.Attach(view);
         dialog.OnInitDialog();
         dialog.OnSetAndCalibrate();

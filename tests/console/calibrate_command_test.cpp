@@ -96,7 +96,7 @@ TEST_F(CalibrateCommandTest, StrainGaugeLinesAreWrittenOnceTheDialogHasClosed) {
   ExpectOperatorAndSerial();
   view_.onStrainGaugeCal = [this](StrainGaugeCalDialog&) {
     EXPECT_TRUE(RecordLines().empty());
-    app_.link.strainGaugeWarmUpTenths = 25;
+    app_.unit.strainGaugeWarmUpTenths = 25;
   };
   dialog_.OnCommand(ctl::kCalibrate);
   EXPECT_EQ(view_.strainGaugeCalRuns, 1);

@@ -17,6 +17,7 @@
 #include "tests/console/qt_test_support.h"
 #include "tests/console/simulated_station.h"
 #include "unit/register_map.h"
+#include "unit/unit_identity.h"
 
 namespace endcap {
 namespace {
@@ -57,13 +58,18 @@ class CalibrationWindowTest : public ::testing::Test, protected SimulatedStation
 protected:
   CalibrationWindowTest() {
     port_.OpenOnPort(1);
-    app_.link.ReadUnitInfo();
+    ReadUnitInfo(app_.client, app_.unit);
+  }
+  ProcedureContext Context() {
+    return {app_.client, app_.unit, app_.op(), app_.settings.limits, app_.settings.records.operatorId};
   }
   QWidget owner_;
+  InclinometerRun inclinometerRun_;
+  StrainGaugeRun gaugeRun_;
 };
 
 TEST_F(CalibrationWindowTest, InclinometerDialogShowsTheUnitsSettingsOverItsOwner) {
-  InclinometerCalDialog logic(app_.link);
+  InclinometerCalDialog logic(Context(), inclinometerRun_);
   InclinometerCalWindow window(logic, &owner_);
   EXPECT_EQ(window.windowTitle().toStdString(), "Calibration");
   EXPECT_EQ(window.parentWidget(), &owner_);
@@ -90,7 +96,7 @@ TEST_F(CalibrationWindowTest, InclinometerDialogShowsTheUnitsSettingsOverItsOwne
 }
 
 TEST_F(CalibrationWindowTest, StrainGaugeDialogShowsTheGaugesSettings) {
-  StrainGaugeCalDialog logic(app_.link);
+  StrainGaugeCalDialog logic(Context(), gaugeRun_);
   StrainGaugeCalWindow window(logic, &owner_);
   EXPECT_EQ(window.windowTitle().toStdString(), "Strain gauge calibrate");
   EXPECT_EQ(window.windowModality(), Qt::WindowModal);
@@ -111,9 +117,9 @@ TEST_F(CalibrationWindowTest, StrainGaugeDialogShowsTheGaugesSettings) {
 }
 
 TEST_F(CalibrationWindowTest, PressureDialogOpensOverTheGaugeDialogAndRefusesTooMuch) {
-  StrainGaugeCalDialog logic(app_.link);
+  StrainGaugeCalDialog logic(Context(), gaugeRun_);
   StrainGaugeCalWindow window(logic, &owner_);
-  PressureSetDialog pressure(app_.link);
+  PressureSetDialog pressure(app_.op());
   pressure.percentOfFullScale = 100;
   pressure.fullScalePsi = 1450;
   op_.ExpectMessage(
@@ -160,8 +166,12 @@ TEST(CalibrationBoxes, OwnedBoxesAndPromptsOpenOverTheDialogInUse) {
   op.SetMainWindow(&main);
   VirtualClock clock;
   SerialPort port(ports, clock);
-  ModbusLink link(port, op);
-  InclinometerCalDialog logic(link);
+  UnitClient client(port);
+  UnitState unit;
+  DefaultLimits limits;
+  const std::string operatorId;
+  InclinometerRun run;
+  InclinometerCalDialog logic({client, unit, op, limits, operatorId}, run);
   InclinometerCalWindow window(logic, &main);
   WhenModal([&](QWidget* dialog) {
     ASSERT_EQ(dialog, &window);

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "procedures/strain_gauge_cal_dialog.h"
+#include "records/results_record.h"
 #include "sim/physics.h"
 #include "tests/procedures/calibration_fixture.h"
 #include "unit/cal_record.h"
@@ -79,19 +80,19 @@ protected:
     op.VerifyDone();
   }
   void KnowBenchData() {
-    link.atmosphericPressureMb = kAtmosphereMb;
-    link.temperatureDegC = 20.0;
-    link.equipmentUsed = "Budenburg";
-    link.equipmentIdNo = 1;
-    link.gaugeManufacturer = "Druck";
-    link.gaugeModel = "PDCR";
+    gaugeRun.atmosphericPressureMb = kAtmosphereMb;
+    gaugeRun.temperatureDegC = 20.0;
+    gaugeRun.equipmentUsed = "Budenburg";
+    gaugeRun.equipmentIdNo = 1;
+    gaugeRun.gaugeManufacturer = "Druck";
+    gaugeRun.gaugeModel = "PDCR";
   }
   // The six points with the pressures the dialog suggests, each applied on the tester.
   void QueueSuggestedPoints() {
     for (const double psi : {1400.0, 1200.0, 900.0, 600.0, 280.0, 0.0}) view.pressureScript.push_back({Apply(psi), {""}});
   }
 
-  StrainGaugeCalDialog dialog{link};
+  StrainGaugeCalDialog dialog{Context(), gaugeRun};
 };
 
 TEST_F(StrainGaugeCalTest, OpensWithTheUnitsWarmUpFullScaleAndAccuracy) {
@@ -123,7 +124,7 @@ TEST_F(StrainGaugeCalTest, CalibrationAgainstTheTesterThenEveryPointPasses) {
   const auto encoded = EncodeCalRecord(stamp);
   EXPECT_EQ(Regs(408, 4), std::vector<uint16_t>(encoded.begin(), encoded.end()));
   EXPECT_EQ(Reg(reg::kUnitCurrent), 72);
-  EXPECT_TRUE(link.strainGaugeCalRun);
+  EXPECT_TRUE(gaugeRun.calRun);
 
   op.ExpectMessage(FullScaleQuestion(), BoxAnswer::Yes);
   QueueSuggestedPoints();
@@ -145,9 +146,9 @@ TEST_F(StrainGaugeCalTest, CalibrationAgainstTheTesterThenEveryPointPasses) {
   for (const double psi : {0.0, 280.0, 600.0, 900.0, 1200.0, 1400.0})
     lines.push_back(prefix + Format("Applied %.1f  Read %.1f Pass", psi, CheckRead(psi)));
   lines.push_back(prefix + "Warm up period 1.0 secs");
-  link.RecordStrainGaugeCalibration();
+  RecordStrainGaugeCalibration(settings, state, gaugeRun, op, client.clock());
   EXPECT_EQ(RecordLines(), lines);
-  EXPECT_FALSE(link.pressurePoints[0].done);
+  EXPECT_FALSE(gaugeRun.pressurePoints[0].done);
 }
 
 TEST_F(StrainGaugeCalTest, UncalibratedGaugeFailsEveryPointItIgnores) {
@@ -167,8 +168,8 @@ TEST_F(StrainGaugeCalTest, UncalibratedGaugeFailsEveryPointItIgnores) {
   op.ExpectMessage(DialogBox(summary + "Overall result  FAIL", "Results"));
   dialog.OnCommand(ctl::strain::kConfirm);
   EXPECT_FALSE(dialog.commandSucceeded);
-  EXPECT_TRUE(link.strainGaugeCheckRun);
-  EXPECT_FALSE(link.strainGaugeCheckPassed);
+  EXPECT_TRUE(gaugeRun.checkRun);
+  EXPECT_FALSE(gaugeRun.checkPassed);
 }
 
 TEST_F(StrainGaugeCalTest, RetriedPointThatPassesKeepsTheOverallPassAndAnAbortedRunLeavesItsPoints) {
@@ -186,7 +187,7 @@ TEST_F(StrainGaugeCalTest, RetriedPointThatPassesKeepsTheOverallPassAndAnAborted
   dialog.OnCommand(ctl::strain::kConfirm);
   op.VerifyDone();
   EXPECT_TRUE(dialog.commandSucceeded);
-  const double readAt100 = link.pressurePoints[5].readPsi;
+  const double readAt100 = gaugeRun.pressurePoints[5].readPsi;
 
   // A second run: 100 % within tolerance of another reading, then 80 % with a pressure typed
   // that the tester does not hold, aborted.
@@ -199,11 +200,11 @@ TEST_F(StrainGaugeCalTest, RetriedPointThatPassesKeepsTheOverallPassAndAnAborted
   dialog.OnCommand(ctl::strain::kConfirm);
   op.VerifyDone();
   EXPECT_FALSE(dialog.commandSucceeded);
-  EXPECT_TRUE(link.strainGaugeCheckRun);
-  EXPECT_TRUE(link.strainGaugeCheckPassed);
-  EXPECT_EQ(link.pressurePoints[5].readPsi, readAt100);
-  EXPECT_EQ(link.pressurePoints[4].appliedText, "1200.000");
-  EXPECT_TRUE(link.pressurePoints[0].done);
+  EXPECT_TRUE(gaugeRun.checkRun);
+  EXPECT_TRUE(gaugeRun.checkPassed);
+  EXPECT_EQ(gaugeRun.pressurePoints[5].readPsi, readAt100);
+  EXPECT_EQ(gaugeRun.pressurePoints[4].appliedText, "1200.000");
+  EXPECT_TRUE(gaugeRun.pressurePoints[0].done);
 }
 
 TEST_F(StrainGaugeCalTest, WrongAppliedPressureDuringCalibrationFailsTheCheck) {
@@ -237,10 +238,10 @@ TEST_F(StrainGaugeCalTest, CheckPointWithoutAReadingFailsAndKeepsNoValue) {
   dialog.OnCommand(ctl::strain::kConfirm);
   op.VerifyDone();
   EXPECT_FALSE(dialog.commandSucceeded);
-  EXPECT_TRUE(link.strainGaugeCheckRun);
-  EXPECT_FALSE(link.strainGaugeCheckPassed);
-  EXPECT_TRUE(link.pressurePoints[5].done);
-  EXPECT_TRUE(std::isnan(link.pressurePoints[5].readPsi));
+  EXPECT_TRUE(gaugeRun.checkRun);
+  EXPECT_FALSE(gaugeRun.checkPassed);
+  EXPECT_TRUE(gaugeRun.pressurePoints[5].done);
+  EXPECT_TRUE(std::isnan(gaugeRun.pressurePoints[5].readPsi));
 }
 
 constexpr const char* kUnitLost = "The unit on COM1 stopped answering\r\nThe procedure has stopped";
@@ -254,8 +255,8 @@ TEST_F(StrainGaugeCalTest, UnitLostDuringTheCheckStopsWithOneMessage) {
   op.VerifyDone();
   EXPECT_TRUE(view.pressureScript.empty());
   EXPECT_FALSE(dialog.commandSucceeded);
-  EXPECT_FALSE(link.strainGaugeCheckRun);
-  EXPECT_FALSE(link.pressurePoints[5].done);
+  EXPECT_FALSE(gaugeRun.checkRun);
+  EXPECT_FALSE(gaugeRun.pressurePoints[5].done);
 }
 
 TEST_F(StrainGaugeCalTest, RefusedCoefficientWriteFailsTheCalibrationAndErasesTheRecord) {
@@ -268,9 +269,9 @@ TEST_F(StrainGaugeCalTest, RefusedCoefficientWriteFailsTheCalibrationAndErasesTh
   EXPECT_FALSE(dialog.commandSucceeded);
   EXPECT_EQ(Regs(136, 4), before);
   EXPECT_EQ(Regs(408, 4), kErased);
-  EXPECT_TRUE(link.strainGaugeCalRun);
-  EXPECT_FALSE(link.strainGaugeCalPassed);
-  link.RecordStrainGaugeCalibration();
+  EXPECT_TRUE(gaugeRun.calRun);
+  EXPECT_FALSE(gaugeRun.calPassed);
+  RecordStrainGaugeCalibration(settings, state, gaugeRun, op, client.clock());
   EXPECT_EQ(RecordLines().front(), Prefix() + "RS485 strain gauge failed calibration");
 }
 
@@ -282,7 +283,7 @@ TEST_F(StrainGaugeCalTest, UnitLostAtTheCoefficientWriteStopsWithOneMessageAndWr
   op.VerifyDone();
   EXPECT_EQ(trap.after, std::vector<std::string>{"fa 04 00 02"}) << "only the handshake that found it gone";
   EXPECT_FALSE(dialog.commandSucceeded);
-  EXPECT_FALSE(link.strainGaugeCalPassed);
+  EXPECT_FALSE(gaugeRun.calPassed);
   EXPECT_EQ(Reg(408), 0x0002);
 }
 
@@ -315,8 +316,8 @@ TEST_F(StrainGaugeCalTest, EscapeInThePressureDialogLeavesNothingAppliedSoTheSca
   dialog.OnCommand(ctl::strain::kSetAndCalibrate);
   EXPECT_EQ(Regs(136, 4), before);
   EXPECT_EQ(Regs(408, 4), kErased);
-  EXPECT_FALSE(link.strainGaugeCalRun);
-  EXPECT_FALSE(link.strainGaugeCalPassed);
+  EXPECT_FALSE(gaugeRun.calRun);
+  EXPECT_FALSE(gaugeRun.calPassed);
 }
 
 TEST_F(StrainGaugeCalTest, AccuracyTextChoosesTheCheckTolerance) {
@@ -350,30 +351,8 @@ TEST_F(StrainGaugeCalTest, ReadPressureShowsTheCalibratedValue) {
 
 // --- the pressure dialog ---
 
-struct Suggestion {
-  int fullScalePsi;
-  int percent;
-  int psi;
-};
-class SuggestPressure : public ::testing::TestWithParam<Suggestion> {};
-
-TEST_P(SuggestPressure, RoundsToTheStepOfItsSizeAndStaysWithinFullScale) {
-  EXPECT_EQ(ModbusLink::SuggestPressure(GetParam().percent, GetParam().fullScalePsi), GetParam().psi);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    FullScales, SuggestPressure,
-    ::testing::Values(Suggestion{1450, 100, 1400}, Suggestion{1450, 80, 1200}, Suggestion{1450, 60, 900},
-                      Suggestion{1450, 40, 600}, Suggestion{1450, 20, 280}, Suggestion{1450, 0, 0},
-                      Suggestion{145, 100, 140}, Suggestion{145, 80, 120}, Suggestion{145, 60, 87},
-                      Suggestion{145, 40, 58}, Suggestion{145, 20, 29}, Suggestion{145, 0, 0},
-                      // b of 4 to 9 is raised to 10; an exact half step rounds down
-                      Suggestion{20, 20, 10}, Suggestion{250, 100, 240}, Suggestion{210, 100, 200},
-                      // never above the full scale
-                      Suggestion{4010, 100, 4000}, Suggestion{9999, 100, 9500}));
-
 TEST_F(StrainGaugeCalTest, PressureAboveFullScaleIsRefusedAndTheDialogStaysOpen) {
-  PressureSetDialog dialog(link);
+  PressureSetDialog dialog(op);
   FakeFieldsView window;
   dialog.Attach(window);
   dialog.percentOfFullScale = 100;
