@@ -18,6 +18,7 @@
 #include "serial/termios_device.h"
 #include "tests/bench/bench_figures.h"
 #include "tests/integration/child_process.h"
+#include "tests/support/bench_equipment.h"
 #include "unit/unit_client.h"
 #include "unit/unit_identity.h"
 
@@ -116,12 +117,10 @@ public:
   }
 
   std::string PromptText(const std::string& caption, const std::string& defaultText) override {
-    static const std::map<std::string, std::string> answers = {
-        {"Enter current drawn in mA", "72"},     {"Atmospheric pressure (millibar)", "1013.25"},
-        {"Local temperature (Deg C)", "20"},     {"Dead weight tester Ident. No", "1"},
-        {"Strain gauge manufacturer", "Druck"}, {"Strain gauge model", "PDCR"}};
-    const auto it = answers.find(caption);
-    return it == answers.end() ? defaultText : it->second;
+    if (caption == "Enter current drawn in mA") return "72";
+    for (const testing::EquipmentAnswer& a : testing::kEquipmentAnswers)
+      if (caption == a.caption && a.typed) return a.typed;
+    return defaultText;
   }
 
   uint8_t ChoosePort() override { return kPort; }

@@ -11,6 +11,7 @@
 #include "unit/sensor_operations.h"
 #include "sim/physics.h"
 #include "tests/procedures/calibration_fixture.h"
+#include "tests/support/cal_stamp.h"
 #include "unit/cal_record.h"
 #include "unit/register_map.h"
 
@@ -146,16 +147,7 @@ TEST_F(InclinometerCalTest, CalibrationFindsTheSensorsThenEveryCheckPositionPass
   EXPECT_NEAR(cal.offsetB, truth.offsetB, 0.5);
   EXPECT_NEAR(cal.gainB, truth.gainB, 5.0);
   // Stamped: kind 1, today, AB, marker 1; the current went to 135.
-  CalRecord stamp;
-  stamp.kind = 1;
-  stamp.day = 8;
-  stamp.month = 12;
-  stamp.year = 26;
-  stamp.letters[0] = 'A';
-  stamp.letters[1] = 'B';
-  stamp.marker = 1;
-  const auto encoded = EncodeCalRecord(stamp);
-  EXPECT_EQ(Regs(404, 4), std::vector<uint16_t>(encoded.begin(), encoded.end()));
+  EXPECT_EQ(Regs(404, 4), testing::StampOfAB(1));
   EXPECT_EQ(Reg(reg::kUnitCurrent), 72);
 
   ExpectPassingCheck();

@@ -9,6 +9,8 @@
 #include "records/results_record.h"
 #include "sim/physics.h"
 #include "tests/procedures/calibration_fixture.h"
+#include "tests/support/bench_equipment.h"
+#include "tests/support/cal_stamp.h"
 #include "unit/cal_record.h"
 #include "unit/register_map.h"
 
@@ -59,12 +61,10 @@ protected:
                      BoxButtons::YesNo, BoxIcon::Warning);
   }
   void ExpectBenchData() {
-    op.ExpectPrompt("Atmospheric pressure (millibar)", "", "1013.25");
-    op.ExpectPrompt("Local temperature (Deg C)", "", "21.5");
-    op.ExpectPromptClosed("Dead weight tester make", "Budenburg");
-    op.ExpectPrompt("Dead weight tester Ident. No", "", "4711");
-    op.ExpectPrompt("Strain gauge manufacturer", "", "Druck");
-    op.ExpectPrompt("Strain gauge model", "", "PDCR 4000");
+    for (const testing::EquipmentAnswer& a : testing::kEquipmentAnswers) {
+      if (a.typed) op.ExpectPrompt(a.caption, a.offered, a.typed);
+      else op.ExpectPromptClosed(a.caption, a.offered);
+    }
   }
   void ExpectCalibration(const MessageBox& verdict, const std::string& applied = "") {
     op.ExpectMessage(FullScaleQuestion(), BoxAnswer::Yes);
@@ -113,16 +113,7 @@ TEST_F(StrainGaugeCalTest, CalibrationAgainstTheTesterThenEveryPointPasses) {
   Int32ToRegisters(expected, 0, FloatBits(static_cast<float>(kAtmosphereMb * kPsiPerMillibar - zero)));
   Int32ToRegisters(expected, 2, FloatBits(static_cast<float>(1200.0 / (high - zero))));
   EXPECT_EQ(Regs(136, 4), std::vector<uint16_t>(expected, expected + 4));
-  CalRecord stamp;
-  stamp.kind = 2;
-  stamp.day = 8;
-  stamp.month = 12;
-  stamp.year = 26;
-  stamp.letters[0] = 'A';
-  stamp.letters[1] = 'B';
-  stamp.marker = 1;
-  const auto encoded = EncodeCalRecord(stamp);
-  EXPECT_EQ(Regs(408, 4), std::vector<uint16_t>(encoded.begin(), encoded.end()));
+  EXPECT_EQ(Regs(408, 4), testing::StampOfAB(2));
   EXPECT_EQ(Reg(reg::kUnitCurrent), 72);
   EXPECT_TRUE(gaugeRun.calRun);
 

@@ -158,7 +158,7 @@ TEST_F(SensorTest, RawReadingOfSlotTenDoesNothing) {
   for (const auto& slot : inclinometerRun.rawSlots) EXPECT_EQ(slot.a, 5);
 }
 
-class InclinometerCalTest : public SensorTest {
+class InclinometerCoefficientsTest : public SensorTest {
 protected:
   // Level at four positions, then tilted by the pitch at the same four.
   void SetSlots(int a4, int a6) {
@@ -168,7 +168,7 @@ protected:
   }
 };
 
-TEST_F(InclinometerCalTest, PassingCalibrationIsWrittenAsFourFloats) {
+TEST_F(InclinometerCoefficientsTest, PassingCalibrationIsWrittenAsFourFloats) {
   SetSlots(1900, 100);
   QueueUnlockAndEcho();
   EXPECT_TRUE(ComputeInclinometerCal(client, inclinometerRun, 10.0));
@@ -189,14 +189,14 @@ TEST_F(InclinometerCalTest, PassingCalibrationIsWrittenAsFourFloats) {
   EXPECT_EQ(Sent()[1].size(), (7u + 16u + 2u) * 3 - 1);
 }
 
-TEST_F(InclinometerCalTest, ReversedAxisGivesANegativeGain) {
+TEST_F(InclinometerCoefficientsTest, ReversedAxisGivesANegativeGain) {
   SetSlots(1000, 2000);
   QueueUnlockAndEcho();
   EXPECT_TRUE(ComputeInclinometerCal(client, inclinometerRun, 10.0));
   EXPECT_LT(inclinometerRun.cal.gainA, 0.0);
 }
 
-TEST_F(InclinometerCalTest, CrossedAxisMovingMoreFailsAndWritesNothing) {
+TEST_F(InclinometerCoefficientsTest, CrossedAxisMovingMoreFailsAndWritesNothing) {
   SetSlots(1010, 1000);
   inclinometerRun.rawSlots[5].a = 0;
   inclinometerRun.rawSlots[7].a = 3000;
@@ -207,7 +207,7 @@ TEST_F(InclinometerCalTest, CrossedAxisMovingMoreFailsAndWritesNothing) {
   EXPECT_TRUE(peer.received().empty());
 }
 
-TEST_F(InclinometerCalTest, ZeroPitchFailsInsteadOfDividingByZero) {
+TEST_F(InclinometerCoefficientsTest, ZeroPitchFailsInsteadOfDividingByZero) {
   SetSlots(1900, 100);
   EXPECT_FALSE(ComputeInclinometerCal(client, inclinometerRun, 0.0));
   EXPECT_TRUE(std::isfinite(inclinometerRun.cal.gainA));
