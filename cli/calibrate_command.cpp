@@ -145,7 +145,7 @@ public:
       // After a stop signal, or once the unit has gone, no further button is pressed: each would
       // only wait out its time-outs and say again that the unit is lost.
       for (const std::string& action : request.actions) {
-        if (NotedStopSignal() || session_.link.UnitLost()) break;
+        if (NotedStopSignal() || session_.app.client.UnitLost()) break;
         passed = Press(dialog, *FindButton(action)) && passed;
       }
     } else {

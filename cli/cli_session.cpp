@@ -18,10 +18,8 @@ CliSession::CliSession(const CliOptions& options, PortProvider& devices, Clock& 
       port(devices, clock),
       terminal(streams.in, streams.err, devices),
       op(terminal),
-      app(port, op, options.shared.drives),
-      link(app.link),
+      app(port, op, options.shared.drives, options.shared.storeFile),
       options_(options) {
-  link.resultsStorePath = options.shared.storeFile;
   terminal.SetFixedPort(options.com);
   terminal.SetEcho(streams.echoAnswers);
   terminal.SetDriveMap(options.shared.drives);
@@ -43,12 +41,12 @@ int CliSession::Fail(const std::string& why) {
   return kExitUnitFailed;
 }
 
-bool CliSession::LastReplyAnswered() const { return link.DescribeLastReply().empty(); }
+bool CliSession::LastReplyAnswered() const { return app.client.DescribeLastReply().empty(); }
 
 int CliSession::UnitFailed() {
   // The device went away (unplugged) or would not open again: its reason, not "no reply".
   if (!port.isOpen && port.lastError()) return Fail(port.lastError().reason);
-  const std::string why = link.DescribeLastReply();
+  const std::string why = app.client.DescribeLastReply();
   return Fail("the unit did not answer as expected: " + (why.empty() ? std::string("unexpected reply") : why));
 }
 
@@ -89,8 +87,8 @@ bool CliSession::OpenChosenPort(int& status) {
 }
 
 int CliSession::ConnectFailed() {
-  if (link.chosenPort == 0) return Fail("no port chosen");
-  if (!port.isOpen) return PortFailed(link.chosenPort);
+  if (app.settings.chosenPort == 0) return Fail("no port chosen");
+  if (!port.isOpen) return PortFailed(app.settings.chosenPort);
   return UnitFailed();
 }
 

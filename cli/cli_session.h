@@ -71,7 +71,6 @@ public:
   TerminalOperator terminal;
   AnsweringOperator op;
   TesterApp app;
-  ModbusLink& link;
 
 private:
   bool StartTrace();

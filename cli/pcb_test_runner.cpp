@@ -22,11 +22,11 @@ const char* ResultText(CheckResult result) {
 
 CheckResult ResultOf(const PcbTestDialog& dialog, int id) {
   switch (id) {
-    case ctl::pcb::kSetSerialNumber: return dialog.serialResult;
-    case ctl::pcb::kCheckSupplyVoltages: return dialog.suppliesResult;
-    case ctl::pcb::kCheckSupplyCurrent: return dialog.currentResult;
-    case ctl::pcb::kCheckInternalRs485: return dialog.internalRs485Result;
-    default: return dialog.rs485CommsResult;
+    case ctl::pcb::kSetSerialNumber: return dialog.run.serialResult;
+    case ctl::pcb::kCheckSupplyVoltages: return dialog.run.suppliesResult;
+    case ctl::pcb::kCheckSupplyCurrent: return dialog.run.currentResult;
+    case ctl::pcb::kCheckInternalRs485: return dialog.run.internalRs485Result;
+    default: return dialog.run.rs485CommsResult;
   }
 }
 

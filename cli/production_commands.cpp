@@ -28,9 +28,9 @@ int RunPcbTest(CliSession& session, const std::vector<std::string>& actions) {
     view.pcbTest = [&](PcbTestDialog& pcb) {
       opened = true;
       RunPcbTestOnTerminal(pcb, presses, session.streams.in, session.streams.err, session.streams.echoAnswers);
-      verdict = pcb.overallResult;
-      recordWritten = pcb.factoryRecordWritten;
-      unitLost = pcb.unitLost;
+      verdict = pcb.run.overallResult;
+      recordWritten = pcb.run.factoryRecordWritten;
+      unitLost = pcb.run.unitLost;
     };
     dialog.OnPcbTest();
     if (!dialog.connected) return session.UnitFailed();
@@ -41,7 +41,7 @@ int RunPcbTest(CliSession& session, const std::vector<std::string>& actions) {
     if (!recordWritten) return session.Fail("overall result FAIL; the unit did not take the factory record");
     if (verdict != kCheckPassed) return session.Fail("overall result FAIL; the factory record is erased");
     // The stamp was taken, but what the unit now holds was not seen.
-    const std::string& unread = session.link.unitInfoReadFailures;
+    const std::string& unread = session.app.unit.unitInfoReadFailures;
     if (!unread.empty())
       return session.Fail("overall result PASS, the factory record is stamped, but the unit's information could not be "
                           "read back: " + unread);

@@ -39,7 +39,7 @@ int ReadRegisters(CliSession& session, const RegisterArgs& args) {
   int status = kExitDone;
   if (!session.OpenChosenPort(status)) return status;
   std::vector<uint16_t> values(args.count);
-  if (!session.link.ReadInputRegisters(static_cast<uint16_t>(args.first), static_cast<int>(args.count),
+  if (!session.app.client.ReadInputRegisters(static_cast<uint16_t>(args.first), static_cast<int>(args.count),
                                        values.data(), kRegisterTimeoutSeconds))
     return session.UnitFailed();
   for (uint32_t k = 0; k < args.count; ++k)
@@ -48,10 +48,10 @@ int ReadRegisters(CliSession& session, const RegisterArgs& args) {
 }
 
 // The write and control commands: the operation's own success is the result.
-int WriteToUnit(CliSession& session, const std::function<bool(ModbusLink&)>& operation) {
+int WriteToUnit(CliSession& session, const std::function<bool(UnitClient&)>& operation) {
   int status = kExitDone;
   if (!session.OpenChosenPort(status)) return status;
-  return operation(session.link) ? kExitDone : session.UnitFailed();
+  return operation(session.app.client) ? kExitDone : session.UnitFailed();
 }
 
 // The register values of registers write and write-single, each checked as it is read.
@@ -100,8 +100,8 @@ void AddRegisterCommands(CLI::App& cli, CliOptions& options) {
       throw CLI::ValidationError("VALUE", "at most 123 registers can be written at once");
     CheckRangeEnds(args->first, args->values.size());
     options.run = [args](CliSession& session) {
-      return WriteToUnit(session, [&args](ModbusLink& link) {
-        return link.WriteMultipleRegisters(static_cast<uint16_t>(args->first), static_cast<int>(args->values.size()),
+      return WriteToUnit(session, [&args](UnitClient& client) {
+        return client.WriteMultipleRegisters(static_cast<uint16_t>(args->first), static_cast<int>(args->values.size()),
                                            args->values.data(), kRegisterTimeoutSeconds);
       });
     };
@@ -115,8 +115,8 @@ void AddRegisterCommands(CLI::App& cli, CliOptions& options) {
   AddValues(*single, args->values, kMaxSingleValue, "the value, 0-255")->expected(1);
   single->callback([&options, args] {
     options.run = [args](CliSession& session) {
-      return WriteToUnit(session, [&args](ModbusLink& link) {
-        return link.WriteSingleRegister(args->values.front(), static_cast<uint16_t>(args->first),
+      return WriteToUnit(session, [&args](UnitClient& client) {
+        return client.WriteSingleRegister(args->values.front(), static_cast<uint16_t>(args->first),
                                         kRegisterTimeoutSeconds);
       });
     };
@@ -127,8 +127,8 @@ void AddRegisterCommands(CLI::App& cli, CliOptions& options) {
   AddNumber(*control, "PARAMETER", 0, kMaxRegister, args->parameter, "its 16-bit parameter")->required();
   control->callback([&options, args] {
     options.run = [args](CliSession& session) {
-      return WriteToUnit(session, [&args](ModbusLink& link) {
-        return link.SendControlFunction(static_cast<uint16_t>(args->parameter), static_cast<uint8_t>(args->function),
+      return WriteToUnit(session, [&args](UnitClient& client) {
+        return client.SendControlFunction(static_cast<uint16_t>(args->parameter), static_cast<uint8_t>(args->function),
                                         kControlTimeoutSeconds);
       });
     };

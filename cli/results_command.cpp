@@ -21,7 +21,7 @@ const char* VerdictWord(uint8_t passFlag) {
 
 int RunResults(CliSession& session, const std::string& serial) {
   session.app.CreateStatusFolders();
-  const ResultsStore store = ResultsStoreOf(session.link);
+  const ResultsStore store = ResultsStoreOf(session.app.settings.records);
   std::vector<StoredResult> rows;
   std::string error;
   if (!store.List(serial, rows, error)) return session.Fail("cannot read the results store " + store.path() + ": " + error);

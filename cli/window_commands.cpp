@@ -44,7 +44,7 @@ int Conclude(CliSession& session, const TextView& view, bool done, const std::st
 // nor undone: change says what the write did.
 int ConcludeWrite(CliSession& session, const TextView& view, bool acknowledged, bool taken, const std::string& change,
                   const std::string& failure) {
-  const std::string& unread = session.link.unitInfoReadFailures;
+  const std::string& unread = session.app.unit.unitInfoReadFailures;
   if (acknowledged && !unread.empty())
     return session.Fail(change + ", but the unit's information could not be read back: " + unread);
   return Conclude(session, view, acknowledged && taken, failure);
@@ -72,7 +72,7 @@ int RunSensorCommand(CliSession& session, SensorCommand command, uint16_t mask) 
       dialog.OnEnable();
     else
       dialog.OnDisable();
-    const bool isEnabled = (session.link.enabledSensors & mask) != 0;
+    const bool isEnabled = (session.app.unit.enabledSensors & mask) != 0;
     // Nothing to switch: the window said so, and the unit is as wanted.
     if (wasEnabled == enable) return Conclude(session, view, dialog.connected && isEnabled == enable, "");
     return ConcludeWrite(session, view, dialog.unitWriteAcknowledged, isEnabled == enable,
@@ -101,7 +101,7 @@ void AddWindowCommands(CLI::App& cli, CliOptions& options) {
     options.run = [](CliSession& session) {
       return session.RunInWindow([&session](MainDialog&, TextView& view) {
         // A unit whose identity did not come is not shown as one with an all-zero identity.
-        const std::string& unread = session.link.unitInfoReadFailures;
+        const std::string& unread = session.app.unit.unitInfoReadFailures;
         if (!unread.empty()) return session.Fail("the unit's information could not be read: " + unread);
         return Conclude(session, view, true, "");
       });
@@ -125,7 +125,7 @@ void AddWindowCommands(CLI::App& cli, CliOptions& options) {
         if (addressGiven) session.op.AnswerNextPrompt(std::to_string(*address));
         dialog.OnSetModbusAddress();
         const auto wanted = static_cast<uint16_t>(LeadingInt(session.op.lastAnswer()));
-        return ConcludeWrite(session, view, dialog.unitWriteAcknowledged, session.link.modbusAddress == wanted,
+        return ConcludeWrite(session, view, dialog.unitWriteAcknowledged, session.app.unit.modbusAddress == wanted,
                              "Modbus address " + std::to_string(wanted) + " was written",
                              "the unit did not take Modbus address " + std::to_string(wanted));
       });

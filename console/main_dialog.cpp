@@ -7,8 +7,12 @@
 #include "protocol/register_values.h"
 #include "resources/control_ids.h"
 #include "serial/close_on_signal.h"
+#include "protocol/register_map.h"
+#include "records/results_record.h"
 #include "serial/text_format.h"
 #include "unit/conversions.h"
+#include "unit/sensor_operations.h"
+#include "unit/unit_identity.h"
 
 namespace endcap {
 
@@ -115,15 +119,19 @@ int FindItemBeginningWith(const std::vector<std::string>& items, const std::stri
   return -1;
 }
 
-MainDialog::MainDialog(TesterApp& app, MainView& view) : link(&app.link), app_(app), view_(view) {}
+MainDialog::MainDialog(TesterApp& app, MainView& view) : app_(app), view_(view) {}
+
+ProcedureContext MainDialog::Procedure() {
+  return {app_.client, app_.unit, app_.op(), app_.settings.limits, app_.settings.records.operatorId};
+}
 
 void MainDialog::OnInitDialog() {
   view_.SetTitle(TesterApp::WindowTitle());
-  link->chosenPort = 0;
+  app_.settings.chosenPort = 0;
   connected = false;
   UpdateControls();
   app_.CreateStatusFolders();
-  link->lastUnitSerial.clear();
+  app_.settings.lastUnitSerial.clear();
 }
 
 bool MainDialog::HasCommand(int id) {
@@ -141,7 +149,7 @@ bool MainDialog::OnCommand(int id) {
   return false;
 }
 
-void MainDialog::Message(const std::string& text) { link->op().ShowMessage(WindowBox(text)); }
+void MainDialog::Message(const std::string& text) { app_.op().ShowMessage(WindowBox(text)); }
 
 void MainDialog::UpdateControls() {
   for (const Visibility& v : kVisibility)
@@ -161,11 +169,12 @@ void MainDialog::TransferFromWindow() {
 }
 
 void MainDialog::OpenChosenPort() {
-  if (link->chosenPort == 0) {
-    const uint8_t chosen = link->op().ChoosePort();
-    if (chosen > 0) link->chosenPort = chosen;
+  int32_t& chosenPort = app_.settings.chosenPort;
+  if (chosenPort == 0) {
+    const uint8_t chosen = app_.op().ChoosePort();
+    if (chosen > 0) chosenPort = chosen;
   }
-  if (link->chosenPort != 0) connected = link->port().OpenOnPort(link->chosenPort);
+  if (chosenPort != 0) connected = app_.client.port().OpenOnPort(chosenPort);
 }
 
 bool MainDialog::EnsureConnected() {
@@ -177,7 +186,7 @@ bool MainDialog::EnsureConnected() {
     }
   }
   uint16_t version[kHandshakeCount];
-  if (!link->ReadInputRegisters(reg::kFirmwareMajor, kHandshakeCount, version, kHandshakeTimeoutSeconds)) {
+  if (!app_.client.ReadInputRegisters(reg::kFirmwareMajor, kHandshakeCount, version, kHandshakeTimeoutSeconds)) {
     Message("Failed to connect to the External inclinometer\r\nHas the board been programmed??");
     connected = false;
   }
@@ -185,12 +194,12 @@ bool MainDialog::EnsureConnected() {
 }
 
 void MainDialog::RefreshUnitView() {
-  link->ReadUnitInfo();
-  statusText = link->FormatUnitInfo();
+  ReadUnitInfo(app_.client, app_.unit);
+  statusText = FormatUnitInfo(app_.unit);
   UpdateControls();
   sensorItems_.clear();
   for (const SensorKind& kind : kSensorKinds)
-    if ((kind.mask & link->fittedSensors) != 0) sensorItems_.push_back(kind.listText);
+    if ((kind.mask & app_.unit.fittedSensors) != 0) sensorItems_.push_back(kind.listText);
   view_.SetSensorItems(sensorItems_);
   TransferToWindow();
 }
@@ -199,7 +208,7 @@ int MainDialog::SelectedSensorState() const {
   const std::string choice = sensorChoice.substr(0, kChoiceLength);
   for (const SensorKind& kind : kSensorKinds) {
     if (choice.find(kind.listText) == std::string::npos) continue;
-    return (kind.mask & link->enabledSensors) != 0 ? kind.mask : -kind.mask;
+    return (kind.mask & app_.unit.enabledSensors) != 0 ? kind.mask : -kind.mask;
   }
   return 0;
 }
@@ -217,9 +226,16 @@ void MainDialog::OnExit() {
 }
 
 void MainDialog::OnDisconnect() {
-  link->ReleaseUnit(connected);
-  link->lastUnitSerial = link->unitSerial;
-  link->ResetUnitState();
+  app_.client.ReleaseUnit(connected);
+  app_.settings.lastUnitSerial = app_.unit.unitSerial;
+  // The next unit is a new one: its records, serials and operator are confirmed again, and
+  // its calibration starts with no verdicts and the room's temperature asked again.
+  ResetUnitState(app_.unit);
+  app_.client.ForgetLostUnit();
+  app_.settings.records.operatorId.clear();
+  app_.settings.records.operatorKnown = false;
+  strainGaugeRun.calRun = strainGaugeRun.calPassed = strainGaugeRun.checkRun = strainGaugeRun.checkPassed = false;
+  strainGaugeRun.temperatureDegC = StrainGaugeRun().temperatureDegC;
   statusText = "Disconnected";
   connected = false;
   UpdateControls();
@@ -231,15 +247,15 @@ void MainDialog::OnDevTest() {
   if (!EnsureConnected()) return;
   uint16_t value[2];
   Int32ToRegisters(value, 0, FloatBits(kDevTestValue));
-  link->WriteMultipleRegisters(reg::kDevTestValue, 2, value, kDevTestTimeoutSeconds);
+  app_.client.WriteMultipleRegisters(reg::kDevTestValue, 2, value, kDevTestTimeoutSeconds);
 }
 
 void MainDialog::OnSetModbusAddress() {
   unitWriteAcknowledged = false;
   if (!EnsureConnected()) return;
-  const std::string text = link->op().PromptText("Enter Modbus address for unit", "250");
+  const std::string text = app_.op().PromptText("Enter Modbus address for unit", "250");
   const uint16_t address = static_cast<uint16_t>(LeadingInt(text));
-  unitWriteAcknowledged = link->WriteMultipleRegisters(reg::kModbusAddress, 1, &address, kModbusAddressTimeoutSeconds);
+  unitWriteAcknowledged = app_.client.WriteMultipleRegisters(reg::kModbusAddress, 1, &address, kModbusAddressTimeoutSeconds);
   RefreshUnitView();
 }
 
@@ -251,10 +267,13 @@ void MainDialog::SwitchSensor(bool enable) {
   if (toSwitch) {
     const uint16_t kind = static_cast<uint16_t>(enable ? -s : s);
     if (EnsureConnected()) {
-      link->ReadUnitInfo();
-      if (link->EnsureOperatorId() && link->ConfirmSerial(false) && link->BeginResultsRecord()) {
-        if (!link->CheckPowerSupplies(false)) Message("Warning power supply voltages!!");
-        else unitWriteAcknowledged = enable ? link->EnableSensors(kind) : link->DisableSensors(kind);
+      ReadUnitInfo(app_.client, app_.unit);
+      if (PrepareUnitChange(false)) {
+        if (!CheckPowerSupplies(app_.client, app_.op(), app_.settings.limits, false))
+          Message("Warning power supply voltages!!");
+        else
+          unitWriteAcknowledged = enable ? EnableSensors(app_.client, app_.unit, kind)
+                                         : DisableSensors(app_.client, app_.unit, kind);
       }
     }
   } else if (s == 0) {
@@ -275,7 +294,7 @@ void MainDialog::OnRead() {
   const int s = SelectedSensorState();
   if (s == reg::kSensorInclinometer) {
     if (EnsureConnected()) {
-      const PitchRollReading reading = link->ReadPitchRoll(true);
+      const PitchRollReading reading = ReadPitchRoll(app_.client, true);
       readingValid = reading.valid;
       statusText = reading.valid
                        ? Format("Pitch   %f Degrees\r\nRoll    %f Degrees", reading.pitchDeg, reading.rollDeg)
@@ -286,9 +305,9 @@ void MainDialog::OnRead() {
       // The main window shows the first value, without a new trigger, also when the wait
       // ended before the gauge was ready. A unit that never answered leaves no value at all,
       // which reads as no reply, as for pitch and roll.
-      const double psi = link->ReadPressure(true, false, kPressureWaitSeconds);
-      readingValid = link->pressureReady && !std::isnan(psi);
-      statusText = std::isnan(psi) ? "No reply" : Format("Pressure %f PSI", psi);
+      const PressureReading reading = ReadPressure(app_.client, true, false, kPressureWaitSeconds);
+      readingValid = reading.ready && !std::isnan(reading.psi);
+      statusText = std::isnan(reading.psi) ? "No reply" : Format("Pressure %f PSI", reading.psi);
     }
   } else {
     Message(s < 0 ? "Error sensor is not enabled" : "Unknown sensor error");
@@ -296,11 +315,16 @@ void MainDialog::OnRead() {
   TransferToWindow();
 }
 
+bool MainDialog::PrepareUnitChange(bool board) {
+  return EnsureOperatorId(app_.op(), app_.settings.records, app_.unit) &&
+         ConfirmSerial(app_.client, app_.op(), app_.unit, board) && BeginResultsRecord(app_.settings.limits);
+}
+
 bool MainDialog::PrepareCalibration() {
   if (!EnsureConnected()) return false;
-  link->ReadUnitInfo();
-  if (!link->EnsureOperatorId() || !link->ConfirmSerial(false) || !link->BeginResultsRecord()) return false;
-  if (!link->CheckPowerSupplies(false)) {
+  ReadUnitInfo(app_.client, app_.unit);
+  if (!PrepareUnitChange(false)) return false;
+  if (!CheckPowerSupplies(app_.client, app_.op(), app_.settings.limits, false)) {
     Message("Warning power supply voltages!!");
     return false;
   }
@@ -314,17 +338,19 @@ void MainDialog::OnCalibrate() {
   const StopSignalHold hold;
   const int s = SelectedSensorState();
   if (s == reg::kSensorInclinometer) {
-    InclinometerCalDialog dialog(*link);
+    InclinometerCalDialog dialog(Procedure(), inclinometerRun);
     if (PrepareCalibration()) {
       view_.RunInclinometerCalDialog(dialog);
       // However the dialog was closed: only what its procedures marked as run is written.
-      resultsNotRecorded = link->RecordInclinometerCalibration();
+      resultsNotRecorded = RecordInclinometerCalibration(app_.settings.records, app_.unit, inclinometerRun, app_.op(),
+                                                         app_.client.clock());
     }
   } else if (s == reg::kSensorStrainGauge) {
-    StrainGaugeCalDialog dialog(*link);
+    StrainGaugeCalDialog dialog(Procedure(), strainGaugeRun);
     if (PrepareCalibration()) {
       view_.RunStrainGaugeCalDialog(dialog);
-      resultsNotRecorded = link->RecordStrainGaugeCalibration();
+      resultsNotRecorded = RecordStrainGaugeCalibration(app_.settings.records, app_.unit, strainGaugeRun, app_.op(),
+                                                        app_.client.clock());
     }
   } else {
     Message(s < 0 ? "Error sensor is not enabled" : "Unknown sensor error");
@@ -333,14 +359,14 @@ void MainDialog::OnCalibrate() {
 }
 
 void MainDialog::OnPcbTest() {
-  PcbTestDialog dialog(*link);
+  PcbTestDialog dialog(Procedure());
   if (!EnsureConnected()) return;
   const MessageBox warning{"Warning!!\r\nContinuing will erase any existing calibration\r\nContinue?", kApplicationName,
                            BoxButtons::YesNo, BoxIcon::Warning, 0, BoxOwner::Window};
-  if (link->op().ShowMessage(warning) != BoxAnswer::Yes) return;
-  link->ReadUnitInfo();
-  if (link->EnsureOperatorId() && link->ConfirmSerial(true) && link->BeginResultsRecord()) {
-    link->PrepareBoardTest();
+  if (app_.op().ShowMessage(warning) != BoxAnswer::Yes) return;
+  ReadUnitInfo(app_.client, app_.unit);
+  if (PrepareUnitChange(true)) {
+    app_.client.PrepareBoardTest();
     view_.RunPcbTestDialog(dialog);
   }
   RefreshUnitView();
@@ -353,13 +379,14 @@ void MainDialog::OnBootload() {
     return;
   }
   ProgressBar progress(view_);
-  lastLoad = LoadFirmware(*link, progress);
+  lastLoad = LoadFirmware(app_.client, app_.op(), app_.settings.firmwareFolder, progress);
   if (lastLoad.outcome == LoadOutcome::Sent) RefreshUnitView();
 }
 
 void MainDialog::OnCalibrationSheet() {
-  CalSheetDialog dialog(*link, app_.spreadsheet(), CertificateFolder(app_.drives()));
-  dialog.serialText = link->lastUnitSerial;
+  CalSheetDialog dialog(app_.op(), app_.unit, app_.settings.records, app_.settings.limits, app_.spreadsheet(),
+                        CertificateFolder(app_.drives()));
+  dialog.serialText = app_.settings.lastUnitSerial;
   view_.RunCalSheetDialog(dialog);
 }
 

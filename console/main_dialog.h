@@ -1,7 +1,7 @@
 #pragma once
 // The main window's logic: the connection state, the status pane and the sensor choice, the
 // rule that shows or hides the buttons, and the commands behind the buttons. It reaches its
-// window only through MainView and the operator only through the link's OperatorInterface,
+// window only through MainView and the operator only through the application's OperatorInterface,
 // so every command runs the same under Qt and in tests.
 
 #include <string>
@@ -110,7 +110,10 @@ public:
   std::string resultsNotRecorded;
   std::string statusText;
   std::string sensorChoice;
-  ModbusLink* link;
+  // What the calibrations found, kept from command to command: the bench data of the strain
+  // gauge's is not asked again.
+  InclinometerRun inclinometerRun;
+  StrainGaugeRun strainGaugeRun;
 
 private:
   void Message(const std::string& text);
@@ -118,6 +121,11 @@ private:
   void OpenChosenPort();
   // Enable and Disable: the same steps, with the test and the switch reversed.
   void SwitchSensor(bool enable);
+  // What the procedure dialogs work with.
+  ProcedureContext Procedure();
+  // Before a command changes the unit: the operator ID, the unit's (or the board's) serial
+  // confirmed, the limits loaded. False when the command must not go on.
+  bool PrepareUnitChange(bool board);
   // What Calibrate does before its dialog opens: connect, re-read the unit, operator ID, unit
   // serial, limits and the supply rails. False when the dialog must not open.
   bool PrepareCalibration();

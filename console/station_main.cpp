@@ -154,8 +154,7 @@ int main(int argc, char** argv) {
   }
   QtOperator op(provider);
   op.SetDriveMap(drives);
-  TesterApp app(port, op, drives);
-  app.link.resultsStorePath = options.shared.storeFile;
+  TesterApp app(port, op, drives, options.shared.storeFile);
 
   MainWindow window(app, options.factory);
   op.SetMainWindow(&window);

@@ -15,8 +15,11 @@ constexpr const char* kStatusFolder = "C:\\Quorvanta\\D5Status";
 
 }  // namespace
 
-TesterApp::TesterApp(SerialPort& port, OperatorInterface& op, const DriveMap& drives)
-    : link(port, op), drives_(drives) {}
+TesterApp::TesterApp(SerialPort& port, OperatorInterface& op, const DriveMap& drives,
+                     const std::string& resultsStorePath)
+    : client(port), op_(op), drives_(drives) {
+  settings.records.resultsStorePath = resultsStorePath;
+}
 
 std::string TesterApp::WindowTitle() {
   return std::string(kTitleName) + kVersionMajor + "." + kVersionMinor + "." + kVersionBuild + kEdition;
@@ -24,8 +27,8 @@ std::string TesterApp::WindowTitle() {
 
 void TesterApp::CreateStatusFolders() {
   MakeDirectories(drives_.Resolve(kCompanyFolder));
-  link.recordFolder = drives_.Resolve(kStatusFolder);
-  MakeDirectories(link.recordFolder);
+  settings.records.recordFolder = drives_.Resolve(kStatusFolder);
+  MakeDirectories(settings.records.recordFolder);
 }
 
 }  // namespace endcap

@@ -1,10 +1,7 @@
-// The unit object's two firmware operations: the choice of the program file and the text
-// exchange of one piece of it with the board's boot loader.
+#include "firmware/firmware_link.h"
 
 #include <cstdio>
 #include <vector>
-
-#include "unit/modbus_link.h"
 
 namespace endcap {
 
@@ -15,17 +12,16 @@ constexpr size_t kHexLineBufferSize = 100;
 
 }  // namespace
 
-bool ModbusLink::ChooseFirmwareFile() {
+std::string ChooseFirmwareFile(OperatorInterface& op, const std::string& folder) {
   static const std::vector<FileFilter> kFilters = {{"BootCode (*.hex)", "*.hex"}, {"All (*.*)", "*.*"}};
-  firmwarePath = op_.ChooseOpenFile(firmwareFolder, kFilters);
-  return !firmwarePath.empty();
+  return op.ChooseOpenFile(folder, kFilters);
 }
 
-bool ModbusLink::SendHexLine(const char* piece, int timeoutSeconds) {
-  if (!port_.Open()) return false;
+bool SendHexLine(UnitClient& client, const char* piece, int timeoutSeconds) {
+  if (!client.port().Open()) return false;
   char buffer[kHexLineBufferSize];
   std::snprintf(buffer, sizeof buffer, "%s", piece);
-  return port_.TransactText(buffer, sizeof buffer, timeoutSeconds);
+  return client.port().TransactText(buffer, sizeof buffer, timeoutSeconds);
 }
 
 }  // namespace endcap

@@ -1,5 +1,6 @@
 #include "firmware/firmware_loader.h"
 
+#include "firmware/firmware_link.h"
 #include "firmware/program_pieces.h"
 #include "protocol/register_map.h"
 #include "serial/text_format.h"
@@ -20,33 +21,35 @@ std::string RefusalText(const std::string& path, const HexFileCheck& check) {
                 check.reason.c_str());
 }
 
-LoadResult LoadFirmware(ModbusLink& link, LoadProgressView& progress) {
+LoadResult LoadFirmware(UnitClient& client, OperatorInterface& op, const std::string& firmwareFolder,
+                        LoadProgressView& progress) {
   LoadResult result;
-  if (!link.ChooseFirmwareFile()) return result;
-  const std::string path = link.firmwarePath;
+  result.path = ChooseFirmwareFile(op, firmwareFolder);
+  if (result.path.empty()) return result;
+  const std::string& path = result.path;
   std::string program;
   result.check = ReadHexFile(path, program);
   if (!result.check.valid) {
     result.outcome = LoadOutcome::Refused;
-    link.op().ShowMessage(WindowBox(RefusalText(path, result.check)));
+    op.ShowMessage(WindowBox(RefusalText(path, result.check)));
     return result;
   }
-  if (!link.Unlock()) {
+  if (!client.Unlock()) {
     result.outcome = LoadOutcome::UnlockFailed;
     return result;
   }
   // A unit that answers this function has not switched to its boot loader.
-  if (link.SendControlFunction(0, reg::kBootLoaderFunction, kSwitchTimeoutSeconds)) {
+  if (client.SendControlFunction(0, reg::kBootLoaderFunction, kSwitchTimeoutSeconds)) {
     result.outcome = LoadOutcome::NotSwitched;
     return result;
   }
   // The boot loader speaks no Modbus: any frame with a good CRC (an exception above all) comes
   // from the program, which is still running and would take the lines that follow for noise.
-  if (link.lastReply().crcGood()) {
-    const std::string why = link.DescribeLastReply();
+  if (client.lastReply().crcGood()) {
+    const std::string why = client.DescribeLastReply();
     result.outcome = LoadOutcome::SwitchRefused;
     result.switchReply = why.empty() ? "an unexpected reply" : why;
-    link.op().ShowMessage(WindowBox(Format("The unit answered the switch to its boot loader (%s)\r\n"
+    op.ShowMessage(WindowBox(Format("The unit answered the switch to its boot loader (%s)\r\n"
                                            "It still runs its program; no line was sent",
                                            result.switchReply.c_str())));
     return result;
@@ -58,7 +61,7 @@ LoadResult LoadFirmware(ModbusLink& link, LoadProgressView& progress) {
   progress.ShowProgress(true);
   result.outcome = LoadOutcome::Sent;
   for (const std::string& piece : pieces) {
-    const bool answered = link.SendHexLine(piece.c_str(), kPieceTimeoutSeconds);
+    const bool answered = SendHexLine(client, piece.c_str(), kPieceTimeoutSeconds);
     // Only a piece that ends its line is answered.
     if (piece.back() == '\n') {
       ++result.lines;
@@ -67,10 +70,10 @@ LoadResult LoadFirmware(ModbusLink& link, LoadProgressView& progress) {
     progress.SetProgressPosition(++result.sent);
   }
   if (result.unanswered > 0)
-    link.op().ShowMessage(WindowBox(Format("%d of %d lines got no answer from the boot loader!!\r\n"
+    op.ShowMessage(WindowBox(Format("%d of %d lines got no answer from the boot loader!!\r\n"
                                            "The new program may not have loaded",
                                            result.unanswered, result.lines)));
-  link.op().ShowMessage(WindowBox("Cycle the unit power to reset it"));
+  op.ShowMessage(WindowBox("Cycle the unit power to reset it"));
   progress.ShowProgress(false);
   return result;
 }

@@ -7,7 +7,8 @@
 #include <string>
 
 #include "firmware/hex_file_check.h"
-#include "unit/modbus_link.h"
+#include "operator/operator_interface.h"
+#include "unit/unit_client.h"
 
 namespace endcap {
 
@@ -32,6 +33,7 @@ enum class LoadOutcome {
 
 struct LoadResult {
   LoadOutcome outcome = LoadOutcome::NoFile;
+  std::string path;         // the program file picked; empty when none was
   HexFileCheck check;
   std::string switchReply;  // SwitchRefused: what the unit answered ("exception code 4")
   int pieces = 0;           // counted, the progress bar's range
@@ -42,8 +44,10 @@ struct LoadResult {
 
 // Everything of the Bootload command after the connection check: the file choice, the reading
 // and check of the file, the switch, the count, the sending and the final messages. The unit
-// view is the caller's to refresh once the sending has started.
-LoadResult LoadFirmware(ModbusLink& link, LoadProgressView& progress);
+// view is the caller's to refresh once the sending has started. The file is offered from
+// firmwareFolder.
+LoadResult LoadFirmware(UnitClient& client, OperatorInterface& op, const std::string& firmwareFolder,
+                        LoadProgressView& progress);
 
 // The refusal box's text for a file that failed its check.
 std::string RefusalText(const std::string& path, const HexFileCheck& check);

@@ -6,7 +6,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "unit/modbus_link.h"
+#include "operator/operator_interface.h"
+#include "unit/unit_client.h"
 
 namespace endcap {
 
@@ -30,9 +31,9 @@ int32_t TruncateToInt(double value) {
   return static_cast<int32_t>(value);
 }
 
-bool StopForLostUnit(ModbusLink& link) {
-  if (!link.UnitLost()) return false;
-  link.op().ShowMessage(DialogBox(link.UnitLostText()));
+bool StopForLostUnit(UnitClient& client, OperatorInterface& op) {
+  if (!client.UnitLost()) return false;
+  op.ShowMessage(DialogBox(client.UnitLostText()));
   return true;
 }
 

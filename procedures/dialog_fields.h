@@ -7,7 +7,8 @@
 
 namespace endcap {
 
-class ModbusLink;
+class OperatorInterface;
+class UnitClient;
 
 class DialogFieldsView {
 public:
@@ -31,6 +32,6 @@ int32_t TruncateToInt(double value);
 // After a step of a calibration whose exchange failed: true when the unit has gone, and then
 // the operator has been told so in one box of the dialog's own (the application's name as
 // caption, no icon). The calibration stops there: nothing it would do next can succeed.
-bool StopForLostUnit(ModbusLink& link);
+bool StopForLostUnit(UnitClient& client, OperatorInterface& op);
 
 }  // namespace endcap

@@ -1,19 +1,27 @@
 #pragma once
 // "Calibration": calibrates the two-axis inclinometer on the tilting fixture (raw counts at
 // four rotations level and four tilted, offsets and gains written to the unit) and checks it
-// against reference angles at nine positions. The results stay on the unit object for the
+// against reference angles at nine positions. The results go into the caller's run, for the
 // record file, which the Calibrate command writes once the dialog has closed.
 
 #include <string>
 
 #include "procedures/dialog_fields.h"
-#include "unit/modbus_link.h"
+#include "procedures/procedure_context.h"
+#include "unit/procedure_runs.h"
 
 namespace endcap {
 
 class InclinometerCalDialog {
 public:
-  explicit InclinometerCalDialog(ModbusLink& link) : link_(link) {}
+  // The run outlives the dialog.
+  InclinometerCalDialog(const ProcedureContext& context, InclinometerRun& run)
+      : client_(context.client),
+        unit_(context.unit),
+        op_(context.op),
+        limits_(context.limits),
+        operatorId_(context.operatorId),
+        run_(run) {}
 
   void Attach(DialogFieldsView& view) { view_ = &view; }
   // Samples and warm-up as the unit last reported them.
@@ -39,6 +47,8 @@ public:
   // whose every position passed, a reading that came, settings the unit took.
   bool commandSucceeded = false;
 
+  const InclinometerRun& run() const { return run_; }
+
 private:
   // Stopped: the operator aborted, or the unit has gone.
   enum class PositionEnd { Passed, Ignored, Stopped };
@@ -50,11 +60,16 @@ private:
   bool RunCheckSet(CheckSet& set, const char* approach, double approxDeg, std::string& summary, bool& allPassed);
   // A raw reading into the slot; false when it stopped the calibration for a lost unit.
   bool MeasureSlot(int slot);
-  // Steps 2-3 of Set samples and warm up: the members into the unit object and the unit.
+  // Steps 2-3 of Set samples and warm up: the members into the unit's copy and the unit.
   bool WriteSamplesAndWarmUp();
   void Box(const std::string& text);
 
-  ModbusLink& link_;
+  UnitClient& client_;
+  UnitState& unit_;
+  OperatorInterface& op_;
+  const DefaultLimits& limits_;
+  const std::string& operatorId_;
+  InclinometerRun& run_;
   DialogFieldsView* view_ = nullptr;
 };
 

@@ -1,6 +1,9 @@
 #include "procedures/pcb_test_dialog.h"
 
+#include "unit/board_checks.h"
 #include "unit/conversions.h"
+#include "unit/sensor_operations.h"
+#include "unit/unit_identity.h"
 
 namespace endcap {
 
@@ -24,9 +27,7 @@ constexpr Command kCommands[] = {
 }  // namespace
 
 void PcbTestDialog::OnInitDialog() {
-  serialResult = suppliesResult = currentResult = internalRs485Result = rs485CommsResult = kCheckNotRun;
-  overallResult = kCheckNotRun;
-  factoryRecordWritten = unitLost = false;
+  run = {};
   ended_ = false;
 }
 
@@ -45,7 +46,7 @@ bool PcbTestDialog::OnCommand(int id) {
   return false;
 }
 
-void PcbTestDialog::Box(const std::string& text) { link_.op().ShowMessage(WindowBox(text)); }
+void PcbTestDialog::Box(const std::string& text) { op_.ShowMessage(WindowBox(text)); }
 
 void PcbTestDialog::End(PcbTestView::Ending ending) {
   if (ended_) return;
@@ -56,68 +57,69 @@ void PcbTestDialog::End(PcbTestView::Ending ending) {
 void PcbTestDialog::OnCancel() { End(PcbTestView::Ending::Cancel); }
 
 bool PcbTestDialog::StopIfUnitLost() {
-  if (!link_.UnitLost()) return false;
-  unitLost = true;
-  Box(link_.UnitLostText());
+  if (!client_.UnitLost()) return false;
+  run.unitLost = true;
+  Box(client_.UnitLostText());
   End(PcbTestView::Ending::Cancel);
   return true;
 }
 
 void PcbTestDialog::OnSetSerialNumber() {
-  std::string text = link_.op().PromptText("Board serial number", link_.boardSerial);
-  serialResult = kCheckFailed;
-  if (!link_.ValidateSerialText(text, true)) return;
+  std::string text = op_.PromptText("Board serial number", unit_.boardSerial);
+  run.serialResult = kCheckFailed;
+  if (!ValidateSerialText(op_, text, true)) return;
   // The board keeps its old serial when it does not take the new one, and so does its copy here.
-  const std::string previous = link_.boardSerial;
-  link_.boardSerial = text;
-  if (!link_.WriteBoardSerial()) {
-    link_.boardSerial = previous;
+  const std::string previous = unit_.boardSerial;
+  unit_.boardSerial = text;
+  if (!WriteBoardSerial(client_, unit_)) {
+    unit_.boardSerial = previous;
     StopIfUnitLost();
     return;
   }
-  serialResult = kCheckPassed;
+  run.serialResult = kCheckPassed;
 }
 
 void PcbTestDialog::OnCheckSupplyVoltages() {
-  suppliesResult = kCheckPassed;
+  run.suppliesResult = kCheckPassed;
   Box("Connect 5310-xxx to the inclinometer connector PL7");
-  if (!link_.CheckPowerSupplies(true)) {
-    suppliesResult = kCheckFailed;
+  if (!CheckPowerSupplies(client_, op_, limits_, true)) {
+    run.suppliesResult = kCheckFailed;
     if (StopIfUnitLost()) return;
   }
-  if (!link_.CheckExternalSupplies(true)) {
-    suppliesResult = kCheckFailed;
+  if (!CheckExternalSupplies(client_, op_, limits_, true)) {
+    run.suppliesResult = kCheckFailed;
     if (StopIfUnitLost()) return;
   }
-  Box(suppliesResult == kCheckPassed ? "Overall voltage tests  PASS" : "Overall voltage tests !! FAIL !!");
+  Box(run.suppliesResult == kCheckPassed ? "Overall voltage tests  PASS" : "Overall voltage tests !! FAIL !!");
 }
 
-double PcbTestDialog::PromptCurrent(const char* caption) { return LeadingDouble(link_.op().PromptText(caption, "")); }
+double PcbTestDialog::PromptCurrent(const char* caption) { return LeadingDouble(op_.PromptText(caption, "")); }
 
 void PcbTestDialog::OnCheckSupplyCurrent() {
-  currentResult = kCheckPassed;
+  run.currentResult = kCheckPassed;
   Box("Disconnect 5310-xxx from the inclinometer connector");
-  if (!link_.CheckSupplyCurrent(false, PromptCurrent("Enter unloaded current (mA)"))) currentResult = kCheckFailed;
+  if (!CheckSupplyCurrent(limits_, false, PromptCurrent("Enter unloaded current (mA)"))) run.currentResult = kCheckFailed;
   Box("Connect 5310-xxx from the inclinometer connector PL7");
-  if (!link_.CheckSupplyCurrent(true, PromptCurrent("Enter loaded current (mA)"))) currentResult = kCheckFailed;
-  Box(currentResult == kCheckPassed ? "Current tests  PASS" : "Current tests !! FAIL !!");
+  if (!CheckSupplyCurrent(limits_, true, PromptCurrent("Enter loaded current (mA)"))) run.currentResult = kCheckFailed;
+  Box(run.currentResult == kCheckPassed ? "Current tests  PASS" : "Current tests !! FAIL !!");
 }
 
 void PcbTestDialog::OnCheckInternalRs485() {
-  internalRs485Result = link_.CheckInternalRs485(true) ? kCheckPassed : kCheckFailed;
-  if (internalRs485Result == kCheckFailed && StopIfUnitLost()) return;
-  Box(internalRs485Result == kCheckPassed ? "Internal RS485 test  PASS" : "Internal RS485 test !! FAIL !!");
+  run.internalRs485Result = CheckInternalRs485(client_, op_, true) ? kCheckPassed : kCheckFailed;
+  if (run.internalRs485Result == kCheckFailed && StopIfUnitLost()) return;
+  Box(run.internalRs485Result == kCheckPassed ? "Internal RS485 test  PASS" : "Internal RS485 test !! FAIL !!");
 }
 
 void PcbTestDialog::OnCheckRs485Comms() {
   Box("Disconnect RS232 comms link\r\nReconnect using RS485 convertor\r\nFit LK1 and LK2 on PCB");
-  rs485CommsResult = link_.CheckRs485Comms(true) ? kCheckPassed : kCheckFailed;
-  Box(rs485CommsResult == kCheckPassed ? "RS485 comms test PASS" : "RS485 comms test !! FAIL !!");
+  run.rs485CommsResult = CheckRs485Comms(client_, op_, true) ? kCheckPassed : kCheckFailed;
+  Box(run.rs485CommsResult == kCheckPassed ? "RS485 comms test PASS" : "RS485 comms test !! FAIL !!");
   Box("Disconnect RS485 convertor link\r\nReconnect RS232 comms\r\nRemove LK1 and LK2 on PCB");
 }
 
 void PcbTestDialog::OnExit() {
-  const CheckResult results[] = {serialResult, suppliesResult, currentResult, internalRs485Result, rs485CommsResult};
+  const CheckResult results[] = {run.serialResult, run.suppliesResult, run.currentResult, run.internalRs485Result,
+                                 run.rs485CommsResult};
   bool complete = true;
   bool pass = true;
   for (CheckResult result : results) {
@@ -127,15 +129,15 @@ void PcbTestDialog::OnExit() {
   if (!complete) {
     const MessageBox question{"Not all checks complete!!\r\nDo you wish to exit?", kApplicationName, BoxButtons::YesNo,
                               BoxIcon::Warning, 0, BoxOwner::Window};
-    if (link_.op().ShowMessage(question) != BoxAnswer::Yes) return;
+    if (op_.ShowMessage(question) != BoxAnswer::Yes) return;
     End(PcbTestView::Ending::Ok);
   }
   // The verdict is shown once the unit has the record that says it.
-  factoryRecordWritten = link_.WriteCalRecord(kFactoryRecord, pass);
-  if (!factoryRecordWritten && StopIfUnitLost()) return;
-  if (!factoryRecordWritten) Box("The unit did not take the factory record\r\nOverall result !! FAIL !!");
+  run.factoryRecordWritten = WriteCalRecord(client_, unit_, operatorId_, kFactoryRecord, pass);
+  if (!run.factoryRecordWritten && StopIfUnitLost()) return;
+  if (!run.factoryRecordWritten) Box("The unit did not take the factory record\r\nOverall result !! FAIL !!");
   else Box(pass ? "Overall result PASS" : "Overall result !! FAIL !!");
-  overallResult = pass && factoryRecordWritten ? kCheckPassed : kCheckFailed;
+  run.overallResult = pass && run.factoryRecordWritten ? kCheckPassed : kCheckFailed;
   End(PcbTestView::Ending::Ok);
 }
 

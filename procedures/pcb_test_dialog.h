@@ -3,20 +3,15 @@
 // any order and again, each overwriting its own result, and Exit, which shows the overall
 // verdict and stamps (pass) or erases (fail) the factory calibration record in the unit. The
 // logic reaches its window only through PcbTestView; its boxes and prompts go through the
-// link's operator interface.
+// operator interface, and its results are kept in its run.
 
-#include <cstdint>
+#include <string>
 
+#include "procedures/procedure_context.h"
 #include "resources/pcb_test_control_ids.h"
-#include "unit/modbus_link.h"
+#include "unit/procedure_runs.h"
 
 namespace endcap {
-
-// -1 not run, 0 failed, 1 passed.
-using CheckResult = int8_t;
-constexpr CheckResult kCheckNotRun = -1;
-constexpr CheckResult kCheckFailed = 0;
-constexpr CheckResult kCheckPassed = 1;
 
 class PcbTestView {
 public:
@@ -27,8 +22,13 @@ public:
 
 class PcbTestDialog {
 public:
-  // The link outlives the dialog.
-  explicit PcbTestDialog(ModbusLink& link) : link_(link) {}
+  // The context's references outlive the dialog.
+  explicit PcbTestDialog(const ProcedureContext& context)
+      : client_(context.client),
+        unit_(context.unit),
+        op_(context.op),
+        limits_(context.limits),
+        operatorId_(context.operatorId) {}
   PcbTestDialog(const PcbTestDialog&) = delete;
   PcbTestDialog& operator=(const PcbTestDialog&) = delete;
 
@@ -50,17 +50,7 @@ public:
   void OnCheckRs485Comms();
   void OnExit();
 
-  CheckResult serialResult = kCheckNotRun;
-  CheckResult suppliesResult = kCheckNotRun;
-  CheckResult currentResult = kCheckNotRun;
-  CheckResult internalRs485Result = kCheckNotRun;
-  CheckResult rs485CommsResult = kCheckNotRun;
-  // The verdict shown and stored on Exit; not run until then (and after Esc, or a lost unit).
-  CheckResult overallResult = kCheckNotRun;
-  // Whether the unit took Exit's factory record write (the stamp or the erase).
-  bool factoryRecordWritten = false;
-  // The test stopped because the unit stopped answering: no verdict, nothing written.
-  bool unitLost = false;
+  PcbTestRun run;
   bool ended() const { return ended_; }
 
 private:
@@ -72,7 +62,11 @@ private:
   // of the test without a verdict.
   bool StopIfUnitLost();
 
-  ModbusLink& link_;
+  UnitClient& client_;
+  UnitState& unit_;
+  OperatorInterface& op_;
+  const DefaultLimits& limits_;
+  const std::string& operatorId_;
   PcbTestView* view_ = nullptr;
   bool ended_ = false;
 };

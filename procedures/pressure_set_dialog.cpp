@@ -2,19 +2,20 @@
 
 #include "resources/calibration_control_ids.h"
 #include "serial/text_format.h"
+#include "unit/calibration_operations.h"
 #include "unit/conversions.h"
 
 namespace endcap {
 
 void PressureSetDialog::OnInitDialog() {
-  editText = Format("%d.000", ModbusLink::SuggestPressure(percentOfFullScale, fullScalePsi));
+  editText = Format("%d.000", SuggestPressure(percentOfFullScale, fullScalePsi));
   view_->SetFieldText(ctl::pressure::kPressure, editText);
 }
 
 void PressureSetDialog::OnPressureSet() {
   editText = view_->FieldText(ctl::pressure::kPressure);
   if (LeadingDouble(editText) > fullScalePsi) {
-    link_.op().ShowMessage(DialogBox(Format("Applied presure must not exceed Full scale of %d!!", fullScalePsi),
+    op_.ShowMessage(DialogBox(Format("Applied presure must not exceed Full scale of %d!!", fullScalePsi),
                                      kApplicationName, BoxButtons::Ok, BoxIcon::Warning));
     return;
   }

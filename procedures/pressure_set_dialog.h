@@ -7,13 +7,13 @@
 #include <string>
 
 #include "procedures/dialog_fields.h"
-#include "unit/modbus_link.h"
+#include "operator/operator_interface.h"
 
 namespace endcap {
 
 class PressureSetDialog {
 public:
-  explicit PressureSetDialog(ModbusLink& link) : link_(link) {}
+  explicit PressureSetDialog(OperatorInterface& op) : op_(op) {}
 
   void Attach(DialogFieldsView& view) { view_ = &view; }
   // The edit shows the suggested pressure as "%d.000".
@@ -29,7 +29,7 @@ public:
   std::string appliedText;  // the accepted text; empty until one is accepted
 
 private:
-  ModbusLink& link_;
+  OperatorInterface& op_;
   DialogFieldsView* view_ = nullptr;
 };
 

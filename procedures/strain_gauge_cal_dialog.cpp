@@ -9,7 +9,10 @@
 #include "protocol/register_values.h"
 #include "resources/calibration_control_ids.h"
 #include "serial/text_format.h"
+#include "unit/calibration_operations.h"
 #include "unit/conversions.h"
+#include "unit/sensor_operations.h"
+#include "unit/unit_identity.h"
 
 namespace endcap {
 
@@ -56,9 +59,9 @@ bool StrainGaugeCalDialog::OnCommand(int id) {
 }
 
 void StrainGaugeCalDialog::OnInitDialog() {
-  warmUpText = Format("%.1f", link_.strainGaugeWarmUpTenths * 0.1);
-  fullScaleText = Format("%.1f", link_.gaugeFullScaleBar);
-  accuracyText = Format("%.2f", link_.gaugeAccuracyPercent);
+  warmUpText = Format("%.1f", unit_.strainGaugeWarmUpTenths * 0.1);
+  fullScaleText = Format("%.1f", unit_.gaugeFullScaleBar);
+  accuracyText = Format("%.2f", unit_.gaugeAccuracyPercent);
   UpdateData(false);
 }
 
@@ -77,21 +80,21 @@ void StrainGaugeCalDialog::UpdateData(bool save) {
 }
 
 void StrainGaugeCalDialog::Box(const std::string& text, const std::string& caption) {
-  link_.op().ShowMessage(DialogBox(text, caption));
+  op_.ShowMessage(DialogBox(text, caption));
 }
 
-int StrainGaugeCalDialog::FullScalePsi() const { return TruncateToInt(link_.gaugeFullScaleBar * kPsiPerBar); }
+int StrainGaugeCalDialog::FullScalePsi() const { return TruncateToInt(unit_.gaugeFullScaleBar * kPsiPerBar); }
 
 bool StrainGaugeCalDialog::WriteGaugeSettings() {
-  link_.strainGaugeWarmUpTenths = TruncateToInt(LeadingDouble(warmUpText) * 10.0);
-  const uint16_t warmUp = static_cast<uint16_t>(link_.strainGaugeWarmUpTenths);
-  const bool warmUpWritten = link_.WriteMultipleRegisters(reg::kPressureWarmUp, 1, &warmUp, kWarmUpTimeoutSeconds);
-  link_.gaugeFullScaleBar = LeadingDouble(fullScaleText);
-  link_.gaugeAccuracyPercent = LeadingDouble(accuracyText);
+  unit_.strainGaugeWarmUpTenths = TruncateToInt(LeadingDouble(warmUpText) * 10.0);
+  const uint16_t warmUp = static_cast<uint16_t>(unit_.strainGaugeWarmUpTenths);
+  const bool warmUpWritten = client_.WriteMultipleRegisters(reg::kPressureWarmUp, 1, &warmUp, kWarmUpTimeoutSeconds);
+  unit_.gaugeFullScaleBar = LeadingDouble(fullScaleText);
+  unit_.gaugeAccuracyPercent = LeadingDouble(accuracyText);
   uint16_t range[4];
-  Int32ToRegisters(range, 0, FloatBits(static_cast<float>(link_.gaugeFullScaleBar)));
-  Int32ToRegisters(range, 2, FloatBits(static_cast<float>(link_.gaugeAccuracyPercent)));
-  const bool rangeWritten = link_.WriteMultipleRegisters(reg::kPressureFullScale, 4, range, kRangeTimeoutSeconds);
+  Int32ToRegisters(range, 0, FloatBits(static_cast<float>(unit_.gaugeFullScaleBar)));
+  Int32ToRegisters(range, 2, FloatBits(static_cast<float>(unit_.gaugeAccuracyPercent)));
+  const bool rangeWritten = client_.WriteMultipleRegisters(reg::kPressureFullScale, 4, range, kRangeTimeoutSeconds);
   return warmUpWritten && rangeWritten;
 }
 
@@ -103,16 +106,16 @@ void StrainGaugeCalDialog::OnSetWarmUp() {
 
 void StrainGaugeCalDialog::OnReadPressure() {
   UpdateData(true);
-  const double psi = link_.ReadPressure(true, false, kCheckReadSeconds);
+  const double psi = ReadPressure(client_, true, false, kCheckReadSeconds).psi;
   commandSucceeded = !std::isnan(psi);
   pressureText = std::isnan(psi) ? "No reply" : Format("%.2f", psi);
   UpdateData(false);
 }
 
 bool StrainGaugeCalDialog::ConfirmFullScale() {
-  const MessageBox question = DialogBox(Format("The pressure sensor full scale pressure is %.1f BAR", link_.gaugeFullScaleBar),
+  const MessageBox question = DialogBox(Format("The pressure sensor full scale pressure is %.1f BAR", unit_.gaugeFullScaleBar),
                                         kApplicationName, BoxButtons::YesNo, BoxIcon::Warning);
-  return link_.op().ShowMessage(question) == BoxAnswer::Yes;
+  return op_.ShowMessage(question) == BoxAnswer::Yes;
 }
 
 void StrainGaugeCalDialog::AskPressure(PressureSetDialog& dialog, int percent) {
@@ -122,71 +125,71 @@ void StrainGaugeCalDialog::AskPressure(PressureSetDialog& dialog, int percent) {
 }
 
 double StrainGaugeCalDialog::MeasureRaw(bool& stopped) {
-  const double psi = link_.ReadPressure(false, true, kCalibrationReadSeconds);
-  stopped = std::isnan(psi) && StopForLostUnit(link_);
+  const double psi = ReadPressure(client_, false, true, kCalibrationReadSeconds).psi;
+  stopped = std::isnan(psi) && StopForLostUnit(client_, op_);
   return psi;
 }
 
 void StrainGaugeCalDialog::OnSetAndCalibrate() {
   commandSucceeded = false;
   UpdateData(true);
-  if (!WriteGaugeSettings() && StopForLostUnit(link_)) return;
-  link_.gaugeFullScaleBar = LeadingDouble(fullScaleText);
+  if (!WriteGaugeSettings() && StopForLostUnit(client_, op_)) return;
+  unit_.gaugeFullScaleBar = LeadingDouble(fullScaleText);
   if (!ConfirmFullScale()) return;
-  link_.EnsureEquipmentData();
-  link_.gaugeAccuracyPercent = LeadingDouble(accuracyText);
-  link_.EnsureGaugeIdentity();
+  EnsureEquipmentData(op_, run_);
+  unit_.gaugeAccuracyPercent = LeadingDouble(accuracyText);
+  EnsureGaugeIdentity(op_, unit_, run_);
   Box("Set pressure to zero", kPressureCaption);
   bool stopped = false;
   const double zero = MeasureRaw(stopped);
   if (stopped) return;
-  PressureSetDialog pressure(link_);
+  PressureSetDialog pressure(op_);
   AskPressure(pressure, kCalibrationPercent);
   const double applied = LeadingDouble(pressure.appliedText);
   const double high = MeasureRaw(stopped);
   if (stopped) return;
-  link_.unitCurrentMa = 0;
-  link_.unitCurrentMa = static_cast<int32_t>(LeadingInt(link_.op().PromptText("Enter current drawn in mA", "")));
+  unit_.unitCurrentMa = 0;
+  unit_.unitCurrentMa = static_cast<int32_t>(LeadingInt(op_.PromptText("Enter current drawn in mA", "")));
   // Warnings only: the entered current is written whatever it is.
-  if (link_.unitCurrentMa > link_.limits.unitCurrentMa.upper) Box("Current is excessive for this unit", kPressureCaption);
-  if (link_.unitCurrentMa < link_.limits.unitCurrentMa.lower) Box("Current is low for this unit", kPressureCaption);
-  if (!link_.WriteUnitCurrent() && StopForLostUnit(link_)) return;
-  const bool passed = link_.ComputePressureCal(zero, applied, high, link_.atmosphericPressureMb);
+  if (unit_.unitCurrentMa > limits_.unitCurrentMa.upper) Box("Current is excessive for this unit", kPressureCaption);
+  if (unit_.unitCurrentMa < limits_.unitCurrentMa.lower) Box("Current is low for this unit", kPressureCaption);
+  if (!WriteUnitCurrent(client_, unit_) && StopForLostUnit(client_, op_)) return;
+  const bool passed = ComputePressureCal(client_, op_, run_, zero, applied, high, run_.atmosphericPressureMb);
   // Once coefficients may have been sent, an earlier verdict no longer describes the unit.
-  link_.strainGaugeCalPassed = false;
-  if (!passed && StopForLostUnit(link_)) return;
+  run_.calPassed = false;
+  if (!passed && StopForLostUnit(client_, op_)) return;
   Box(passed ? "Calibration successful" : "Calibration failed!!!!!!", kPressureCaption);
-  const bool recordWritten = link_.WriteCalRecord(kPressureCalKind, passed);
+  const bool recordWritten = WriteCalRecord(client_, unit_, operatorId_, kPressureCalKind, passed);
   // A calibration whose stamp the unit did not take is not one its record shows.
-  link_.strainGaugeCalPassed = passed && recordWritten;
-  if (!recordWritten && StopForLostUnit(link_)) return;
-  commandSucceeded = link_.strainGaugeCalPassed;
+  run_.calPassed = passed && recordWritten;
+  if (!recordWritten && StopForLostUnit(client_, op_)) return;
+  commandSucceeded = run_.calPassed;
 }
 
 void StrainGaugeCalDialog::OnConfirmCalibration() {
   commandSucceeded = false;
   UpdateData(true);
   if (!ConfirmFullScale()) return;
-  link_.EnsureEquipmentData();
-  link_.EnsureGaugeIdentity();
+  EnsureEquipmentData(op_, run_);
+  EnsureGaugeIdentity(op_, unit_, run_);
   std::string summary;
   // The run's points and verdict become the unit's check data only at its summary: a run that
   // stops before it leaves the last complete run as it was.
   PressurePoint points[std::size(kCheckPercents)];
   bool passed = true;
   // One dialog for the six points: Escape at a point keeps the pressure accepted last.
-  PressureSetDialog pressure(link_);
-  const double accuracy = LeadingDouble(accuracyText) > link_.limits.precisionGaugeAccuracy
-                              ? link_.limits.standardGaugeAccuracy
-                              : link_.limits.precisionGaugeAccuracy;
+  PressureSetDialog pressure(op_);
+  const double accuracy = LeadingDouble(accuracyText) > limits_.precisionGaugeAccuracy
+                              ? limits_.standardGaugeAccuracy
+                              : limits_.precisionGaugeAccuracy;
   for (const int percent : kCheckPercents) {
     PressurePoint& point = points[percent / kPercentPerPoint];
     for (;;) {
       AskPressure(pressure, percent);
-      const double psi = link_.ReadPressure(true, true, kCheckReadSeconds);
-      if (std::isnan(psi) && StopForLostUnit(link_)) return;
-      const double read = psi - link_.atmosphericPressureMb * kPsiPerMillibar;
-      point.fullScalePsi = link_.gaugeFullScaleBar * kPsiPerBar;
+      const double psi = ReadPressure(client_, true, true, kCheckReadSeconds).psi;
+      if (std::isnan(psi) && StopForLostUnit(client_, op_)) return;
+      const double read = psi - run_.atmosphericPressureMb * kPsiPerMillibar;
+      point.fullScalePsi = unit_.gaugeFullScaleBar * kPsiPerBar;
       point.accuracyPercent = accuracy;
       point.appliedText = pressure.appliedText;
       point.readPsi = read;
@@ -200,7 +203,7 @@ void StrainGaugeCalDialog::OnConfirmCalibration() {
         break;
       }
       line += "  FAIL\r\n";
-      const BoxAnswer answer = link_.op().ShowMessage(
+      const BoxAnswer answer = op_.ShowMessage(
           DialogBox(line, "Confirm result", BoxButtons::AbortRetryIgnore, BoxIcon::Question, 1));
       if (answer == BoxAnswer::Retry) continue;
       if (answer != BoxAnswer::Ignore) return;
@@ -210,9 +213,9 @@ void StrainGaugeCalDialog::OnConfirmCalibration() {
     }
   }
   summary += passed ? "Overall result  PASS" : "Overall result  FAIL";
-  std::copy(std::begin(points), std::end(points), link_.pressurePoints);
-  link_.strainGaugeCheckPassed = passed;
-  link_.strainGaugeCheckRun = true;
+  std::copy(std::begin(points), std::end(points), run_.pressurePoints);
+  run_.checkPassed = passed;
+  run_.checkRun = true;
   Box(summary, "Results");
   commandSucceeded = passed;
 }

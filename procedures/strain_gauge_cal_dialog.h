@@ -1,14 +1,15 @@
 #pragma once
 // "Strain gauge calibrate": calibrates the strain-gauge depth sensor against the dead-weight
 // tester (raw zero and high readings, offset and scale written to the unit) and checks it at
-// six points of its range. The results stay on the unit object for the record file, which the
+// six points of its range. The results go into the caller's run, for the record file, which the
 // Calibrate command writes once the dialog has closed.
 
 #include <string>
 
 #include "procedures/dialog_fields.h"
 #include "procedures/pressure_set_dialog.h"
-#include "unit/modbus_link.h"
+#include "procedures/procedure_context.h"
+#include "unit/procedure_runs.h"
 
 namespace endcap {
 
@@ -20,7 +21,14 @@ public:
 
 class StrainGaugeCalDialog {
 public:
-  explicit StrainGaugeCalDialog(ModbusLink& link) : link_(link) {}
+  // The run outlives the dialog; the bench data it holds from earlier runs is not asked again.
+  StrainGaugeCalDialog(const ProcedureContext& context, StrainGaugeRun& run)
+      : client_(context.client),
+        unit_(context.unit),
+        op_(context.op),
+        limits_(context.limits),
+        operatorId_(context.operatorId),
+        run_(run) {}
 
   void Attach(StrainGaugeCalView& view) { view_ = &view; }
   // Warm-up, full scale and accuracy as the unit last reported them.
@@ -35,7 +43,7 @@ public:
   void OnExit();
 
   void UpdateData(bool save);
-  // The warm-up, full scale and accuracy fields into the unit object and the unit; true when
+  // The warm-up, full scale and accuracy fields into the unit's copy and the unit; true when
   // the unit took both writes.
   bool WriteGaugeSettings();
 
@@ -48,6 +56,8 @@ public:
   // whose overall result is PASS, a reading that came, settings the unit took.
   bool commandSucceeded = false;
 
+  const StrainGaugeRun& run() const { return run_; }
+
 private:
   // "The pressure sensor full scale pressure is %.1f BAR": true when the operator says Yes.
   bool ConfirmFullScale();
@@ -59,7 +69,12 @@ private:
   double MeasureRaw(bool& stopped);
   int FullScalePsi() const;
 
-  ModbusLink& link_;
+  UnitClient& client_;
+  UnitState& unit_;
+  OperatorInterface& op_;
+  const DefaultLimits& limits_;
+  const std::string& operatorId_;
+  StrainGaugeRun& run_;
   StrainGaugeCalView* view_ = nullptr;
 };
 

@@ -12,6 +12,7 @@
 
 #include "protocol/pressure.h"
 #include "records/certificate_items.h"
+#include "records/results_record.h"
 #include "resources/record_control_ids.h"
 #include "serial/text_format.h"
 #include "unit/conversions.h"
@@ -115,7 +116,7 @@ PitchRoll ParsePitchRoll(const std::string& text) {
   return result;
 }
 
-std::string ModbusLink::ToleranceCell(double angleDeg) const {
+std::string ToleranceCell(const DefaultLimits& limits, double angleDeg) {
   const double a = std::fabs(angleDeg);
   if (a < 15.0) return Format("%.3f,", limits.smallAngleTolerance);
   if (a < 46.0) return Format("%.3f,", limits.largeAngleTolerance);
@@ -139,7 +140,7 @@ void CalSheetDialog::OnExit() { view_->EndDialog(); }
 
 void CalSheetDialog::Message(const std::string& text) {
   // Owned by this dialog, exclamation icon, the system's default caption.
-  link_.op().ShowMessage({text, "", BoxButtons::Ok, BoxIcon::Warning, 0, BoxOwner::Window});
+  op_.ShowMessage({text, "", BoxButtons::Ok, BoxIcon::Warning, 0, BoxOwner::Window});
 }
 
 bool CalSheetDialog::ValidateSheetSerial() {
@@ -157,12 +158,12 @@ bool CalSheetDialog::ValidateSheetSerial() {
     if (!refusal) {
       const unsigned long long number = DigitsValue(text, letter ? 1 : 0, dash);
       const unsigned long long suffix = DigitsValue(text, dash + 1, n);
-      link_.unitSerial = letter ? Format("E%05llu-%03llu", number, suffix) : Format("%06llu-%03llu", number, suffix);
-      return link_.BeginResultsRecord();
+      unit_.unitSerial = letter ? Format("E%05llu-%03llu", number, suffix) : Format("%06llu-%03llu", number, suffix);
+      return BeginResultsRecord(limits_);
     }
   }
   Message(refusal);
-  link_.unitSerialConfirmed = false;
+  unit_.unitSerialConfirmed = false;
   return false;
 }
 
@@ -176,7 +177,7 @@ void CalSheetDialog::WriteSheet(const SheetKind& kind) {
   // The prompt waits for the operator: no wait cursor over it.
   view_->SetWaitCursor(false);
   if (sheetOutcome != SheetOutcome::Written) return;
-  CertificatePromptDialog prompt(link_.op(), spreadsheet_);
+  CertificatePromptDialog prompt(op_, spreadsheet_);
   prompt.templateFileName = kind.templateFileName;
   prompt.templateFolder = certificateFolder_;
   view_->RunCertificatePrompt(prompt);
@@ -187,16 +188,18 @@ SheetOutcome CalSheetDialog::MakeSheet(const SheetKind& kind) {
     Message("Failed to open results");
     return SheetOutcome::SerialRefused;
   }
-  const std::string store = ResultsStoreOf(link_).path();
+  const std::string store = ResultsStoreOf(settings_).path();
   std::string error;
-  if (!link_.ReadCertificateResults(error)) {
-    Message("Unable to read the results store " + store + " for " + link_.unitSerial + "\r\n" + error);
+  auto results = ReadCertificateResults(settings_, unit_.unitSerial, error);
+  if (!results) {
+    Message("Unable to read the results store " + store + " for " + unit_.unitSerial + "\r\n" + error);
     return SheetOutcome::NotWritten;
   }
+  results_ = std::move(*results);
   // A sheet of default values would stand for a unit that was never checked.
-  if (!HoldsAny(link_.certificateResults, kind.keyGroups)) {
+  if (!HoldsAny(results_, kind.keyGroups)) {
     Message(std::string("The results store ") + store + " holds no " + kind.results + " results for " +
-            link_.unitSerial);
+            unit_.unitSerial);
     return SheetOutcome::NotWritten;
   }
   const std::string path = certificateFolder_ + kind.fileName;
@@ -207,18 +210,18 @@ SheetOutcome CalSheetDialog::MakeSheet(const SheetKind& kind) {
 }
 
 std::string CalSheetDialog::InclinometerRows() const {
-  std::string sheet = link_.unitSerial + ",Remote inclinometer\n";
-  sheet += WhoAndWhen(link_.LookupCertificateResult("3.02.01")) + "\n";
+  std::string sheet = unit_.unitSerial + ",Remote inclinometer\n";
+  sheet += WhoAndWhen(LookupCertificateResult(results_, "3.02.01")) + "\n";
   int passes = 0;
   for (const bool pitch : {true, false}) {
     const char* const* keys = pitch ? kPitchKeys : kRollKeys;
     for (int i = 0; i < kAxisRows; ++i) {
-      const CertificateResult r = link_.LookupCertificateResult(keys[i]);
+      const CertificateResult r = LookupCertificateResult(results_, keys[i]);
       const PitchRoll reading = ParsePitchRoll(r.text);
       const double measured = pitch ? reading.pitchDeg : reading.rollDeg;
       // The level rows are judged at 0 degrees, the others at the angle measured.
       sheet += Format("%.3f,%.3f,%.3f,", measured, r.value, std::fabs(r.value - measured)) +
-               link_.ToleranceCell(i == 0 ? 0.0 : measured) + Verdict(r) + "\n";
+               ToleranceCell(limits_, i == 0 ? 0.0 : measured) + Verdict(r) + "\n";
       if (r.passFlag == 1) ++passes;
     }
   }
@@ -226,23 +229,23 @@ std::string CalSheetDialog::InclinometerRows() const {
 }
 
 std::string CalSheetDialog::PressureRows() const {
-  const CertificateResult accuracyClass = link_.LookupCertificateResult("3.04.05");
+  const CertificateResult accuracyClass = LookupCertificateResult(results_, "3.04.05");
   const bool precision = accuracyClass.value <= 0.05;
-  const double accuracy = precision ? link_.limits.precisionGaugeAccuracy : link_.limits.standardGaugeAccuracy;
+  const double accuracy = precision ? limits_.precisionGaugeAccuracy : limits_.standardGaugeAccuracy;
   std::string sheet = precision ? "PRECISION STRAIN GAUGE DEPTH SENSOR,Gauge range (bar)"
                                 : "STRAIN GAUGE DEPTH SENSOR CALIBRATION CERTIFICATE,Gauge range (bar)";
-  sheet += ",Remote inclinometer\n" + link_.unitSerial + "\n";
-  sheet += link_.LookupCertificateResult("3.04.01").text + "," + link_.LookupCertificateResult("3.04.02").text + "\n";
-  const CertificateResult range = link_.LookupCertificateResult("3.04.04");
-  const CertificateResult gaugeSerial = link_.LookupCertificateResult("3.04.03");
+  sheet += ",Remote inclinometer\n" + unit_.unitSerial + "\n";
+  sheet += LookupCertificateResult(results_, "3.04.01").text + "," + LookupCertificateResult(results_, "3.04.02").text + "\n";
+  const CertificateResult range = LookupCertificateResult(results_, "3.04.04");
+  const CertificateResult gaugeSerial = LookupCertificateResult(results_, "3.04.03");
   sheet += Format("%.0f,", range.value) + (gaugeSerial.value > 0 ? Format("%.0f", gaugeSerial.value) : " ") + "\n";
-  sheet += Format("%.2f,", link_.LookupCertificateResult("3.05.07").value) +
-           link_.LookupCertificateResult("3.05.09").text + "\n";
-  sheet += Format("%.0f,%.0f\n", link_.LookupCertificateResult("3.05.08").value,
-                  link_.LookupCertificateResult("3.05.10").value);
+  sheet += Format("%.2f,", LookupCertificateResult(results_, "3.05.07").value) +
+           LookupCertificateResult(results_, "3.05.09").text + "\n";
+  sheet += Format("%.0f,%.0f\n", LookupCertificateResult(results_, "3.05.08").value,
+                  LookupCertificateResult(results_, "3.05.10").value);
   const double fullScalePsi = range.value * kPsiPerBar;
   for (int i = 1; i <= 6; ++i) {
-    const CertificateResult r = link_.LookupCertificateResult(Format("3.05.%02d", i));
+    const CertificateResult r = LookupCertificateResult(results_, Format("3.05.%02d", i));
     const double applied = r.text.size() > 8 ? LeadingDouble(r.text.substr(8)) : 0.0;
     // Without a gauge range a point has no position or error to speak of, and cannot pass.
     const bool hasRange = fullScalePsi != 0.0;
@@ -253,7 +256,7 @@ std::string CalSheetDialog::PressureRows() const {
     sheet += Format("%.0f,%.3f,%.3f,%.3f,%.2f", position, applied, r.value, error, accuracy) +
              (pass ? ",PASS\n" : ",FAIL\n");
   }
-  return sheet + WhoAndWhen(link_.LookupCertificateResult("3.05.06")) + "\n";
+  return sheet + WhoAndWhen(LookupCertificateResult(results_, "3.05.06")) + "\n";
 }
 
 }  // namespace endcap

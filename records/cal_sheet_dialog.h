@@ -5,12 +5,17 @@
 // LookupCertificateResult. A sheet replaces the one before only when it is complete and made
 // from the unit's own results; only then is the certificate launch offered.
 
+#include <map>
 #include <string>
 
+#include "operator/operator_interface.h"
 #include "records/certificate_prompt_dialog.h"
 #include "records/drive_map.h"
+#include "records/record_settings.h"
 #include "records/spreadsheet_automation.h"
-#include "unit/modbus_link.h"
+#include "unit/certificate_result.h"
+#include "unit/default_limits.h"
+#include "unit/unit_state.h"
 
 namespace endcap {
 
@@ -27,6 +32,9 @@ struct PitchRoll {
 // roll from five characters after the first "Roll" (0 without one). Shorter than 13
 // characters: 0 and 0.
 PitchRoll ParsePitchRoll(const std::string& text);
+
+// A sheet's tolerance cell for an angle, with its own trailing comma.
+std::string ToleranceCell(const DefaultLimits& limits, double angleDeg);
 
 class CalSheetView {
 public:
@@ -54,9 +62,16 @@ struct SheetKind;
 
 class CalSheetDialog {
 public:
+  // The sheet's serial becomes the unit serial of unit, and its limits are loaded into limits.
   // certificateFolder ends in the path separator.
-  CalSheetDialog(ModbusLink& link, SpreadsheetAutomation& spreadsheet, std::string certificateFolder)
-      : link_(link), spreadsheet_(spreadsheet), certificateFolder_(std::move(certificateFolder)) {}
+  CalSheetDialog(OperatorInterface& op, UnitState& unit, const RecordSettings& settings, DefaultLimits& limits,
+                 SpreadsheetAutomation& spreadsheet, std::string certificateFolder)
+      : op_(op),
+        unit_(unit),
+        settings_(settings),
+        limits_(limits),
+        spreadsheet_(spreadsheet),
+        certificateFolder_(std::move(certificateFolder)) {}
 
   void Attach(CalSheetView& view) { view_ = &view; }
   // The edit shows the pre-filled serial.
@@ -91,8 +106,13 @@ private:
   SheetOutcome MakeSheet(const SheetKind& kind);
   void Message(const std::string& text);
 
-  ModbusLink& link_;
+  OperatorInterface& op_;
+  UnitState& unit_;
+  const RecordSettings& settings_;
+  DefaultLimits& limits_;
   SpreadsheetAutomation& spreadsheet_;
+  // The unit's results, read once for each sheet.
+  std::map<std::string, CertificateResult> results_;
   std::string certificateFolder_;
   CalSheetView* view_ = nullptr;
 };

@@ -1,7 +1,4 @@
-// The results record file: one plain-text log of calibration results, opened and closed for
-// every append so nothing is held open; a calibration's lines go in as one block, so that none
-// of them lands after an earlier one was lost. Also the operator ID that every line carries and
-// the limit set loaded before each command that changes the unit.
+#include "records/results_record.h"
 
 #include <cctype>
 #include <cmath>
@@ -10,7 +7,7 @@
 #include "records/certificate_items.h"
 #include "serial/text_format.h"
 #include "unit/conversions.h"
-#include "unit/modbus_link.h"
+#include "serial/text_format.h"
 
 namespace endcap {
 
@@ -19,20 +16,20 @@ namespace {
 constexpr const char* kRecordFileName = "RemoteInclinometerLog.txt";
 
 // One record line as the file holds it: an empty text is a bare line end.
-std::string RecordLine(ModbusLink& link, const std::string& text) {
+std::string RecordLine(const RecordSettings& settings, const UnitState& unit, Clock& clock, const std::string& text) {
   if (text.empty()) return "\n";
-  const LocalDateTime now = link.clock().Now();
-  return Format("%s %s %02d:%02d %02d/%02d/%d ", link.OperatorId.c_str(), link.unitSerial.c_str(), now.hour, now.minute,
-                now.day, now.month, now.year) +
+  const LocalDateTime now = clock.Now();
+  return Format("%s %s %02d:%02d %02d/%02d/%d ", settings.operatorId.c_str(), unit.unitSerial.c_str(), now.hour,
+                now.minute, now.day, now.month, now.year) +
          text + "\n";
 }
 
 // Appends lines to the record file as one block, whole or not at all; the operator is told when
 // they were lost (no folder, no rights, a full disk). Empty when they landed, else why not.
-std::string AppendRecordBlock(ModbusLink& link, const std::string& lines) {
+std::string AppendRecordBlock(const RecordSettings& settings, OperatorInterface& op, const std::string& lines) {
   std::string reason;
-  if (!AppendWholeLine(link.recordFolder + "/" + kRecordFileName, lines, &reason))
-    link.op().ShowMessage(UnownedBox("Unable to open record file SAVE_FILE\r\n" + reason));
+  if (!AppendWholeLine(settings.recordFolder + "/" + kRecordFileName, lines, &reason))
+    op.ShowMessage(UnownedBox("Unable to open record file SAVE_FILE\r\n" + reason));
   return reason;
 }
 
@@ -44,53 +41,42 @@ std::string NotRecorded(const std::string& fileReason, const std::string& storeR
 
 }  // namespace
 
-void ModbusLink::AppendRecordLine(const std::string& text) { AppendRecordBlock(*this, RecordLine(*this, text)); }
-
-bool ModbusLink::EnsureOperatorId() {
-  if (operatorKnown) return true;
-  std::string text = op_.PromptText("Enter operator ID 2/3 chars", "");
-  if (text.size() == 2 || text.size() == 3) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    OperatorId = text;
-    operatorMarker = 1;
-    operatorKnown = true;
-  }
-  return operatorKnown;
+void AppendRecordLine(const RecordSettings& settings, const UnitState& unit, OperatorInterface& op, Clock& clock,
+                      const std::string& text) {
+  AppendRecordBlock(settings, op, RecordLine(settings, unit, clock, text));
 }
 
-bool ModbusLink::BeginResultsRecord() {
-  LoadDefaultLimits();
+bool EnsureOperatorId(OperatorInterface& op, RecordSettings& settings, UnitState& unit) {
+  if (settings.operatorKnown) return true;
+  std::string text = op.PromptText("Enter operator ID 2/3 chars", "");
+  if (text.size() == 2 || text.size() == 3) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    settings.operatorId = text;
+    unit.operatorMarker = 1;
+    settings.operatorKnown = true;
+  }
+  return settings.operatorKnown;
+}
+
+bool BeginResultsRecord(DefaultLimits& limits) {
+  LoadDefaultLimits(limits);
   return true;
 }
 
-void ModbusLink::LoadDefaultLimits() {
-  limits.supply3v3 = {3.0, 3.6};
-  limits.supplyPlus12 = {11.0, 13.0};
-  limits.supplyMinus12 = {-13.0, -11.0};
-  limits.externalPlus12 = {11.0, 13.0};
-  limits.externalMinus12 = {-13.0, -11.0};
-  limits.loadedCurrentMa = {90.0, 110.0};
-  limits.unloadedCurrentMa = {25.0, 35.0};
-  limits.unitCurrentMa = {50.0, 100.0};
-  limits.smallAngleTolerance = 0.05;
-  limits.largeAngleTolerance = 0.2;
-  limits.standardGaugeAccuracy = 0.1;
-  limits.precisionGaugeAccuracy = 0.05;
-}
-
-std::string ModbusLink::RecordInclinometerCalibration() {
+std::string RecordInclinometerCalibration(const RecordSettings& settings, const UnitState& unit, InclinometerRun& run,
+                                          OperatorInterface& op, Clock& clock) {
   std::string lines;
-  const auto add = [&](const std::string& text) { lines += RecordLine(*this, text); };
-  if (inclinometerCalRun) {
-    add(inclinometerCalPassed ? "External digital inclinometer calibrated "
+  const auto add = [&](const std::string& text) { lines += RecordLine(settings, unit, clock, text); };
+  if (run.calRun) {
+    add(run.calPassed ? "External digital inclinometer calibrated "
                               : "External digital inclinometer calibration failed");
-    if (unitCurrentMa > 0) add(Format("Current %d mA", unitCurrentMa));
-    add(Format("Warm up %d seconds", inclinometerWarmUpTenths / 10));
+    if (unit.unitCurrentMa > 0) add(Format("Current %d mA", unit.unitCurrentMa));
+    add(Format("Warm up %d seconds", unit.inclinometerWarmUpTenths / 10));
   }
-  if (inclinometerCheckRun) {
+  if (run.checkRun) {
     add("External digital  inclinometer calibration checked");
-    add(Format("Pitch 0  Roll 0 Reads Pitch %.3f Roll %.3f", checkLevelReading.pitchDeg, checkLevelReading.rollDeg));
-    for (const CheckSet& set : checkSets) {
+    add(Format("Pitch 0  Roll 0 Reads Pitch %.3f Roll %.3f", run.checkLevelReading.pitchDeg, run.checkLevelReading.rollDeg));
+    for (const CheckSet& set : run.checkSets) {
       const double a = set.angleDeg;
       const CheckReading* r = set.readings;
       add(Format("Pitch %.3f  Roll 0 Reads Pitch %.3f Roll %.3f", a, r[0].pitchDeg, r[0].rollDeg));
@@ -99,27 +85,29 @@ std::string ModbusLink::RecordInclinometerCalibration() {
       add(Format("Pitch 0  Roll -%.3f Reads Pitch %.3f Roll %.3f", a, r[3].pitchDeg, r[3].rollDeg));
     }
   }
-  const std::string fileReason = lines.empty() ? std::string() : AppendRecordBlock(*this, lines);
-  const std::string storeReason = StoreCertificateItems(*this, InclinometerCheckItems(*this, clock().Now()));
-  inclinometerCheckRun = false;
-  inclinometerCalRun = false;
+  const std::string fileReason = lines.empty() ? std::string() : AppendRecordBlock(settings, op, lines);
+  const std::string storeReason =
+      StoreCertificateItems(settings, op, InclinometerCheckItems(settings, unit, run, clock.Now()));
+  run.checkRun = false;
+  run.calRun = false;
   return NotRecorded(fileReason, storeReason);
 }
 
-std::string ModbusLink::RecordStrainGaugeCalibration() {
+std::string RecordStrainGaugeCalibration(const RecordSettings& settings, const UnitState& unit, StrainGaugeRun& run,
+                                         OperatorInterface& op, Clock& clock) {
   // Taken before the lines, which clear the points' done flags.
-  const std::vector<StoredResult> storeItems = StrainGaugeItems(*this, clock().Now());
+  const std::vector<StoredResult> storeItems = StrainGaugeItems(settings, unit, run, clock.Now());
   std::string lines;
-  const auto add = [&](const std::string& text) { lines += RecordLine(*this, text); };
-  if (strainGaugeCalRun) {
-    add(strainGaugeCalPassed ? "RS485 strain gauge calibrated" : "RS485 strain gauge failed calibration");
-    add(Format("%s %s Ser No %u", gaugeManufacturer.c_str(), gaugeModel.c_str(), gaugeSerialNo));
-    add(Format("Full scale %.1f BAR Accuracy %.2f %%", gaugeFullScaleBar, gaugeAccuracyPercent));
-    add(Format("Atmospheric Press %.1f mB Temperature %.2f deg C", atmosphericPressureMb, temperatureDegC));
-    add(Format("Equipment used %s Id No %d", equipmentUsed.c_str(), equipmentIdNo));
+  const auto add = [&](const std::string& text) { lines += RecordLine(settings, unit, clock, text); };
+  if (run.calRun) {
+    add(run.calPassed ? "RS485 strain gauge calibrated" : "RS485 strain gauge failed calibration");
+    add(Format("%s %s Ser No %u", run.gaugeManufacturer.c_str(), run.gaugeModel.c_str(), unit.gaugeSerialNo));
+    add(Format("Full scale %.1f BAR Accuracy %.2f %%", unit.gaugeFullScaleBar, unit.gaugeAccuracyPercent));
+    add(Format("Atmospheric Press %.1f mB Temperature %.2f deg C", run.atmosphericPressureMb, run.temperatureDegC));
+    add(Format("Equipment used %s Id No %d", run.equipmentUsed.c_str(), run.equipmentIdNo));
   }
-  if (strainGaugeCheckRun) {
-    for (PressurePoint& point : pressurePoints) {
+  if (run.checkRun) {
+    for (PressurePoint& point : run.pressurePoints) {
       if (point.done) {
         const double tolerance = point.fullScalePsi * point.accuracyPercent * 0.01;
         const double applied = LeadingDouble(point.appliedText);
@@ -129,10 +117,10 @@ std::string ModbusLink::RecordStrainGaugeCalibration() {
       point.done = false;
     }
   }
-  add(Format("Warm up period %.1f secs", strainGaugeWarmUpTenths * 0.1));
-  const std::string fileReason = AppendRecordBlock(*this, lines);
-  const std::string storeReason = StoreCertificateItems(*this, storeItems);
-  strainGaugeCalRun = strainGaugeCalPassed = strainGaugeCheckRun = strainGaugeCheckPassed = false;
+  add(Format("Warm up period %.1f secs", unit.strainGaugeWarmUpTenths * 0.1));
+  const std::string fileReason = AppendRecordBlock(settings, op, lines);
+  const std::string storeReason = StoreCertificateItems(settings, op, storeItems);
+  run.calRun = run.calPassed = run.checkRun = run.checkPassed = false;
   return NotRecorded(fileReason, storeReason);
 }
 

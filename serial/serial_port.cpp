@@ -21,7 +21,6 @@ void SerialPort::Close() {
 
 bool SerialPort::Open() {
   if (isOpen) return true;
-  BusyScope busy(busy_);
   if (portNumber <= 0) {
     Close();
     lastError_ = {SerialErrorCode::IllegalPortNumber, "COM" + std::to_string(portNumber) + ": illegal port number"};
@@ -95,7 +94,6 @@ ReadStatus SerialPort::ReadOne(uint8_t& byte, int waitMs) {
 }
 
 bool SerialPort::TransactText(char* buffer, size_t capacity, int32_t timeoutSeconds) {
-  BusyScope busy(busy_);
   if (!Open()) return false;
   PauseAndPurge();
   const int64_t limit = timeoutSeconds < 0 ? -static_cast<int64_t>(timeoutSeconds) : timeoutSeconds;
@@ -128,7 +126,6 @@ bool SerialPort::TransactText(char* buffer, size_t capacity, int32_t timeoutSeco
 int32_t SerialPort::TransactBytes(uint8_t* buffer, size_t capacity, int32_t writeCount, int32_t expected,
                                   int32_t timeoutSeconds, int32_t silenceMs) {
   if (capacity == 0) return 0;
-  BusyScope busy(busy_);
   if (!Open()) return 0;
   PauseAndPurge();
   if (writeCount > 0) {

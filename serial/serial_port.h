@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <memory>
 
-#include "serial/busy_indicator.h"
 #include "serial/clock.h"
 #include "serial/line_trace.h"
 #include "serial/serial_device.h"
@@ -45,7 +44,6 @@ public:
   // Blocking pause on the tick counter, correct across its wrap and with sleeps that overshoot.
   void WaitMilliseconds(uint32_t ms);
 
-  void SetBusyIndicator(BusyIndicator* busy) { busy_ = busy; }
   void SetTrace(LineTrace* trace) { trace_ = trace; }
   Clock& clock() { return clock_; }
   // Why the last Open failed or the device went away; code None after a good Open.
@@ -64,7 +62,6 @@ private:
 
   PortProvider& provider_;
   Clock& clock_;
-  BusyIndicator* busy_ = nullptr;
   LineTrace* trace_ = nullptr;
   std::unique_ptr<SerialDevice> device_;
   SerialError lastError_;

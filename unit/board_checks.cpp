@@ -2,7 +2,7 @@
 // supply current typed by the operator, the board's internal RS485 loop, and the RS485 link.
 
 #include "protocol/register_map.h"
-#include "unit/modbus_link.h"
+#include "unit/board_checks.h"
 
 namespace endcap {
 
@@ -23,38 +23,38 @@ constexpr const char* kStoreWarning = "Board tests should store to database!!";
 
 }  // namespace
 
-bool ModbusLink::CheckSupplyCurrent(bool loaded, double currentMa) {
+bool CheckSupplyCurrent(const DefaultLimits& limits, bool loaded, double currentMa) {
   return (loaded ? limits.loadedCurrentMa : limits.unloadedCurrentMa).Contains(currentMa);
 }
 
-bool ModbusLink::CheckInternalRs485(bool show) {
+bool CheckInternalRs485(UnitClient& client, OperatorInterface& op, bool show) {
   bool pass = true;
   for (uint16_t pattern : kLoopPatterns) {
     // A pattern the unit did not take proves nothing, even when the register still holds it
     // from an earlier run.
-    const bool written = WriteSingleRegister(pattern, reg::kRs485Loop, kLoopTimeoutSeconds);
-    if (!written && show && UnitLost()) return false;
-    port_.WaitMilliseconds(kLoopSettleMs);
+    const bool written = client.WriteSingleRegister(pattern, reg::kRs485Loop, kLoopTimeoutSeconds);
+    if (!written && show && client.UnitLost()) return false;
+    client.port().WaitMilliseconds(kLoopSettleMs);
     uint16_t value = 0;
-    const bool read = ReadInputRegisters(reg::kRs485Loop, 1, &value, kLoopTimeoutSeconds);
-    if (!read && show && UnitLost()) return false;
+    const bool read = client.ReadInputRegisters(reg::kRs485Loop, 1, &value, kLoopTimeoutSeconds);
+    if (!read && show && client.UnitLost()) return false;
     if (!written || !read || value != (kLoopFlag | pattern)) pass = false;
   }
   if (show) {
-    op_.ShowMessage(UnownedBox(kStoreWarning, "ERROR"));
-    op_.ShowMessage(UnownedBox(pass ? "Pass" : "FAIL!!", "Internal RS485"));
+    op.ShowMessage(UnownedBox(kStoreWarning, "ERROR"));
+    op.ShowMessage(UnownedBox(pass ? "Pass" : "FAIL!!", "Internal RS485"));
   }
   return pass;
 }
 
 // No reply here is what the check finds out about the RS485 link, not a sign of a lost unit:
 // its boxes are always shown.
-bool ModbusLink::CheckRs485Comms(bool show) {
+bool CheckRs485Comms(UnitClient& client, OperatorInterface& op, bool show) {
   uint16_t values[kCommsCount];
-  const bool pass = ReadInputRegisters(kCommsFirst, kCommsCount, values, kCommsTimeoutSeconds);
+  const bool pass = client.ReadInputRegisters(kCommsFirst, kCommsCount, values, kCommsTimeoutSeconds);
   if (show) {
-    op_.ShowMessage(UnownedBox(kStoreWarning, "ERROR"));
-    op_.ShowMessage(UnownedBox(pass ? "Pass" : "FAIL!!", "RS485 comms"));
+    op.ShowMessage(UnownedBox(kStoreWarning, "ERROR"));
+    op.ShowMessage(UnownedBox(pass ? "Pass" : "FAIL!!", "RS485 comms"));
   }
   return pass;
 }

@@ -1,4 +1,4 @@
-// The unit-object side of the two calibrations: the inclinometer check tolerance, the pressures
+// The unit's side of the two calibrations: the inclinometer check tolerance, the pressures
 // offered to the operator, the strain-gauge coefficients, and the bench data that the record
 // file needs.
 
@@ -8,8 +8,8 @@
 #include "protocol/register_map.h"
 #include "protocol/register_values.h"
 #include "serial/text_format.h"
+#include "unit/calibration_operations.h"
 #include "unit/conversions.h"
-#include "unit/modbus_link.h"
 
 namespace endcap {
 
@@ -45,14 +45,14 @@ bool Within(double value, double low, double high) { return value >= low && valu
 
 }  // namespace
 
-double ModbusLink::InclinometerTolerance(double angleDeg) const {
+double InclinometerTolerance(const DefaultLimits& limits, double angleDeg) {
   const double a = std::fabs(angleDeg);
   if (a < kLargeAngleFromDeg) return limits.smallAngleTolerance;
   if (a < kRoughAngleFromDeg) return limits.largeAngleTolerance;
   return a;
 }
 
-int ModbusLink::SuggestPressure(int percentOfFullScale, int fullScalePsi) {
+int SuggestPressure(int percentOfFullScale, int fullScalePsi) {
   int b = static_cast<int>(static_cast<double>(percentOfFullScale) * fullScalePsi * 0.01);
   if (b > 3 && b < 10) b = 10;
   const int step = SuggestionStep(b);
@@ -64,7 +64,8 @@ int ModbusLink::SuggestPressure(int percentOfFullScale, int fullScalePsi) {
   return d;
 }
 
-bool ModbusLink::ComputePressureCal(double zeroPsi, double appliedPsi, double highPsi, double atmosphericMb) {
+bool ComputePressureCal(UnitClient& client, OperatorInterface& op, StrainGaugeRun& run, double zeroPsi,
+                        double appliedPsi, double highPsi, double atmosphericMb) {
   const double scale = appliedPsi / (highPsi - zeroPsi);
   const double offset = atmosphericMb * kPsiPerMillibar - zeroPsi;
   bool accepted = true;
@@ -73,39 +74,40 @@ bool ModbusLink::ComputePressureCal(double zeroPsi, double appliedPsi, double hi
     const MessageBox question = UnownedBox(
         Format("An offset value of %.3f is excessive\r\nNormal would  be approx 14Accept it as OK?", offset), "ERROR",
         BoxButtons::YesNo);
-    accepted = op_.ShowMessage(question) == BoxAnswer::Yes;
+    accepted = op.ShowMessage(question) == BoxAnswer::Yes;
   }
   if (!Within(scale, kScaleLow, kScaleHigh)) {
     const MessageBox question =
         UnownedBox(Format("An Scale value of %.3f is excessive\r\nAccept it as OK?", scale), "ERROR", BoxButtons::YesNo);
-    if (op_.ShowMessage(question) != BoxAnswer::Yes) return false;
+    if (op.ShowMessage(question) != BoxAnswer::Yes) return false;
   }
   // A zero reading equal to the high one, or a unit that gave no value, leaves nothing the
   // unit could compute with, whatever the operator accepted.
   if (!std::isfinite(offset) || !std::isfinite(scale) || !accepted) return false;
-  strainGaugeCalRun = true;
+  run.calRun = true;
   uint16_t regs[4];
   Int32ToRegisters(regs, 0, FloatBits(static_cast<float>(offset)));
   Int32ToRegisters(regs, 2, FloatBits(static_cast<float>(scale)));
   // Coefficients the unit refused or never acknowledged are not a calibration it holds.
-  return WriteMultipleRegisters(reg::kStrainGaugeOffset, 4, regs, kGaugeCalTimeoutSeconds);
+  return client.WriteMultipleRegisters(reg::kStrainGaugeOffset, 4, regs, kGaugeCalTimeoutSeconds);
 }
 
-void ModbusLink::EnsureEquipmentData() {
-  if (atmosphericPressureMb < kAtmosphereKnownMb)
-    atmosphericPressureMb = LeadingDouble(op_.PromptText("Atmospheric pressure (millibar)", ""));
-  if (temperatureDegC < kTemperatureKnownDegC)
-    temperatureDegC = LeadingDouble(op_.PromptText("Local temperature (Deg C)", ""));
-  if (equipmentIdNo == 0 || equipmentUsed.size() < 3) {
-    equipmentUsed = op_.PromptText("Dead weight tester make", "Budenburg");
-    equipmentIdNo = static_cast<int32_t>(LeadingInt(op_.PromptText("Dead weight tester Ident. No", "")));
+void EnsureEquipmentData(OperatorInterface& op, StrainGaugeRun& run) {
+  if (run.atmosphericPressureMb < kAtmosphereKnownMb)
+    run.atmosphericPressureMb = LeadingDouble(op.PromptText("Atmospheric pressure (millibar)", ""));
+  if (run.temperatureDegC < kTemperatureKnownDegC)
+    run.temperatureDegC = LeadingDouble(op.PromptText("Local temperature (Deg C)", ""));
+  if (run.equipmentIdNo == 0 || run.equipmentUsed.size() < 3) {
+    run.equipmentUsed = op.PromptText("Dead weight tester make", "Budenburg");
+    run.equipmentIdNo = static_cast<int32_t>(LeadingInt(op.PromptText("Dead weight tester Ident. No", "")));
   }
 }
 
-void ModbusLink::EnsureGaugeIdentity() {
-  if (gaugeManufacturer.size() < 2) gaugeManufacturer = op_.PromptText("Strain gauge manufacturer", "");
-  if (gaugeModel.size() < 2) gaugeModel = op_.PromptText("Strain gauge model", "");
-  if (gaugeSerialNo == 0) gaugeSerialNo = static_cast<uint32_t>(LeadingInt(op_.PromptText("Strain gauge serial No", "")));
+void EnsureGaugeIdentity(OperatorInterface& op, UnitState& unit, StrainGaugeRun& run) {
+  if (run.gaugeManufacturer.size() < 2) run.gaugeManufacturer = op.PromptText("Strain gauge manufacturer", "");
+  if (run.gaugeModel.size() < 2) run.gaugeModel = op.PromptText("Strain gauge model", "");
+  if (unit.gaugeSerialNo == 0)
+    unit.gaugeSerialNo = static_cast<uint32_t>(LeadingInt(op.PromptText("Strain gauge serial No", "")));
 }
 
 }  // namespace endcap

@@ -25,4 +25,7 @@ struct DefaultLimits {
   double precisionGaugeAccuracy = 0.0;  // percent of full scale
 };
 
+// The station's one limit set.
+void LoadDefaultLimits(DefaultLimits& limits);
+
 }  // namespace endcap

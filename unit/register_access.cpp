@@ -5,7 +5,7 @@
 
 #include "protocol/modbus_frame.h"
 #include "protocol/register_map.h"
-#include "unit/modbus_link.h"
+#include "unit/unit_client.h"
 
 namespace endcap {
 
@@ -19,7 +19,7 @@ int Place(const modbus::Frame& request, uint8_t* buffer) {
 
 }  // namespace
 
-bool ModbusLink::ReadInputRegisters(uint16_t first, int count, uint16_t* values, int timeoutSeconds) {
+bool UnitClient::ReadInputRegisters(uint16_t first, int count, uint16_t* values, int timeoutSeconds) {
   uint8_t frame[kFrameBufferSize] = {};
   const int length = Place(modbus::ReadInputRegistersRequest(first, static_cast<uint16_t>(count)), frame);
   const modbus::Reply reply = Transact(frame, length, 2 * count + 6, timeoutSeconds);
@@ -33,21 +33,21 @@ bool ModbusLink::ReadInputRegisters(uint16_t first, int count, uint16_t* values,
   return true;
 }
 
-bool ModbusLink::WriteSingleRegister(uint16_t value, uint16_t reg, int timeoutSeconds) {
+bool UnitClient::WriteSingleRegister(uint16_t value, uint16_t reg, int timeoutSeconds) {
   uint8_t frame[kFrameBufferSize] = {};
   const int length = Place(modbus::WriteSingleRegisterRequest(reg, value), frame);
   return Transact(frame, length, 9, timeoutSeconds).ok();
 }
 
-bool ModbusLink::SendControlFunction(uint16_t parameter, uint8_t function, int timeoutSeconds) {
+bool UnitClient::SendControlFunction(uint16_t parameter, uint8_t function, int timeoutSeconds) {
   uint8_t frame[kFrameBufferSize] = {};
   const int length = Place(modbus::ControlRequest(function, parameter), frame);
   return Transact(frame, length, 7, timeoutSeconds).ok() && frame[2] == reg::kControlReplyMark;
 }
 
-bool ModbusLink::Unlock() { return SendControlFunction(reg::kAccessCode, reg::kUnlockFunction, 1); }
+bool UnitClient::Unlock() { return SendControlFunction(reg::kAccessCode, reg::kUnlockFunction, 1); }
 
-bool ModbusLink::WriteMultipleRegisters(uint16_t first, int count, const uint16_t* values, int timeoutSeconds) {
+bool UnitClient::WriteMultipleRegisters(uint16_t first, int count, const uint16_t* values, int timeoutSeconds) {
   const modbus::Frame request = modbus::WriteMultipleRegistersRequest(first, values, count);
   if (request.empty()) return false;
   Unlock();
@@ -56,12 +56,12 @@ bool ModbusLink::WriteMultipleRegisters(uint16_t first, int count, const uint16_
   return Transact(frame, length, 9, timeoutSeconds).ok();
 }
 
-bool ModbusLink::PrepareBoardTest() {
+bool UnitClient::PrepareBoardTest() {
   Unlock();
   return SendControlFunction(0, reg::kBoardTestFunction, 1);
 }
 
-void ModbusLink::ReleaseUnit(bool connected) {
+void UnitClient::ReleaseUnit(bool connected) {
   if (!connected) return;
   Unlock();
   SendControlFunction(0, reg::kReleaseFunction, 1);

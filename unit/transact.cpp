@@ -1,7 +1,7 @@
 // The one transport operation: every request of the unit protocol passes through here.
 
 #include "protocol/crc.h"
-#include "unit/modbus_link.h"
+#include "unit/unit_client.h"
 
 namespace endcap {
 
@@ -10,8 +10,7 @@ constexpr uint32_t kPauseBeforeRequestMs = 100;
 constexpr int kReplySilenceMs = 50;
 }  // namespace
 
-modbus::Reply ModbusLink::Transact(uint8_t* buffer, int length, int expected, int timeoutSeconds) {
-  BusyScope busy(busy_);
+modbus::Reply UnitClient::Transact(uint8_t* buffer, int length, int expected, int timeoutSeconds) {
   const int l = length % 256;
   const auto crc = ComputeCrc(buffer, static_cast<size_t>(l));
   // The reply takes the request's place in buffer.
@@ -26,6 +25,6 @@ modbus::Reply ModbusLink::Transact(uint8_t* buffer, int length, int expected, in
   return lastReply_;
 }
 
-std::string ModbusLink::DescribeLastReply() const { return modbus::DescribeReply(lastReply_); }
+std::string UnitClient::DescribeLastReply() const { return modbus::DescribeReply(lastReply_); }
 
 }  // namespace endcap

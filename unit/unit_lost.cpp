@@ -4,7 +4,7 @@
 
 #include "protocol/register_map.h"
 #include "serial/text_format.h"
-#include "unit/modbus_link.h"
+#include "unit/unit_client.h"
 
 namespace endcap {
 
@@ -13,7 +13,7 @@ constexpr int kHandshakeCount = 3;
 constexpr int kHandshakeTimeoutSeconds = 2;
 }  // namespace
 
-bool ModbusLink::UnitLost() {
+bool UnitClient::UnitLost() {
   if (unitLost_) return true;
   // Any answer at all (an exception, a wrong or garbled frame) means the unit is still there.
   if (lastReply_.bytes != 0) return false;
@@ -23,7 +23,7 @@ bool ModbusLink::UnitLost() {
   return unitLost_;
 }
 
-std::string ModbusLink::UnitLostText() const {
+std::string UnitClient::UnitLostText() const {
   return Format("The unit on COM%d stopped answering\r\nThe procedure has stopped", port_.portNumber);
 }
 

@@ -25,10 +25,13 @@
 #include "serial/serial_port.h"
 #include "serial/termios_device.h"
 #include "tests/bench/bench_figures.h"
+#include "protocol/register_map.h"
 #include "tests/bench/bootload_bench.h"
 #include "tests/bench/calibration_bench.h"
+#include "tests/support/child_process.h"
 #include "tests/support/simulator_child.h"
-#include "unit/modbus_link.h"
+#include "unit/unit_client.h"
+#include "unit/unit_identity.h"
 
 namespace {
 
@@ -37,20 +40,6 @@ using Steady = std::chrono::steady_clock;
 using namespace endcap::bench;
 
 constexpr int kPort = 1;
-
-// The bench runs no operation that talks to the operator; one that does is a broken bench.
-class NoOperator : public endcap::OperatorInterface {
-public:
-  endcap::BoxAnswer ShowMessage(const endcap::MessageBox& box) override { Fail("message \"" + box.text + "\""); }
-  std::string PromptText(const std::string& caption, const std::string&) override { Fail("prompt \"" + caption + "\""); }
-  uint8_t ChoosePort() override { Fail("port chooser"); }
-
-private:
-  [[noreturn]] static void Fail(const std::string& what) {
-    std::fprintf(stderr, "endcap-bench: unexpected operator interaction: %s\n", what.c_str());
-    std::abort();
-  }
-};
 
 // Bytes on the line per exchange, as the station's device saw them: an exchange begins with
 // each write.
@@ -153,10 +142,11 @@ endcap::ParseOutcome ParseOptions(int argc, char** argv, Options& options) {
 
 // One timed run: a single read, or the connect sequence. True when the handshake read
 // succeeded; the four reads after it report nothing, and their replies are checked on the line.
-bool Run(endcap::ModbusLink& link, bool connect) {
+bool Run(endcap::UnitClient& client, bool connect) {
   uint16_t values[3] = {};
-  const bool handshake = link.ReadInputRegisters(2, 3, values, 2);
-  if (connect) link.ReadUnitInfo();
+  const bool handshake = client.ReadInputRegisters(2, 3, values, 2);
+  endcap::UnitState unit;
+  if (connect) endcap::ReadUnitInfo(client, unit);
   return handshake;
 }
 
@@ -183,8 +173,7 @@ int main(int argc, char** argv) {
   MeteredProvider provider(termios, log);
   endcap::SystemClock clock;
   endcap::SerialPort port(provider, clock);
-  NoOperator op;
-  endcap::ModbusLink link(port, op);
+  endcap::UnitClient client(port);
   if (!port.OpenOnPort(kPort)) {
     std::fprintf(stderr, "endcap-bench: %s\n", port.lastError().reason.c_str());
     return 1;
@@ -198,7 +187,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < options.count; ++i) {
     log.clear();
     const auto start = Steady::now();
-    const bool ok = Run(link, options.connect);
+    const bool ok = Run(client, options.connect);
     const double wall = std::chrono::duration<double, std::milli>(Steady::now() - start).count();
     const bool full = std::all_of(log.begin(), log.end(), FullReply);
     if (!ok || !full || log.size() != (options.connect ? 5u : 1u)) {

@@ -14,6 +14,7 @@
 #include <sstream>
 #include <vector>
 
+#include "firmware/firmware_link.h"
 #include "firmware/firmware_loader.h"
 #include "serial/clock.h"
 #include "serial/port_map.h"
@@ -94,14 +95,14 @@ int RunBootloadBench(const std::string& simulator, int records) {
   SystemClock clock;
   SerialPort port(provider, clock);
   BenchOperator op(path);
-  ModbusLink link(port, op);
+  UnitClient client(port);
   if (!port.OpenOnPort(kPort)) {
     std::fprintf(stderr, "endcap-bench: %s\n", port.lastError().reason.c_str());
     return 1;
   }
   Stopwatch watch;
   const double cpuStart = CpuMs();
-  const LoadResult load = LoadFirmware(link, watch);
+  const LoadResult load = LoadFirmware(client, op, kFirmwareFolder, watch);
   const double cpuMs = CpuMs() - cpuStart;
   std::remove(path.c_str());
   ::rmdir(folder);

@@ -17,8 +17,11 @@
 #include "serial/serial_port.h"
 #include "serial/termios_device.h"
 #include "tests/bench/bench_figures.h"
+#include "tests/support/bench_equipment.h"
+#include "tests/support/child_process.h"
 #include "tests/support/simulator_child.h"
-#include "unit/modbus_link.h"
+#include "unit/unit_client.h"
+#include "unit/unit_identity.h"
 
 namespace endcap::bench {
 
@@ -113,12 +116,10 @@ public:
   }
 
   std::string PromptText(const std::string& caption, const std::string& defaultText) override {
-    static const std::map<std::string, std::string> answers = {
-        {"Enter current drawn in mA", "72"},     {"Atmospheric pressure (millibar)", "1013.25"},
-        {"Local temperature (Deg C)", "20"},     {"Dead weight tester Ident. No", "1"},
-        {"Strain gauge manufacturer", "Druck"}, {"Strain gauge model", "PDCR"}};
-    const auto it = answers.find(caption);
-    return it == answers.end() ? defaultText : it->second;
+    if (caption == "Enter current drawn in mA") return "72";
+    for (const testing::EquipmentAnswer& a : testing::kEquipmentAnswers)
+      if (caption == a.caption && a.typed) return a.typed;
+    return defaultText;
   }
 
   uint8_t ChoosePort() override { return kPort; }
@@ -194,16 +195,18 @@ int RunCalibrationBench(const std::string& simulatorPath, int count) {
   SystemClock clock;
   SerialPort port(provider, clock);
   BenchOperator op(simulator);
-  ModbusLink link(port, op);
+  UnitClient client(port);
+  UnitState unit;
+  DefaultLimits limits;
+  const std::string operatorId = "AB";
   if (!port.OpenOnPort(kPort)) {
     std::fprintf(stderr, "endcap-bench: %s\n", port.lastError().reason.c_str());
     return 1;
   }
-  link.LoadDefaultLimits();
-  link.OperatorId = "AB";
-  link.operatorMarker = 1;
-  link.operatorKnown = true;
-  link.ReadUnitInfo();
+  LoadDefaultLimits(limits);
+  unit.operatorMarker = 1;
+  ReadUnitInfo(client, unit);
+  const ProcedureContext context{client, unit, op, limits, operatorId};
 
   Figures figures[2];
   const char* names[2] = {"inclinometer calibration and check (9 positions)",
@@ -217,7 +220,8 @@ int RunCalibrationBench(const std::string& simulatorPath, int count) {
       const auto start = Steady::now();
       bool passed = false;
       if (which == 0) {
-        InclinometerCalDialog dialog(link);
+        InclinometerRun inclinometerRun;
+        InclinometerCalDialog dialog(context, inclinometerRun);
         dialog.Attach(view);
         dialog.OnInitDialog();
         dialog.OnCalibrate();
@@ -225,7 +229,8 @@ int RunCalibrationBench(const std::string& simulatorPath, int count) {
         dialog.OnConfirmCalibration();
         passed = passed && dialog.commandSucceeded;
       } else {
-        StrainGaugeCalDialog dialog(link);
+        StrainGaugeRun gaugeRun;
+        StrainGaugeCalDialog dialog(context, gaugeRun);
         dialog.Attach(view);
         dialog.OnInitDialog();
         dialog.OnSetAndCalibrate();

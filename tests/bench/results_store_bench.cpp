@@ -46,53 +46,57 @@ public:
   void EndDialog() override {}
 };
 
-// A unit object on a fresh folder, with a finished inclinometer check on it.
+// A station on a fresh folder, with a finished inclinometer check of its unit.
 struct Station {
   Station() {
     char pattern[] = "/tmp/endcap-store-bench-XXXXXX";
     folder = mkdtemp(pattern);
     std::filesystem::create_directories(folder + "/Endcap");
-    link.recordFolder = folder;
-    link.OperatorId = "AB";
-    link.unitSerial = "123456-001";
-    link.LoadDefaultLimits();
-    link.inclinometerCheckRun = true;
-    link.checkSets[0].angleDeg = 5.0;
-    link.checkSets[1].angleDeg = 45.0;
+    settings.recordFolder = folder;
+    settings.operatorId = "AB";
+    unit.unitSerial = "123456-001";
+    LoadDefaultLimits(limits);
+    run.checkRun = true;
+    run.checkSets[0].angleDeg = 5.0;
+    run.checkSets[1].angleDeg = 45.0;
   }
   ~Station() { std::filesystem::remove_all(folder); }
   // Fills the store with the checks of other units, each in its own transaction.
   void Crowd(int units) {
     for (int u = 0; u < units; ++u) {
-      ModbusLink& l = link;
-      const std::string serial = l.unitSerial;
-      l.unitSerial = Format("%06d-002", u);
-      StoreCertificateItems(l, InclinometerCheckItems(l, clock.Now()));
-      l.unitSerial = serial;
+      UnitState other = unit;
+      other.unitSerial = Format("%06d-002", u);
+      StoreCertificateItems(settings, op, InclinometerCheckItems(settings, other, run, clock.Now()));
     }
+  }
+
+  void StoreCheck() {
+    StoreCertificateItems(settings, op, InclinometerCheckItems(settings, unit, run, clock.Now()));
   }
 
   std::string folder;
   VirtualClock clock;
-  MemoryPortProvider ports;
-  SerialPort port{ports, clock};
   SilentOperator op;
-  ModbusLink link{port, op};
+  RecordSettings settings;
+  UnitState unit;
+  DefaultLimits limits;
+  InclinometerRun run;
 };
 
 void StoreOneInclinometerCheck(benchmark::State& state) {
   Station station;
-  for (auto _ : state) StoreCertificateItems(station.link, InclinometerCheckItems(station.link, station.clock.Now()));
+  for (auto _ : state) station.StoreCheck();
   state.counters["results"] = 19;
 }
 
 void InclinometerSheet(benchmark::State& state) {
   Station station;
   station.Crowd(static_cast<int>(state.range(0)));
-  StoreCertificateItems(station.link, InclinometerCheckItems(station.link, station.clock.Now()));
+  station.StoreCheck();
   NoSpreadsheet spreadsheet;
   SheetView view;
-  CalSheetDialog dialog(station.link, spreadsheet, station.folder + "/Endcap/");
+  CalSheetDialog dialog(station.op, station.unit, station.settings, station.limits, spreadsheet,
+                        station.folder + "/Endcap/");
   dialog.Attach(view);
   for (auto _ : state) dialog.WriteInclinometerSheet();
   state.counters["units in store"] = static_cast<double>(state.range(0) + 1);

@@ -30,9 +30,8 @@ protected:
   PcbTerminalTest() {
     ports.Attach(1, line);
     port.OpenOnPort(1);
-    link.LoadDefaultLimits();
-    link.OperatorId = "AB";
-    link.operatorMarker = 1;
+    LoadDefaultLimits(limits);
+    state.operatorMarker = 1;
   }
   void Run(const std::vector<std::string>& actions, const std::string& answers) {
     std::vector<int> presses;
@@ -53,8 +52,11 @@ protected:
   std::istringstream in;
   std::ostringstream out;
   TerminalOperator op{in, out, ports};
-  ModbusLink link{port, op};
-  PcbTestDialog dialog{link};
+  UnitClient client{port};
+  UnitState state;
+  DefaultLimits limits;
+  const std::string operatorId = "AB";
+  PcbTestDialog dialog{{client, state, op, limits, operatorId}};
 };
 
 TEST_F(PcbTerminalTest, ActionNamesAreTheFiveChecks) {
@@ -71,7 +73,7 @@ TEST_F(PcbTerminalTest, EveryActionThenExitStampsAPass) {
   // Every OK box waits for Enter: seven in the supply checks, one between the two currents.
   Run({"serial", "supplies", "current", "internal-rs485", "rs485-comms"},
       "123456-7\n" + std::string(7, '\n') + "30\n\n100\n");
-  EXPECT_EQ(dialog.overallResult, kCheckPassed);
+  EXPECT_EQ(dialog.run.overallResult, kCheckPassed);
   EXPECT_TRUE(Printed("Board serial number [000000-000]: "));
   EXPECT_TRUE(Printed("=== Remote inclinometer calibrate ===\nOverall result PASS\n"));
   EXPECT_EQ(FactoryKind(), 0);
@@ -79,7 +81,7 @@ TEST_F(PcbTerminalTest, EveryActionThenExitStampsAPass) {
 
 TEST_F(PcbTerminalTest, ActionsThatLeaveACheckNotRunAskAtExit) {
   Run({"internal-rs485"}, "\n\n\ny\n");
-  EXPECT_EQ(dialog.overallResult, kCheckFailed);
+  EXPECT_EQ(dialog.run.overallResult, kCheckFailed);
   EXPECT_TRUE(Printed("Not all checks complete!!\nDo you wish to exit?\nYes or no? (y/n) "));
   EXPECT_TRUE(Printed("Overall result !! FAIL !!\n"));
   EXPECT_EQ(FactoryKind(), 0xFFFF);
@@ -87,7 +89,7 @@ TEST_F(PcbTerminalTest, ActionsThatLeaveACheckNotRunAskAtExit) {
   // Turned down: the dialog ends without a verdict.
   std::ostringstream().swap(out);
   Run({"internal-rs485"}, "\n\n\nn\n");
-  EXPECT_EQ(dialog.overallResult, kCheckNotRun);
+  EXPECT_EQ(dialog.run.overallResult, kCheckNotRun);
   EXPECT_FALSE(Printed("Overall result"));
 }
 
@@ -103,16 +105,16 @@ TEST_F(PcbTerminalTest, TheMenuShowsEachResultAndTakesNumbersOrNames) {
                       "Choice: "));
   EXPECT_TRUE(Printed("4  Check internal RS485    internal-rs485  [passed]\n"
                       "5  Check RS485 comms       rs485-comms     [passed]\n"));
-  EXPECT_EQ(dialog.internalRs485Result, kCheckPassed);
-  EXPECT_EQ(dialog.rs485CommsResult, kCheckPassed);
-  EXPECT_EQ(dialog.overallResult, kCheckFailed);
+  EXPECT_EQ(dialog.run.internalRs485Result, kCheckPassed);
+  EXPECT_EQ(dialog.run.rs485CommsResult, kCheckPassed);
+  EXPECT_EQ(dialog.run.overallResult, kCheckFailed);
 }
 
 TEST_F(PcbTerminalTest, TheEndOfInputIsExitAndAQuestionThereIsNo) {
   Run({}, "");
   EXPECT_TRUE(Printed("Choice: (end of input: Exit)\n"));
   EXPECT_TRUE(Printed("(end of input: No)\n"));
-  EXPECT_EQ(dialog.overallResult, kCheckNotRun);
+  EXPECT_EQ(dialog.run.overallResult, kCheckNotRun);
   EXPECT_EQ(FactoryKind(), 0xFFFF);
 }
 

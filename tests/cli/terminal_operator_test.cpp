@@ -126,9 +126,9 @@ TEST_F(TerminalOperatorTest, PipedAnswersAreTakenInOrder) {
   EXPECT_EQ(op.PromptText("Enter exact pitch in degrees", "10.0"), "10.0");
 }
 
-class PortChooserTest : public TerminalOperatorTest {
+class TerminalPortChooserTest : public TerminalOperatorTest {
 protected:
-  PortChooserTest() {
+  TerminalPortChooserTest() {
     ports.Attach(3, com3);
     ports.Attach(5, com5);
   }
@@ -136,7 +136,7 @@ protected:
   MemoryLine com5{clock};
 };
 
-TEST_F(PortChooserTest, ListsThePortsThatOpenAndTakesTheFirstOnAnEmptyLine) {
+TEST_F(TerminalPortChooserTest, ListsThePortsThatOpenAndTakesTheFirstOnAnEmptyLine) {
   Answers("\n");
   EXPECT_EQ(op.ChoosePort(), 3);
   EXPECT_EQ(out.str(), "=== Choose comm port ===\nCOMM  3\nCOMM  5\nPort number (0 for none) [3]: ");
@@ -145,7 +145,7 @@ TEST_F(PortChooserTest, ListsThePortsThatOpenAndTakesTheFirstOnAnEmptyLine) {
   EXPECT_FALSE(com5.inUse());
 }
 
-TEST_F(PortChooserTest, PreselectsComOneWhenItOpens) {
+TEST_F(TerminalPortChooserTest, PreselectsComOneWhenItOpens) {
   MemoryLine com1{clock};
   ports.Attach(1, com1);
   Answers("\n");
@@ -153,7 +153,7 @@ TEST_F(PortChooserTest, PreselectsComOneWhenItOpens) {
   EXPECT_EQ(out.str(), "=== Choose comm port ===\nCOMM  1\nCOMM  3\nCOMM  5\nPort number (0 for none) [1]: ");
 }
 
-TEST_F(PortChooserTest, TakesATypedNumberAndAsksAgainOnAnythingElse) {
+TEST_F(TerminalPortChooserTest, TakesATypedNumberAndAsksAgainOnAnythingElse) {
   Answers("five\n123\n 12 \n");
   EXPECT_EQ(op.ChoosePort(), 12);
   EXPECT_EQ(out.str(),
@@ -161,18 +161,18 @@ TEST_F(PortChooserTest, TakesATypedNumberAndAsksAgainOnAnythingElse) {
             "Port number (0 for none) [3]: Port number (0 for none) [3]: Port number (0 for none) [3]: ");
 }
 
-TEST_F(PortChooserTest, ZeroChoosesNoPort) {
+TEST_F(TerminalPortChooserTest, ZeroChoosesNoPort) {
   Answers("0\n");
   EXPECT_EQ(op.ChoosePort(), 0);
 }
 
-TEST_F(PortChooserTest, EndOfInputTakesTheDefaultAndSaysSo) {
+TEST_F(TerminalPortChooserTest, EndOfInputTakesTheDefaultAndSaysSo) {
   EXPECT_EQ(op.ChoosePort(), 3);
   EXPECT_EQ(out.str(),
             "=== Choose comm port ===\nCOMM  3\nCOMM  5\nPort number (0 for none) [3]: (end of input: COMM  3)\n");
 }
 
-TEST_F(PortChooserTest, ABusyPortIsNotListed) {
+TEST_F(TerminalPortChooserTest, ABusyPortIsNotListed) {
   SerialError error;
   const auto held = ports.OpenPort(3, error);
   ASSERT_TRUE(held);
@@ -187,7 +187,7 @@ TEST_F(TerminalOperatorTest, ChooserWithNoPortOffersNone) {
   EXPECT_EQ(out.str(), "=== Choose comm port ===\nPort number (0 for none) [0]: ");
 }
 
-TEST_F(PortChooserTest, FixedPortIsReturnedWithoutProbingOrAsking) {
+TEST_F(TerminalPortChooserTest, FixedPortIsReturnedWithoutProbingOrAsking) {
   op.SetFixedPort(7);
   Answers("3\n");
   EXPECT_EQ(op.ChoosePort(), 7);

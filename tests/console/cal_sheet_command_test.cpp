@@ -12,6 +12,7 @@
 #include "console/main_dialog.h"
 #include "records/certificate_items.h"
 #include "records/drive_map.h"
+#include "records/results_record.h"
 #include "serial/memory_device.h"
 #include "tests/console/fake_views.h"
 #include "tests/records/fake_sheet_views.h"
@@ -69,12 +70,13 @@ protected:
 
 TEST_F(CalSheetCommandTest, WritesTheSheetOfTheStoredCheckWithoutTouchingTheUnitOrTheWindow) {
   // A check recorded for the unit earlier in the run, then Disconnect.
-  app_.link.unitSerial = "123456-007";
-  app_.link.OperatorId = "AB";
-  app_.link.inclinometerCheckRun = true;
-  app_.link.checkLevelReading = {0.01, 0.02, true};
-  app_.link.RecordInclinometerCalibration();
-  app_.link.lastUnitSerial = "123456-007";
+  app_.unit.unitSerial = "123456-007";
+  app_.settings.records.operatorId = "AB";
+  dialog_.inclinometerRun.checkRun = true;
+  dialog_.inclinometerRun.checkLevelReading = {0.01, 0.02, true};
+  RecordInclinometerCalibration(app_.settings.records, app_.unit, dialog_.inclinometerRun, app_.op(),
+                                app_.client.clock());
+  app_.settings.lastUnitSerial = "123456-007";
   view_.pane = "Disconnected";
 
   dialog_.OnCommand(ctl::kCalibrationSheet);
@@ -105,10 +107,10 @@ TEST_F(CalSheetCommandTest, TheSerialTypedBecomesTheUnitSerial) {
   result.unitSerial = "E00777-003";
   result.key = "3.03.01";
   std::string error;
-  ASSERT_TRUE(ResultsStoreOf(app_.link).Store({result}, error)) << error;
+  ASSERT_TRUE(ResultsStoreOf(app_.settings.records).Store({result}, error)) << error;
   typed_ = "e777-3";
   dialog_.OnCommand(ctl::kCalibrationSheet);
-  EXPECT_EQ(app_.link.unitSerial, "E00777-003");
+  EXPECT_EQ(app_.unit.unitSerial, "E00777-003");
   EXPECT_EQ(Sheet().substr(0, 31), "E00777-003,Remote inclinometer\n");
 }
 

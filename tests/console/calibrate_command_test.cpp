@@ -17,9 +17,9 @@ namespace {
 using testing::FakeMainView;
 using testing::SimulatedStation;
 
-class CalibrateCommandTest : public ::testing::Test, protected SimulatedStation {
+class CalibrateButtonTest : public ::testing::Test, protected SimulatedStation {
 protected:
-  CalibrateCommandTest() {
+  CalibrateButtonTest() {
     unit_.SetRegister(reg::kUnitSerial, 0x1234);
     unit_.SetRegister(reg::kUnitSerial + 1, 0x5607);
     unit_.SetRegister(reg::kEnabledSensors, reg::kSensorInclinometer);
@@ -43,7 +43,7 @@ protected:
   MainDialog dialog_{app_, view_};
 };
 
-TEST_F(CalibrateCommandTest, RefusesASensorThatIsNotEnabledOrNotKnownWithOnlyTheRefresh) {
+TEST_F(CalibrateButtonTest, RefusesASensorThatIsNotEnabledOrNotKnownWithOnlyTheRefresh) {
   const struct {
     const char* choice;
     const char* message;
@@ -62,7 +62,7 @@ TEST_F(CalibrateCommandTest, RefusesASensorThatIsNotEnabledOrNotKnownWithOnlyThe
   EXPECT_EQ(view_.pane.substr(0, 31), "Overall unit serial\t123456-007\r");
 }
 
-TEST_F(CalibrateCommandTest, SuppliesOutOfLimitsKeepTheDialogClosed) {
+TEST_F(CalibrateButtonTest, SuppliesOutOfLimitsKeepTheDialogClosed) {
   unit_.SetSupply(sim::Supply::BoardPlus12, 10.9);
   view_.SetSensorEditText("Inclinometer");
   ExpectOperatorAndSerial();
@@ -72,7 +72,7 @@ TEST_F(CalibrateCommandTest, SuppliesOutOfLimitsKeepTheDialogClosed) {
   EXPECT_TRUE(RecordLines().empty());
 }
 
-TEST_F(CalibrateCommandTest, AWrongSerialStopsTheCommandBeforeTheSupplies) {
+TEST_F(CalibrateButtonTest, AWrongSerialStopsTheCommandBeforeTheSupplies) {
   view_.SetSensorEditText("Inclinometer");
   op_.ExpectPrompt("Enter operator ID 2/3 chars", "", "ab");
   op_.ExpectPrompt("Enter unit serial No", "123456-007", "1-x");
@@ -81,7 +81,7 @@ TEST_F(CalibrateCommandTest, AWrongSerialStopsTheCommandBeforeTheSupplies) {
   EXPECT_EQ(view_.inclinometerCalRuns, 0);
 }
 
-TEST_F(CalibrateCommandTest, ClosingTheInclinometerDialogWithoutRunningAnythingWritesNoLine) {
+TEST_F(CalibrateButtonTest, ClosingTheInclinometerDialogWithoutRunningAnythingWritesNoLine) {
   view_.SetSensorEditText("Inclinometer");
   ExpectOperatorAndSerial();
   dialog_.OnCommand(ctl::kCalibrate);
@@ -89,14 +89,14 @@ TEST_F(CalibrateCommandTest, ClosingTheInclinometerDialogWithoutRunningAnythingW
   EXPECT_TRUE(RecordLines().empty());
 }
 
-TEST_F(CalibrateCommandTest, StrainGaugeLinesAreWrittenOnceTheDialogHasClosed) {
+TEST_F(CalibrateButtonTest, StrainGaugeLinesAreWrittenOnceTheDialogHasClosed) {
   unit_.SetRegister(reg::kEnabledSensors, reg::kSensorInclinometer | reg::kSensorStrainGauge);
   dialog_.OnCommand(ctl::kConnect);
   view_.SetSensorEditText("RS485 Strain");
   ExpectOperatorAndSerial();
   view_.onStrainGaugeCal = [this](StrainGaugeCalDialog&) {
     EXPECT_TRUE(RecordLines().empty());
-    app_.link.strainGaugeWarmUpTenths = 25;
+    app_.unit.strainGaugeWarmUpTenths = 25;
   };
   dialog_.OnCommand(ctl::kCalibrate);
   EXPECT_EQ(view_.strainGaugeCalRuns, 1);

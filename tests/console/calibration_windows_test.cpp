@@ -17,6 +17,8 @@
 #include "resources/calibration_templates.h"
 #include "tests/console/qt_test_support.h"
 #include "tests/console/simulated_station.h"
+#include "protocol/register_map.h"
+#include "unit/unit_identity.h"
 
 namespace endcap {
 namespace {
@@ -58,13 +60,18 @@ class CalibrationWindowTest : public ::testing::Test, protected SimulatedStation
 protected:
   CalibrationWindowTest() {
     port_.OpenOnPort(1);
-    app_.link.ReadUnitInfo();
+    ReadUnitInfo(app_.client, app_.unit);
+  }
+  ProcedureContext Context() {
+    return {app_.client, app_.unit, app_.op(), app_.settings.limits, app_.settings.records.operatorId};
   }
   QWidget owner_;
+  InclinometerRun inclinometerRun_;
+  StrainGaugeRun gaugeRun_;
 };
 
 TEST_F(CalibrationWindowTest, InclinometerDialogShowsTheUnitsSettingsOverItsOwner) {
-  InclinometerCalDialog logic(app_.link);
+  InclinometerCalDialog logic(Context(), inclinometerRun_);
   InclinometerCalWindow window(logic, &owner_);
   EXPECT_EQ(window.windowTitle().toStdString(), "Calibration");
   EXPECT_EQ(window.parentWidget(), &owner_);
@@ -91,7 +98,7 @@ TEST_F(CalibrationWindowTest, InclinometerDialogShowsTheUnitsSettingsOverItsOwne
 }
 
 TEST_F(CalibrationWindowTest, StrainGaugeDialogShowsTheGaugesSettings) {
-  StrainGaugeCalDialog logic(app_.link);
+  StrainGaugeCalDialog logic(Context(), gaugeRun_);
   StrainGaugeCalWindow window(logic, &owner_);
   EXPECT_EQ(window.windowTitle().toStdString(), "Strain gauge calibrate");
   EXPECT_EQ(window.windowModality(), Qt::WindowModal);
@@ -112,9 +119,9 @@ TEST_F(CalibrationWindowTest, StrainGaugeDialogShowsTheGaugesSettings) {
 }
 
 TEST_F(CalibrationWindowTest, PressureDialogOpensOverTheGaugeDialogAndRefusesTooMuch) {
-  StrainGaugeCalDialog logic(app_.link);
+  StrainGaugeCalDialog logic(Context(), gaugeRun_);
   StrainGaugeCalWindow window(logic, &owner_);
-  PressureSetDialog pressure(app_.link);
+  PressureSetDialog pressure(app_.op());
   pressure.percentOfFullScale = 100;
   pressure.fullScalePsi = 1450;
   op_.ExpectMessage(
@@ -163,8 +170,12 @@ TEST(CalibrationBoxes, OwnedBoxesAndPromptsOpenOverTheDialogInUse) {
   op.SetMainWindow(&main);
   VirtualClock clock;
   SerialPort port(ports, clock);
-  ModbusLink link(port, op);
-  InclinometerCalDialog logic(link);
+  UnitClient client(port);
+  UnitState unit;
+  DefaultLimits limits;
+  const std::string operatorId;
+  InclinometerRun run;
+  InclinometerCalDialog logic({client, unit, op, limits, operatorId}, run);
   InclinometerCalWindow window(logic, &main);
   WhenModal([&](QWidget* dialog) {
     ASSERT_EQ(dialog, &window);

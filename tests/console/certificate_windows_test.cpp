@@ -74,8 +74,8 @@ class SheetWindowTest : public ::testing::Test {
 protected:
   SheetWindowTest() {
     ports.Attach(1, line);
-    link.LoadDefaultLimits();
-    link.recordFolder = dir.path();
+    LoadDefaultLimits(limits);
+    settings.recordFolder = dir.path();
     MakeDirectories(folder);
   }
   std::string Sheet(const std::string& name) const {
@@ -92,9 +92,11 @@ protected:
   MemoryPortProvider ports;
   SerialPort port{ports, clock};
   testing::ScriptedOperator op;
-  ModbusLink link{port, op};
+  UnitState unit;
+  DefaultLimits limits;
+  RecordSettings settings;
   testing::RecordingSpreadsheet spreadsheet;
-  CalSheetDialog logic{link, spreadsheet, folder};
+  CalSheetDialog logic{op, unit, settings, limits, spreadsheet, folder};
 };
 
 TEST_F(SheetWindowTest, TheSheetDialogFollowsItsTemplateAndOffersThePreFilledSerial) {
@@ -125,7 +127,7 @@ TEST_F(SheetWindowTest, ASheetButtonWritesTheSheetThenThePromptOpensOverTheDialo
   result.unitSerial = "123456-007";
   result.key = "3.03.01";
   std::string error;
-  ASSERT_TRUE(ResultsStoreOf(link).Store({result}, error)) << error;
+  ASSERT_TRUE(ResultsStoreOf(settings).Store({result}, error)) << error;
   CalSheetWindow window(logic, nullptr);
   ControlAs<QLineEdit>(window, ctl::sheet::kSerial)->setText("123456-7");
   window.show();
@@ -155,7 +157,7 @@ protected:
 
 TEST_F(MainWindowSheetTest, CalibrationSheetOpensTheSheetDialogOverTheMainWindow) {
   window_.show();
-  app_.link.lastUnitSerial = "654321-002";
+  app_.settings.lastUnitSerial = "654321-002";
   std::string offered;
   WhenModal([&](QWidget* modal) {
     ASSERT_EQ(modal->windowTitle().toStdString(), "Cal sheet for Serial");

@@ -141,15 +141,15 @@ TEST_F(MainDialogTest, StartsNotConnectedWithOnlyConnectAndExitAndItsFolders) {
   EXPECT_EQ(view_.visible.count(ctl::kProgressBar), 0u);
   EXPECT_FALSE(dialog_.connected);
   EXPECT_TRUE(std::filesystem::is_directory(home_.path() + "/Quorvanta/D5Status"));
-  EXPECT_EQ(app_.link.recordFolder, home_.path() + "/Quorvanta/D5Status");
+  EXPECT_EQ(app_.settings.records.recordFolder, home_.path() + "/Quorvanta/D5Status");
 }
 
 TEST_F(MainDialogTest, StartUpForgetsThePortAndTheLastSerialAndIsSilentOnExistingFolders) {
-  app_.link.chosenPort = 5;
-  app_.link.lastUnitSerial = "111111-001";
+  app_.settings.chosenPort = 5;
+  app_.settings.lastUnitSerial = "111111-001";
   dialog_.OnInitDialog();
-  EXPECT_EQ(app_.link.chosenPort, 0);
-  EXPECT_EQ(app_.link.lastUnitSerial, "");
+  EXPECT_EQ(app_.settings.chosenPort, 0);
+  EXPECT_EQ(app_.settings.lastUnitSerial, "");
 }
 
 TEST_F(MainDialogTest, OnlyTheCommandsOfThisWindowHaveHandlers) {
@@ -162,7 +162,7 @@ TEST_F(MainDialogTest, OnlyTheCommandsOfThisWindowHaveHandlers) {
 
 TEST_F(MainDialogTest, FirstConnectOffersTheChooserAndShowsTheUnit) {
   Connect();
-  EXPECT_EQ(app_.link.chosenPort, 1);
+  EXPECT_EQ(app_.settings.chosenPort, 1);
   EXPECT_EQ(line_.writes().front(), kHandshake);
   EXPECT_EQ(view_.pane, kUnitInformation);
   EXPECT_EQ(dialog_.statusText, kUnitInformation);
@@ -177,7 +177,7 @@ TEST_F(MainDialogTest, LeavingTheChooserWithoutAPortFailsAndOffersItAgain) {
   op_.ExpectChoosePort(0).ExpectWindowBox("Failed to Connect at all!!");
   dialog_.OnConnect();
   op_.VerifyDone();
-  EXPECT_EQ(app_.link.chosenPort, 0);
+  EXPECT_EQ(app_.settings.chosenPort, 0);
   EXPECT_TRUE(line_.writes().empty());
   EXPECT_EQ(view_.Shown(), kNotConnectedButtons);
 }
@@ -188,7 +188,7 @@ TEST_F(MainDialogTest, AChosenPortThatDoesNotOpenFailsAtEveryConnectWithoutTheCh
   op_.ExpectWindowBox("Failed to Connect at all!!");
   dialog_.OnConnect();
   op_.VerifyDone();
-  EXPECT_EQ(app_.link.chosenPort, 2);
+  EXPECT_EQ(app_.settings.chosenPort, 2);
   EXPECT_FALSE(dialog_.connected);
 }
 
@@ -230,8 +230,8 @@ TEST_F(MainDialogTest, ExitIsRefusedWhileConnectedAndDisconnectKeepsThePortForTh
   EXPECT_EQ(WrittenSince(mark), (std::vector<Bytes>{kUnlock, kRelease}));
   EXPECT_EQ(view_.pane, "Disconnected");
   EXPECT_EQ(view_.Shown(), kNotConnectedButtons);
-  EXPECT_EQ(app_.link.lastUnitSerial, "123456-007");
-  EXPECT_EQ(app_.link.chosenPort, 1);
+  EXPECT_EQ(app_.settings.lastUnitSerial, "123456-007");
+  EXPECT_EQ(app_.settings.chosenPort, 1);
   dialog_.OnConnect();
   op_.VerifyDone();
   EXPECT_TRUE(dialog_.connected);
@@ -240,6 +240,22 @@ TEST_F(MainDialogTest, ExitIsRefusedWhileConnectedAndDisconnectKeepsThePortForTh
   dialog_.OnDisconnect();
   dialog_.OnExit();
   EXPECT_EQ(view_.ended, ctl::kOk);
+}
+
+TEST_F(MainDialogTest, DisconnectForgetsTheOperatorAndTheRoomButNotTheBench) {
+  Connect();
+  app_.settings.records.operatorId = "AB";
+  app_.settings.records.operatorKnown = true;
+  dialog_.strainGaugeRun.temperatureDegC = 20.0;
+  dialog_.strainGaugeRun.atmosphericPressureMb = 1013.0;
+  dialog_.strainGaugeRun.checkRun = true;
+  dialog_.OnDisconnect();
+  EXPECT_EQ(app_.settings.records.operatorId, "");
+  EXPECT_FALSE(app_.settings.records.operatorKnown);
+  EXPECT_EQ(dialog_.strainGaugeRun.temperatureDegC, -1000.0);
+  EXPECT_EQ(dialog_.strainGaugeRun.atmosphericPressureMb, 1013.0);
+  EXPECT_FALSE(dialog_.strainGaugeRun.checkRun);
+  EXPECT_EQ(app_.settings.firmwareFolder, "C:\\Microchip\\projects\\6120-047\\");
 }
 
 TEST_F(MainDialogTest, EnableAsksTheOperatorAndStoresANewSerial) {
@@ -254,7 +270,7 @@ TEST_F(MainDialogTest, EnableAsksTheOperatorAndStoresANewSerial) {
   EXPECT_EQ(UnitRegister(reg::kUnitSerial), 0x1234);
   EXPECT_EQ(UnitRegister(reg::kUnitSerial + 1), 0x5607);
   EXPECT_EQ(UnitRegister(reg::kEnabledSensors), 3);
-  EXPECT_EQ(app_.link.OperatorId, "AB");
+  EXPECT_EQ(app_.settings.records.operatorId, "AB");
   EXPECT_EQ(view_.pane, kUnitInformation);
   EXPECT_EQ(view_.editText, "RS485 Strain");
 }

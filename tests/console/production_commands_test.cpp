@@ -11,6 +11,8 @@
 #include "tests/console/simulated_station.h"
 #include "tests/support/hex_records.h"
 #include "tests/support/scripted_peer.h"
+#include "protocol/register_map.h"
+#include "unit/unit_identity.h"
 
 namespace endcap {
 namespace {
@@ -134,7 +136,7 @@ TEST_F(ProductionCommandsTest, PcbTestConfirmsPreparesTheBoardRunsTheDialogAndRe
   view_.pcbPresses = {ctl::pcb::kCheckInternalRs485, ctl::kCancel};
   op_.ExpectUnownedBox("Board tests should store to database!!", "ERROR").ExpectUnownedBox("Pass", "Internal RS485");
   op_.ExpectWindowBox("Internal RS485 test  PASS");
-  view_.pcbInspect = [](const PcbTestDialog& d) { EXPECT_EQ(d.internalRs485Result, kCheckPassed); };
+  view_.pcbInspect = [](const PcbTestDialog& d) { EXPECT_EQ(d.run.internalRs485Result, kCheckPassed); };
   const size_t mark = Mark();
   dialog_.OnCommand(ctl::kPcbTest);
   op_.VerifyDone();
@@ -149,9 +151,9 @@ TEST_F(ProductionCommandsTest, PcbTestConfirmsPreparesTheBoardRunsTheDialogAndRe
   EXPECT_EQ(*(boardTest - 1), kUnlock);
   EXPECT_EQ((boardTest + 1)->at(1), reg::kWriteSingleRegister);
   // Confirmed in the station only: the board keeps its own serial until "Set serial number".
-  EXPECT_TRUE(app_.link.boardSerialConfirmed);
-  EXPECT_EQ(app_.link.boardSerial, "000000-000");
-  EXPECT_EQ(view_.pane, app_.link.FormatUnitInfo());
+  EXPECT_TRUE(app_.unit.boardSerialConfirmed);
+  EXPECT_EQ(app_.unit.boardSerial, "000000-000");
+  EXPECT_EQ(view_.pane, FormatUnitInfo(app_.unit));
 }
 
 TEST_F(ProductionCommandsTest, PcbTestExitStampsTheVerdictThatTheRefreshedPaneShows) {
@@ -189,7 +191,7 @@ TEST_F(ProductionCommandsTest, PcbTestStopsAtEachRefusal) {
   const std::vector<Bytes> sent = WrittenSince(mark);
   EXPECT_EQ(std::count(sent.begin(), sent.end(), kBoardTest), 0);
   EXPECT_EQ(view_.pcbTestRuns, 0);
-  EXPECT_EQ(view_.pane, app_.link.FormatUnitInfo());
+  EXPECT_EQ(view_.pane, FormatUnitInfo(app_.unit));
 
   // Not connected: only the connection's own boxes.
   unit_.InjectFault(sim::Fault::NoReply, sim::FaultMode::Once);
@@ -218,7 +220,7 @@ TEST_F(ProductionCommandsTest, BootloadWithoutAFileSendsNothing) {
   const size_t mark = Mark();
   dialog_.OnCommand(ctl::kBootload);
   op_.VerifyDone();
-  EXPECT_EQ(app_.link.firmwarePath, "");
+  EXPECT_EQ(dialog_.lastLoad.path, "");
   EXPECT_EQ(WrittenSince(mark), std::vector<Bytes>{kHandshake});
   EXPECT_EQ(dialog_.lastLoad.outcome, LoadOutcome::NoFile);
   EXPECT_TRUE(view_.progressPositions.empty());
@@ -237,7 +239,7 @@ TEST_F(ProductionCommandsTest, AUnitThatAnswersTheBootLoaderFunctionIsNotLoaded)
   op_.VerifyDone();
   EXPECT_EQ(WrittenSince(mark), (std::vector<Bytes>{kHandshake, kUnlock, kBootLoader}));
   EXPECT_EQ(dialog_.lastLoad.outcome, LoadOutcome::NotSwitched);
-  EXPECT_EQ(app_.link.firmwarePath, path);
+  EXPECT_EQ(dialog_.lastLoad.path, path);
   EXPECT_EQ(view_.progressUpper, -1);
   EXPECT_EQ(unit_.mode(), sim::UnitMode::Modbus);
 }

@@ -26,6 +26,7 @@
 #include "tests/console/qt_test_support.h"
 #include "tests/console/simulated_station.h"
 #include "tests/support/scripted_operator.h"
+#include "unit/unit_identity.h"
 
 namespace endcap {
 namespace {
@@ -145,7 +146,7 @@ TEST_F(MainWindowTest, ConnectShowsTheUnitAndDisconnectSaysSo) {
   op_.ExpectChoosePort(1);
   Click(ctl::kConnect);
   op_.VerifyDone();
-  EXPECT_EQ(Pane()->toPlainText().toStdString(), ToDisplayText(app_.link.FormatUnitInfo()));
+  EXPECT_EQ(Pane()->toPlainText().toStdString(), ToDisplayText(FormatUnitInfo(app_.unit)));
   EXPECT_TRUE(Pane()->toPlainText().startsWith("Overall unit serial\t"));
   ExpectShown({ctl::kDisconnect, ctl::kBootload, ctl::kSetModbusAddress, ctl::kSensorList, ctl::kEnable, ctl::kDisable,
                ctl::kCalibrate, ctl::kRead, ctl::kExit},

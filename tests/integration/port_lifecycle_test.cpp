@@ -22,9 +22,8 @@
 #include "serial/serial_port.h"
 #include "serial/termios_device.h"
 #include "tests/integration/pty_pair.h"
-#include "tests/support/scripted_operator.h"
 #include "tests/support/temp_dir.h"
-#include "unit/modbus_link.h"
+#include "unit/unit_client.h"
 
 namespace endcap::integration {
 namespace {
@@ -93,14 +92,13 @@ TEST(DeviceReplug, HangUpClosesThePortAndTheNextExchangeOpensTheNewDevice) {
   TermiosPortProvider provider(map);
   SystemClock clock;
   SerialPort port(provider, clock);
-  testing::ScriptedOperator op;
-  ModbusLink link(port, op);
+  UnitClient client{port};
   ASSERT_TRUE(port.OpenOnPort(kPort)) << port.lastError().reason;
 
   gone->CloseMaster();
   uint16_t values[3] = {0xDEAD, 0xDEAD, 0xDEAD};
   const auto start = Steady::now();
-  EXPECT_FALSE(link.ReadInputRegisters(2, 3, values, 1));
+  EXPECT_FALSE(client.ReadInputRegisters(2, 3, values, 1));
   // The hang-up ends the exchange at once; it does not wait for the time-out.
   EXPECT_LT(MsBetween(start, Steady::now()), 600.0);
   EXPECT_FALSE(port.isOpen);
@@ -117,7 +115,7 @@ TEST(DeviceReplug, HangUpClosesThePortAndTheNextExchangeOpensTheNewDevice) {
     WriteToStation(back.master(), Bytes{0xFA, 0x04, 0x06, 0x10, 0x02, 0x10, 0x03, 0x10, 0x04, 0x94, 0x34});
     return got.bytes;
   });
-  EXPECT_TRUE(link.ReadInputRegisters(2, 3, values, 2));
+  EXPECT_TRUE(client.ReadInputRegisters(2, 3, values, 2));
   EXPECT_EQ(far.get(), (Bytes{0xFA, 0x04, 0x00, 0x02, 0x00, 0x03, 0x04, 0x40}));
   EXPECT_TRUE(port.isOpen);
   EXPECT_EQ(port.lastError().code, SerialErrorCode::None);

@@ -15,7 +15,7 @@
 #include "serial/termios_device.h"
 #include "tests/support/child_process.h"
 #include "tests/support/scripted_operator.h"
-#include "unit/modbus_link.h"
+#include "unit/unit_client.h"
 
 namespace endcap::integration {
 namespace {
@@ -45,13 +45,12 @@ protected:
   TermiosPortProvider provider{map};
   SystemClock clock;
   SerialPort port{provider, clock};
-  testing::ScriptedOperator op;
-  ModbusLink link{port, op};
+  UnitClient client{port};
 };
 
 TEST_F(PymodbusSlave, ReadInputRegistersOfThreeFromTwo) {
   uint16_t values[3] = {};
-  EXPECT_TRUE(link.ReadInputRegisters(2, 3, values, 2));
+  EXPECT_TRUE(client.ReadInputRegisters(2, 3, values, 2));
   EXPECT_EQ(NextVerdict(), "accepted fa04000200030440");
   EXPECT_EQ(values[0], First(2));
   EXPECT_EQ(values[1], First(3));
@@ -60,37 +59,37 @@ TEST_F(PymodbusSlave, ReadInputRegistersOfThreeFromTwo) {
 
 TEST_F(PymodbusSlave, WriteSingleRegisterIsStoredWithItsValueFieldAsSent) {
   uint16_t value = 0;
-  EXPECT_TRUE(link.WriteSingleRegister(1, 200, 1));
+  EXPECT_TRUE(client.WriteSingleRegister(1, 200, 1));
   EXPECT_EQ(NextVerdict(), "accepted fa0600c80001dc7f");
-  EXPECT_TRUE(link.ReadInputRegisters(200, 1, &value, 1));
+  EXPECT_TRUE(client.ReadInputRegisters(200, 1, &value, 1));
   EXPECT_EQ(NextVerdict(), "accepted fa0400c80001a5bf");
   EXPECT_EQ(value, 1);
 
   // Values above 8 go out with a first byte of 1, so the slave stores 0x1AA for 0xAA.
-  EXPECT_TRUE(link.WriteSingleRegister(0xAA, 220, 1));
+  EXPECT_TRUE(client.WriteSingleRegister(0xAA, 220, 1));
   EXPECT_EQ(NextVerdict(), "accepted fa0600dc01aadc54");
-  EXPECT_TRUE(link.ReadInputRegisters(220, 1, &value, 1));
+  EXPECT_TRUE(client.ReadInputRegisters(220, 1, &value, 1));
   EXPECT_EQ(NextVerdict(), "accepted fa0400dc0001e5bb");
   EXPECT_EQ(value, 0x1AA);
 }
 
 TEST_F(PymodbusSlave, WriteMultipleRegistersSucceedsAfterAnUnlockTheSlaveDoesNotKnow) {
   const uint16_t written[4] = {0x1234, 0x5678, 0x9ABC, 0xDEF0};
-  EXPECT_TRUE(link.WriteMultipleRegisters(400, 4, written, 5));
+  EXPECT_TRUE(client.WriteMultipleRegisters(400, 4, written, 5));
   // pymodbus has no function 65: it drops the unlock unanswered, and the write goes on.
   EXPECT_EQ(NextVerdict(), "rejected fa4116c32ed9");
   EXPECT_EQ(NextVerdict(), "accepted fa100190000408123456789abcdef023cb");
 
   uint16_t read[4] = {};
-  EXPECT_TRUE(link.ReadInputRegisters(400, 4, read, 2));
+  EXPECT_TRUE(client.ReadInputRegisters(400, 4, read, 2));
   EXPECT_EQ(NextVerdict(), "accepted fa0401900004e593");
   for (int k = 0; k < 4; ++k) EXPECT_EQ(read[k], written[k]) << "register " << 400 + k;
 }
 
 TEST_F(PymodbusSlave, ExceptionReplyHasAGoodCrcAndFailsTheRead) {
   // Register 1000 lies beyond the slave's datastore: it answers "illegal data address".
-  uint8_t frame[ModbusLink::kFrameBufferSize] = {0xFA, 0x04, 0x03, 0xE8, 0x00, 0x01};
-  const modbus::Reply reply = link.Transact(frame, 6, 8, 1);
+  uint8_t frame[UnitClient::kFrameBufferSize] = {0xFA, 0x04, 0x03, 0xE8, 0x00, 0x01};
+  const modbus::Reply reply = client.Transact(frame, 6, 8, 1);
   EXPECT_EQ(reply.length(), 3);
   EXPECT_EQ(modbus::DescribeReply(reply), "exception code 2");
   EXPECT_EQ(NextVerdict(), "accepted fa0403e80001a431");
@@ -99,7 +98,7 @@ TEST_F(PymodbusSlave, ExceptionReplyHasAGoodCrcAndFailsTheRead) {
   EXPECT_EQ(frame[2], 0x02);
 
   uint16_t value = 0x5A5A;
-  EXPECT_FALSE(link.ReadInputRegisters(1000, 1, &value, 1));
+  EXPECT_FALSE(client.ReadInputRegisters(1000, 1, &value, 1));
   EXPECT_EQ(NextVerdict(), "accepted fa0403e80001a431");
 }
 

@@ -15,8 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/integration/station_on_pty.h"
-#include "tests/support/scripted_operator.h"
-#include "unit/modbus_link.h"
+#include "unit/unit_client.h"
 
 namespace endcap::integration {
 namespace {
@@ -106,8 +105,7 @@ TEST_F(StationOnPty, ExpectedNineStopsPromptlyAtTheTenthByteOfABurst) {
 }
 
 TEST_F(StationOnPty, TransactWritesOnlyAfterItsPausesAndPurgesWhatCameBefore) {
-  testing::ScriptedOperator op;
-  ModbusLink link(port, op);
+  UnitClient client{port};
   // Stale bytes already waiting at the station: the purge must drop them, or they would lead
   // the reply and spoil its CRC.
   WriteToStation(pty.master(), Bytes{0x55, 0x55, 0x55});
@@ -118,9 +116,9 @@ TEST_F(StationOnPty, TransactWritesOnlyAfterItsPausesAndPurgesWhatCameBefore) {
     f.lastSent = WriteToStation(pty.master(), reply);
     return f;
   });
-  uint8_t frame[ModbusLink::kFrameBufferSize] = {0xFA, 0x04, 0x00, 0x02, 0x00, 0x03};
+  uint8_t frame[UnitClient::kFrameBufferSize] = {0xFA, 0x04, 0x00, 0x02, 0x00, 0x03};
   const auto start = Steady::now();
-  const modbus::Reply answer = link.Transact(frame, 6, 12, 2);
+  const modbus::Reply answer = client.Transact(frame, 6, 12, 2);
   const FarEnd f = far.get();
 
   // The first byte the far end ever sees is the request's, and it comes 100 + 20 + 20 ms after

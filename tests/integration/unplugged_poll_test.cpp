@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 #include "tests/integration/station_on_pty.h"
-#include "tests/support/scripted_operator.h"
-#include "unit/modbus_link.h"
+#include "unit/sensor_operations.h"
+#include "unit/unit_client.h"
 
 namespace endcap::integration {
 namespace {
@@ -38,14 +38,13 @@ protected:
       pty.CloseMaster();
     });
   }
-  testing::ScriptedOperator op;
-  ModbusLink link{port, op};
+  UnitClient client{port};
 };
 
 TEST_F(UnpluggedPoll, TheMeasurementEndsAtOnceWithoutSpinning) {
   auto unit = UnitThatVanishesMidPoll();
   const double before = CpuSeconds();
-  const PitchRollReading reading = link.ReadPitchRoll(true);
+  const PitchRollReading reading = ReadPitchRoll(client, true);
   const double spent = CpuSeconds() - before;
   unit.get();
   EXPECT_FALSE(reading.valid);
@@ -66,7 +65,7 @@ TEST_F(UnpluggedPoll, ThePressureWaitEndsAtOnceWithoutSpinning) {
     pty.CloseMaster();
   });
   const double before = CpuSeconds();
-  const double first = link.ReadPressure(true, false, 10);
+  const double first = ReadPressure(client, true, false, 10).psi;
   const double spent = CpuSeconds() - before;
   unit.get();
   // The values of the read that succeeded.

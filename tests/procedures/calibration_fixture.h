@@ -1,7 +1,7 @@
 #pragma once
-// A ModbusLink on the simulated unit over an in-memory line, on the virtual clock, with a
-// scripted operator who moves the simulated bench at the boxes, a record folder of its own, and
-// views for the procedure dialogs that remember what they show.
+// The unit's client on the simulated unit over an in-memory line, on the virtual clock, with a
+// scripted operator who moves the simulated bench at the boxes, a record folder of its own, the
+// runs the procedures fill, and views for the procedure dialogs that remember what they show.
 
 #include <gtest/gtest.h>
 
@@ -13,16 +13,23 @@
 #include <string>
 #include <vector>
 
-#include "resources/calibration_control_ids.h"
+#include "procedures/procedure_context.h"
 #include "procedures/strain_gauge_cal_dialog.h"
 #include "protocol/register_values.h"
+#include "records/record_settings.h"
+#include "resources/calibration_control_ids.h"
 #include "serial/memory_device.h"
 #include "serial/text_format.h"
 #include "sim/memory_unit_peer.h"
 #include "sim/simulated_unit.h"
 #include "tests/support/scripted_operator.h"
 #include "tests/support/temp_dir.h"
-#include "unit/modbus_link.h"
+#include "serial/text_format.h"
+#include "unit/conversions.h"
+#include "unit/procedure_runs.h"
+#include "unit/unit_client.h"
+#include "unit/unit_identity.h"
+#include "unit/unit_state.h"
 
 namespace endcap::testing {
 
@@ -120,13 +127,15 @@ protected:
   CalibrationTest() {
     ports.Attach(1, line);
     port.OpenOnPort(1);
-    link.recordFolder = home.path();
-    link.OperatorId = "AB";
-    link.operatorMarker = 1;
-    link.operatorKnown = true;
-    link.LoadDefaultLimits();
-    link.ReadUnitInfo();
+    settings.recordFolder = home.path();
+    settings.operatorId = "AB";
+    settings.operatorKnown = true;
+    state.operatorMarker = 1;
+    LoadDefaultLimits(limits);
+    ReadUnitInfo(client, state);
   }
+
+  ProcedureContext Context() { return {client, state, op, limits, settings.operatorId}; }
 
   std::function<void()> Fixture(double tiltDeg, int rotationDeg) {
     return [this, tiltDeg, rotationDeg] {
@@ -179,7 +188,12 @@ protected:
   MemoryPortProvider ports;
   SerialPort port{ports, clock};
   ScriptedOperator op;
-  ModbusLink link{port, op};
+  UnitClient client{port};
+  UnitState state;
+  DefaultLimits limits;
+  RecordSettings settings;
+  InclinometerRun inclinometerRun;
+  StrainGaugeRun gaugeRun;
   FakeFieldsView view;
 };
 

@@ -10,13 +10,15 @@
 #include "protocol/register_values.h"
 #include "serial/text_format.h"
 #include "tests/procedures/calibration_fixture.h"
-#include "tests/unit/link_fixture.h"
+#include "serial/text_format.h"
+#include "tests/unit/client_fixture.h"
+#include "unit/conversions.h"
 
 namespace endcap {
 namespace {
 
 using testing::Hex;
-using testing::LinkTest;
+using testing::UnitClientTest;
 using testing::ReadReply;
 
 constexpr double kDegreesPerRadian = 57.29577951471995;
@@ -29,7 +31,7 @@ float Radians(double deg, int notPast) {
   return r;
 }
 
-class CheckEdges : public LinkTest {
+class CheckEdges : public UnitClientTest {
 protected:
   CheckEdges() {
     dialog.Attach(view);
@@ -51,7 +53,7 @@ protected:
   }
 
   testing::FakeFieldsView view;
-  InclinometerCalDialog dialog{link};
+  InclinometerCalDialog dialog{{client, unit, op, limits, operatorId}, inclinometerRun};
 };
 
 TEST_F(CheckEdges, FirstPositionPassesAtItsToleranceAndFailsJustBeyond) {
@@ -96,8 +98,8 @@ TEST_F(CheckEdges, LevelReadingOfMinusSixHundredthsFails) {
       "Pitch 0  Roll -45.000 Reads Pitch=0.000 Roll=-45.000  PASS\r\n",
       "Results"));
   dialog.OnCommand(ctl::incl::kConfirm);
-  EXPECT_TRUE(link.inclinometerCheckRun);
-  EXPECT_FALSE(link.checkLevelReading.pass);
+  EXPECT_TRUE(inclinometerRun.checkRun);
+  EXPECT_FALSE(inclinometerRun.checkLevelReading.pass);
   EXPECT_FALSE(dialog.commandSucceeded);
 }
 

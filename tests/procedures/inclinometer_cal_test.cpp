@@ -8,8 +8,11 @@
 
 #include "procedures/inclinometer_cal_dialog.h"
 #include "protocol/register_map.h"
+#include "records/results_record.h"
+#include "unit/sensor_operations.h"
 #include "sim/physics.h"
 #include "tests/procedures/calibration_fixture.h"
+#include "tests/support/cal_stamp.h"
 #include "unit/cal_record.h"
 
 namespace endcap {
@@ -109,7 +112,7 @@ protected:
     op.ExpectMessage(DialogBox(summary, "Results"));
   }
 
-  InclinometerCalDialog dialog{link};
+  InclinometerCalDialog dialog{Context(), inclinometerRun};
 };
 
 TEST_F(InclinometerCalTest, OpensWithTheUnitsSamplesAndWarmUp) {
@@ -128,11 +131,11 @@ TEST_F(InclinometerCalTest, CalibrationFindsTheSensorsThenEveryCheckPositionPass
   Calibrate();
   op.VerifyDone();
   EXPECT_TRUE(dialog.commandSucceeded);
-  EXPECT_DOUBLE_EQ(link.inclinometerFullScaleDeg, 90.0);
+  EXPECT_DOUBLE_EQ(state.inclinometerFullScaleDeg, 90.0);
 
   // The coefficients as IEEE singles at 120-127, near the sensors' truth.
   const sim::SensorTruth truth = unit.truth();
-  const InclinometerCal& cal = link.inclinometerCal;
+  const InclinometerCal& cal = inclinometerRun.cal;
   const double values[4] = {cal.offsetA, cal.gainA, cal.offsetB, cal.gainB};
   for (int i = 0; i < 4; ++i) {
     uint16_t expected[2];
@@ -144,23 +147,14 @@ TEST_F(InclinometerCalTest, CalibrationFindsTheSensorsThenEveryCheckPositionPass
   EXPECT_NEAR(cal.offsetB, truth.offsetB, 0.5);
   EXPECT_NEAR(cal.gainB, truth.gainB, 5.0);
   // Stamped: kind 1, today, AB, marker 1; the current went to 135.
-  CalRecord stamp;
-  stamp.kind = 1;
-  stamp.day = 8;
-  stamp.month = 12;
-  stamp.year = 26;
-  stamp.letters[0] = 'A';
-  stamp.letters[1] = 'B';
-  stamp.marker = 1;
-  const auto encoded = EncodeCalRecord(stamp);
-  EXPECT_EQ(Regs(404, 4), std::vector<uint16_t>(encoded.begin(), encoded.end()));
+  EXPECT_EQ(Regs(404, 4), testing::StampOfAB(1));
   EXPECT_EQ(Reg(reg::kUnitCurrent), 72);
 
   ExpectPassingCheck();
   dialog.OnCommand(ctl::incl::kConfirm);
   op.VerifyDone();
   EXPECT_TRUE(dialog.commandSucceeded);
-  EXPECT_TRUE(link.inclinometerCheckRun);
+  EXPECT_TRUE(inclinometerRun.checkRun);
 
   const std::string prefix = Prefix();
   std::vector<std::string> expected = {prefix + "External digital inclinometer calibrated ", prefix + "Current 72 mA",
@@ -177,10 +171,10 @@ TEST_F(InclinometerCalTest, CalibrationFindsTheSensorsThenEveryCheckPositionPass
       expected.push_back(prefix + Format(formats[k], a, r.pitchDeg, r.rollDeg));
     }
   }
-  link.RecordInclinometerCalibration();
+  RecordInclinometerCalibration(settings, state, inclinometerRun, op, client.clock());
   EXPECT_EQ(RecordLines(), expected);
-  EXPECT_FALSE(link.inclinometerCalRun);
-  EXPECT_FALSE(link.inclinometerCheckRun);
+  EXPECT_FALSE(inclinometerRun.calRun);
+  EXPECT_FALSE(inclinometerRun.checkRun);
 }
 
 TEST_F(InclinometerCalTest, UnitWithWrongCoefficientsFailsItsFirstPositionAndAbortEndsTheCheck) {
@@ -195,9 +189,9 @@ TEST_F(InclinometerCalTest, UnitWithWrongCoefficientsFailsItsFirstPositionAndAbo
                    BoxAnswer::Abort);
   dialog.OnCommand(ctl::incl::kConfirm);
   EXPECT_FALSE(dialog.commandSucceeded);
-  EXPECT_FALSE(link.inclinometerCheckRun);
-  EXPECT_DOUBLE_EQ(link.checkSets[0].angleDeg, 0.0) << "an aborted run stores nothing";
-  link.RecordInclinometerCalibration();
+  EXPECT_FALSE(inclinometerRun.checkRun);
+  EXPECT_DOUBLE_EQ(inclinometerRun.checkSets[0].angleDeg, 0.0) << "an aborted run stores nothing";
+  RecordInclinometerCalibration(settings, state, inclinometerRun, op, client.clock());
   EXPECT_TRUE(RecordLines().empty());
 }
 
@@ -244,9 +238,9 @@ TEST_F(InclinometerCalTest, RetryMeasuresTheSamePositionAgainAndIgnoreGoesOnWith
   op.ExpectMessage(DialogBox(summary, "Results"));
   dialog.OnCommand(ctl::incl::kConfirm);
   EXPECT_FALSE(dialog.commandSucceeded);
-  EXPECT_TRUE(link.inclinometerCheckRun);
-  EXPECT_TRUE(link.checkSets[0].readings[0].pass);
-  EXPECT_FALSE(link.checkSets[0].readings[1].pass);
+  EXPECT_TRUE(inclinometerRun.checkRun);
+  EXPECT_TRUE(inclinometerRun.checkSets[0].readings[0].pass);
+  EXPECT_FALSE(inclinometerRun.checkSets[0].readings[1].pass);
 }
 
 TEST_F(InclinometerCalTest, PositionWithoutAReadingFailsOnNothingAndIsKeptAsNotANumber) {
@@ -255,10 +249,10 @@ TEST_F(InclinometerCalTest, PositionWithoutAReadingFailsOnNothingAndIsKeptAsNotA
   dialog.OnCommand(ctl::incl::kConfirm);
   op.VerifyDone();
   EXPECT_FALSE(dialog.commandSucceeded);
-  EXPECT_TRUE(link.inclinometerCheckRun);
-  EXPECT_TRUE(std::isnan(link.checkLevelReading.pitchDeg));
-  EXPECT_TRUE(std::isnan(link.checkLevelReading.rollDeg));
-  EXPECT_FALSE(link.checkLevelReading.pass);
+  EXPECT_TRUE(inclinometerRun.checkRun);
+  EXPECT_TRUE(std::isnan(inclinometerRun.checkLevelReading.pitchDeg));
+  EXPECT_TRUE(std::isnan(inclinometerRun.checkLevelReading.rollDeg));
+  EXPECT_FALSE(inclinometerRun.checkLevelReading.pass);
 }
 
 TEST_F(InclinometerCalTest, AbortedSecondCheckLeavesTheFirstChecksData) {
@@ -266,7 +260,7 @@ TEST_F(InclinometerCalTest, AbortedSecondCheckLeavesTheFirstChecksData) {
   ExpectPassingCheck();
   dialog.OnCommand(ctl::incl::kConfirm);
   op.VerifyDone();
-  const CheckReading bow0 = link.checkSets[0].readings[0];
+  const CheckReading bow0 = inclinometerRun.checkSets[0].readings[0];
 
   // At 6 degrees bow 0 passes; bow 90, with the fixture not turned, fails and is aborted.
   op.ExpectMessage(DialogBox("Set End-Cap to first pitch angle (approx 5 degrees)")).Do(Fixture(6.0, 0));
@@ -279,10 +273,10 @@ TEST_F(InclinometerCalTest, AbortedSecondCheckLeavesTheFirstChecksData) {
                    BoxAnswer::Abort);
   dialog.OnCommand(ctl::incl::kConfirm);
   op.VerifyDone();
-  EXPECT_TRUE(link.inclinometerCheckRun);
-  EXPECT_EQ(link.checkSets[0].angleDeg, 5.0);
-  EXPECT_EQ(link.checkSets[0].readings[0].pitchDeg, bow0.pitchDeg);
-  EXPECT_TRUE(link.checkSets[0].readings[1].pass);
+  EXPECT_TRUE(inclinometerRun.checkRun);
+  EXPECT_EQ(inclinometerRun.checkSets[0].angleDeg, 5.0);
+  EXPECT_EQ(inclinometerRun.checkSets[0].readings[0].pitchDeg, bow0.pitchDeg);
+  EXPECT_TRUE(inclinometerRun.checkSets[0].readings[1].pass);
 }
 
 // Sensors that a calibration cannot find: the verdict is a fail, nothing is written to 120-127
@@ -307,7 +301,7 @@ TEST_P(UnfitSensor, FailsTheCalibrationAndWritesNoCoefficients) {
   EXPECT_FALSE(dialog.commandSucceeded);
   EXPECT_EQ(Regs(120, 8), before);
   EXPECT_EQ(Regs(404, 4), kErased);
-  link.RecordInclinometerCalibration();
+  RecordInclinometerCalibration(settings, state, inclinometerRun, op, client.clock());
   const std::string prefix = Prefix();
   EXPECT_EQ(RecordLines(), (std::vector<std::string>{prefix + "External digital inclinometer calibration failed",
                                                      prefix + "Current 72 mA", prefix + "Warm up 3 seconds"}));
@@ -336,7 +330,7 @@ TEST_F(InclinometerCalTest, RawReadingThatNeverCameFailsTheCalibration) {
   op.ExpectPrompt("Enter current drawn in mA", "", "72");
   op.ExpectMessage(DialogBox("Calibration failed!!!!!!"));
   Calibrate();
-  EXPECT_TRUE(link.rawSlots[0].readFailed);
+  EXPECT_TRUE(inclinometerRun.rawSlots[0].readFailed);
   EXPECT_EQ(Regs(120, 8), before);
   EXPECT_EQ(Regs(404, 4), kErased);
 }
@@ -351,10 +345,10 @@ TEST_F(InclinometerCalTest, RefusedCoefficientWriteFailsTheCalibrationAndErasesT
   Calibrate();
   op.VerifyDone();
   EXPECT_FALSE(dialog.commandSucceeded);
-  EXPECT_FALSE(link.inclinometerCalPassed);
+  EXPECT_FALSE(inclinometerRun.calPassed);
   EXPECT_EQ(Regs(120, 8), before);
   EXPECT_EQ(Regs(404, 4), kErased);
-  link.RecordInclinometerCalibration();
+  RecordInclinometerCalibration(settings, state, inclinometerRun, op, client.clock());
   const std::string prefix = Prefix();
   EXPECT_EQ(RecordLines(), (std::vector<std::string>{prefix + "External digital inclinometer calibration failed",
                                                      prefix + "Current 72 mA", prefix + "Warm up 3 seconds"}));
@@ -367,7 +361,7 @@ TEST_F(InclinometerCalTest, UnitLostAtTheCoefficientWriteStopsWithOneMessageAndW
   op.VerifyDone();
   EXPECT_EQ(trap.after, std::vector<std::string>{"fa 04 00 02"}) << "only the handshake that found it gone";
   EXPECT_FALSE(dialog.commandSucceeded);
-  EXPECT_FALSE(link.inclinometerCalPassed);
+  EXPECT_FALSE(inclinometerRun.calPassed);
   EXPECT_EQ(Regs(404, 4), kErased);
 }
 
@@ -380,7 +374,7 @@ TEST_F(InclinometerCalTest, UnitLostWhileMeasuringStopsAtOnceWithOneMessage) {
   Calibrate();
   op.VerifyDone();
   EXPECT_FALSE(dialog.commandSucceeded);
-  EXPECT_FALSE(link.inclinometerCalRun);
+  EXPECT_FALSE(inclinometerRun.calRun);
   EXPECT_EQ(Regs(404, 4), kErased);
 }
 

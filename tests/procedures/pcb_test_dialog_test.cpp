@@ -8,6 +8,7 @@
 #include "serial/memory_device.h"
 #include "sim/memory_unit_peer.h"
 #include "sim/simulated_unit.h"
+#include "unit/unit_identity.h"
 #include "tests/support/scripted_operator.h"
 
 namespace endcap {
@@ -33,9 +34,9 @@ protected:
   PcbTestDialogTest() {
     ports_.Attach(1, line_);
     port_.OpenOnPort(1);
-    link_.LoadDefaultLimits();
-    link_.OperatorId = "AB";
-    link_.operatorMarker = 1;
+    LoadDefaultLimits(limits_);
+    operatorId_ = "AB";
+    unitState_.operatorMarker = 1;
     dialog_.Attach(view_);
     dialog_.OnInitDialog();
   }
@@ -51,8 +52,8 @@ protected:
     return regs;
   }
   void SetAll(CheckResult result) {
-    dialog_.serialResult = dialog_.suppliesResult = dialog_.currentResult = dialog_.internalRs485Result =
-        dialog_.rs485CommsResult = result;
+    dialog_.run.serialResult = dialog_.run.suppliesResult = dialog_.run.currentResult = dialog_.run.internalRs485Result =
+        dialog_.run.rs485CommsResult = result;
   }
   void StampFactoryRecord() {
     const uint16_t stamped[] = {0, 0x0102, 0x1A01, 0x0203};
@@ -66,14 +67,17 @@ protected:
   MemoryPortProvider ports_;
   SerialPort port_{ports_, clock_};
   ScriptedOperator op_;
-  ModbusLink link_{port_, op_};
-  PcbTestDialog dialog_{link_};
+  UnitClient client_{port_};
+  UnitState unitState_;
+  DefaultLimits limits_;
+  std::string operatorId_;
+  PcbTestDialog dialog_{{client_, unitState_, op_, limits_, operatorId_}};
   FakePcbTestView view_;
 };
 
 TEST_F(PcbTestDialogTest, StartsWithEveryCheckNotRunAndTheButtonsWired) {
-  for (CheckResult r : {dialog_.serialResult, dialog_.suppliesResult, dialog_.currentResult, dialog_.internalRs485Result,
-                        dialog_.rs485CommsResult, dialog_.overallResult})
+  for (CheckResult r : {dialog_.run.serialResult, dialog_.run.suppliesResult, dialog_.run.currentResult, dialog_.run.internalRs485Result,
+                        dialog_.run.rs485CommsResult, dialog_.run.overallResult})
     EXPECT_EQ(r, kCheckNotRun);
   for (int id : {ctl::pcb::kSetSerialNumber, ctl::pcb::kCheckSupplyVoltages, ctl::pcb::kCheckSupplyCurrent, ctl::pcb::kCheckInternalRs485,
                  ctl::pcb::kCheckRs485Comms, ctl::pcb::kExit})
@@ -86,8 +90,8 @@ TEST_F(PcbTestDialogTest, SetSerialNumberWritesTheNormalisedSerialToTheBoard) {
   op_.ExpectPrompt("Board serial number", "000000-000", "123456-7");
   dialog_.OnCommand(ctl::pcb::kSetSerialNumber);
   op_.VerifyDone();
-  EXPECT_EQ(dialog_.serialResult, kCheckPassed);
-  EXPECT_EQ(link_.boardSerial, "123456-007");
+  EXPECT_EQ(dialog_.run.serialResult, kCheckPassed);
+  EXPECT_EQ(unitState_.boardSerial, "123456-007");
   EXPECT_EQ(*unit_.Register(reg::kBoardSerial), 0x1234);
   EXPECT_EQ(*unit_.Register(reg::kBoardSerial + 1), 0x5607);
 
@@ -96,8 +100,8 @@ TEST_F(PcbTestDialogTest, SetSerialNumberWritesTheNormalisedSerialToTheBoard) {
   op_.ExpectPrompt("Board serial number", "123456-007", "654321-1");
   dialog_.OnCommand(ctl::pcb::kSetSerialNumber);
   op_.VerifyDone();
-  EXPECT_EQ(dialog_.serialResult, kCheckFailed);
-  EXPECT_EQ(link_.boardSerial, "123456-007");
+  EXPECT_EQ(dialog_.run.serialResult, kCheckFailed);
+  EXPECT_EQ(unitState_.boardSerial, "123456-007");
   EXPECT_EQ(*unit_.Register(reg::kBoardSerial), 0x1234);
 
   // A rejected entry fails the check and leaves the serial alone, in the station and the board.
@@ -105,8 +109,8 @@ TEST_F(PcbTestDialogTest, SetSerialNumberWritesTheNormalisedSerialToTheBoard) {
   op_.ExpectUnownedBox("Illegal character!!");
   dialog_.OnCommand(ctl::pcb::kSetSerialNumber);
   op_.VerifyDone();
-  EXPECT_EQ(dialog_.serialResult, kCheckFailed);
-  EXPECT_EQ(link_.boardSerial, "123456-007");
+  EXPECT_EQ(dialog_.run.serialResult, kCheckFailed);
+  EXPECT_EQ(unitState_.boardSerial, "123456-007");
   EXPECT_EQ(*unit_.Register(reg::kBoardSerial + 1), 0x5607);
 }
 
@@ -119,7 +123,7 @@ TEST_F(PcbTestDialogTest, SupplyVoltagesPassAtTheWindowEdgesAndAFailCanTurnBackT
   ExpectWindowBox("Overall voltage tests  PASS");
   dialog_.OnCommand(ctl::pcb::kCheckSupplyVoltages);
   op_.VerifyDone();
-  EXPECT_EQ(dialog_.suppliesResult, kCheckPassed);
+  EXPECT_EQ(dialog_.run.suppliesResult, kCheckPassed);
 
   // The board rails fail: the external supplies are still checked and shown.
   unit_.SetSupply(sim::Supply::BoardMinus12, -13.01);
@@ -128,7 +132,7 @@ TEST_F(PcbTestDialogTest, SupplyVoltagesPassAtTheWindowEdgesAndAFailCanTurnBackT
   ExpectWindowBox("Overall voltage tests !! FAIL !!");
   dialog_.OnCommand(ctl::pcb::kCheckSupplyVoltages);
   op_.VerifyDone();
-  EXPECT_EQ(dialog_.suppliesResult, kCheckFailed);
+  EXPECT_EQ(dialog_.run.suppliesResult, kCheckFailed);
 
   unit_.SetSupply(sim::Supply::BoardMinus12, -12.0);
   ExpectWindowBox("Connect 5310-xxx to the inclinometer connector PL7");
@@ -136,7 +140,7 @@ TEST_F(PcbTestDialogTest, SupplyVoltagesPassAtTheWindowEdgesAndAFailCanTurnBackT
   ExpectWindowBox("Overall voltage tests  PASS");
   dialog_.OnCommand(ctl::pcb::kCheckSupplyVoltages);
   op_.VerifyDone();
-  EXPECT_EQ(dialog_.suppliesResult, kCheckPassed);
+  EXPECT_EQ(dialog_.run.suppliesResult, kCheckPassed);
 }
 
 struct CurrentRow {
@@ -159,7 +163,7 @@ TEST_F(PcbTestDialogTest, SupplyCurrentAsksForBothCurrentsWhateverTheFirstGave) 
     ExpectWindowBox(row.result == kCheckPassed ? "Current tests  PASS" : "Current tests !! FAIL !!");
     dialog_.OnCommand(ctl::pcb::kCheckSupplyCurrent);
     op_.VerifyDone();
-    EXPECT_EQ(dialog_.currentResult, row.result) << row.unloaded << " " << row.loaded;
+    EXPECT_EQ(dialog_.run.currentResult, row.result) << row.unloaded << " " << row.loaded;
   }
 }
 
@@ -168,14 +172,14 @@ TEST_F(PcbTestDialogTest, InternalRs485FollowsTheBoardsLoop) {
   ExpectWindowBox("Internal RS485 test  PASS");
   dialog_.OnCommand(ctl::pcb::kCheckInternalRs485);
   op_.VerifyDone();
-  EXPECT_EQ(dialog_.internalRs485Result, kCheckPassed);
+  EXPECT_EQ(dialog_.run.internalRs485Result, kCheckPassed);
 
   unit_.InjectFault(sim::Fault::BrokenLoop, sim::FaultMode::Once);
   op_.ExpectUnownedBox(kStore, "ERROR").ExpectUnownedBox("FAIL!!", "Internal RS485");
   ExpectWindowBox("Internal RS485 test !! FAIL !!");
   dialog_.OnCommand(ctl::pcb::kCheckInternalRs485);
   op_.VerifyDone();
-  EXPECT_EQ(dialog_.internalRs485Result, kCheckFailed);
+  EXPECT_EQ(dialog_.run.internalRs485Result, kCheckFailed);
 }
 
 TEST_F(PcbTestDialogTest, Rs485CommsTellsTheOperatorToChangeTheLinkBeforeAndAfter) {
@@ -187,7 +191,7 @@ TEST_F(PcbTestDialogTest, Rs485CommsTellsTheOperatorToChangeTheLinkBeforeAndAfte
     ExpectWindowBox("Disconnect RS485 convertor link\r\nReconnect RS232 comms\r\nRemove LK1 and LK2 on PCB");
     dialog_.OnCommand(ctl::pcb::kCheckRs485Comms);
     op_.VerifyDone();
-    EXPECT_EQ(dialog_.rs485CommsResult, answers ? kCheckPassed : kCheckFailed);
+    EXPECT_EQ(dialog_.run.rs485CommsResult, answers ? kCheckPassed : kCheckFailed);
   }
 }
 
@@ -196,21 +200,21 @@ TEST_F(PcbTestDialogTest, ExitWithEveryCheckPassedStampsTheFactoryRecord) {
   ExpectWindowBox("Overall result PASS");
   dialog_.OnCommand(ctl::pcb::kExit);
   op_.VerifyDone();
-  EXPECT_EQ(dialog_.overallResult, kCheckPassed);
+  EXPECT_EQ(dialog_.run.overallResult, kCheckPassed);
   EXPECT_EQ(view_.endings, 1);
   EXPECT_EQ(view_.ending, PcbTestView::Ending::Ok);
-  link_.ReadUnitInfo();
-  EXPECT_EQ(link_.FormatCalRecord(0), "08/12/26  AB@\r\n");
+  ReadUnitInfo(client_, unitState_);
+  EXPECT_EQ(FormatCalRecord(unitState_, 0), "08/12/26  AB@\r\n");
 }
 
 TEST_F(PcbTestDialogTest, ExitWithAFailedCheckErasesTheFactoryRecord) {
   StampFactoryRecord();
   SetAll(kCheckPassed);
-  dialog_.currentResult = kCheckFailed;
+  dialog_.run.currentResult = kCheckFailed;
   ExpectWindowBox("Overall result !! FAIL !!");
   dialog_.OnCommand(ctl::pcb::kExit);
   op_.VerifyDone();
-  EXPECT_EQ(dialog_.overallResult, kCheckFailed);
+  EXPECT_EQ(dialog_.run.overallResult, kCheckFailed);
   EXPECT_EQ(view_.ending, PcbTestView::Ending::Ok);
   EXPECT_EQ(FactoryRecord(), kErased);
 }
@@ -221,10 +225,10 @@ TEST_F(PcbTestDialogTest, AFactoryRecordTheUnitDidNotTakeFailsTheBoard) {
   ExpectWindowBox("The unit did not take the factory record\r\nOverall result !! FAIL !!");
   dialog_.OnCommand(ctl::pcb::kExit);
   op_.VerifyDone();
-  EXPECT_EQ(dialog_.overallResult, kCheckFailed);
-  EXPECT_FALSE(dialog_.factoryRecordWritten);
+  EXPECT_EQ(dialog_.run.overallResult, kCheckFailed);
+  EXPECT_FALSE(dialog_.run.factoryRecordWritten);
   EXPECT_EQ(view_.ending, PcbTestView::Ending::Ok);
-  EXPECT_EQ(link_.FormatCalRecord(0), "Not calibrated\r\n");
+  EXPECT_EQ(FormatCalRecord(unitState_, 0), "Not calibrated\r\n");
   EXPECT_EQ(FactoryRecord(), kErased);
 
   // A failed board whose stamp cannot be erased: the same box, and the old stamp stays.
@@ -235,7 +239,7 @@ TEST_F(PcbTestDialogTest, AFactoryRecordTheUnitDidNotTakeFailsTheBoard) {
   ExpectWindowBox("The unit did not take the factory record\r\nOverall result !! FAIL !!");
   dialog_.OnCommand(ctl::pcb::kExit);
   op_.VerifyDone();
-  EXPECT_EQ(dialog_.overallResult, kCheckFailed);
+  EXPECT_EQ(dialog_.run.overallResult, kCheckFailed);
   EXPECT_EQ(FactoryRecord(), stamped);
 }
 
@@ -245,9 +249,10 @@ TEST_F(PcbTestDialogTest, AUnitThatStopsAnsweringStopsTheTestAtOnce) {
   unit_.InjectFault(sim::Fault::NoReply, sim::FaultMode::Always);
   const std::string lost = "The unit on COM1 stopped answering\r\nThe procedure has stopped";
   for (int id : {ctl::pcb::kSetSerialNumber, ctl::pcb::kCheckSupplyVoltages, ctl::pcb::kCheckInternalRs485, ctl::pcb::kExit}) {
-    link_.ResetUnitState();
-    link_.OperatorId = "AB";
-    link_.operatorMarker = 1;
+    ResetUnitState(unitState_);
+    client_.ForgetLostUnit();
+    operatorId_ = "AB";
+    unitState_.operatorMarker = 1;
     dialog_.OnInitDialog();
     view_.endings = 0;
     SetAll(kCheckPassed);
@@ -256,20 +261,20 @@ TEST_F(PcbTestDialogTest, AUnitThatStopsAnsweringStopsTheTestAtOnce) {
     ExpectWindowBox(lost);
     dialog_.OnCommand(id);
     op_.VerifyDone();
-    EXPECT_TRUE(dialog_.unitLost) << id;
+    EXPECT_TRUE(dialog_.run.unitLost) << id;
     EXPECT_EQ(view_.endings, 1) << id;
     EXPECT_EQ(view_.ending, PcbTestView::Ending::Cancel) << id;
-    EXPECT_EQ(dialog_.overallResult, kCheckNotRun) << id;
+    EXPECT_EQ(dialog_.run.overallResult, kCheckNotRun) << id;
   }
   // Whatever the silent unit did with the last write, the station does not claim a stamp.
-  EXPECT_EQ(link_.FormatCalRecord(0), "Not calibrated\r\n");
+  EXPECT_EQ(FormatCalRecord(unitState_, 0), "Not calibrated\r\n");
 }
 
 TEST_F(PcbTestDialogTest, ExitWithACheckNotRunAsksFirst) {
   StampFactoryRecord();
   const std::vector<uint16_t> stamped = FactoryRecord();
   SetAll(kCheckPassed);
-  dialog_.rs485CommsResult = kCheckNotRun;
+  dialog_.run.rs485CommsResult = kCheckNotRun;
   const MessageBox question{"Not all checks complete!!\r\nDo you wish to exit?", kApplicationName, BoxButtons::YesNo,
                             BoxIcon::Warning, 0, BoxOwner::Window};
 
@@ -278,7 +283,7 @@ TEST_F(PcbTestDialogTest, ExitWithACheckNotRunAsksFirst) {
   dialog_.OnCommand(ctl::pcb::kExit);
   op_.VerifyDone();
   EXPECT_EQ(view_.endings, 0);
-  EXPECT_EQ(dialog_.overallResult, kCheckNotRun);
+  EXPECT_EQ(dialog_.run.overallResult, kCheckNotRun);
   EXPECT_EQ(FactoryRecord(), stamped);
 
   // Yes: the dialog closes, and the board fails.
@@ -288,7 +293,7 @@ TEST_F(PcbTestDialogTest, ExitWithACheckNotRunAsksFirst) {
   op_.VerifyDone();
   EXPECT_EQ(view_.endings, 1);
   EXPECT_EQ(view_.ending, PcbTestView::Ending::Ok);
-  EXPECT_EQ(dialog_.overallResult, kCheckFailed);
+  EXPECT_EQ(dialog_.run.overallResult, kCheckFailed);
   EXPECT_EQ(FactoryRecord(), kErased);
 }
 
@@ -299,7 +304,7 @@ TEST_F(PcbTestDialogTest, EscapeEndsWithoutAVerdict) {
   dialog_.OnCancel();
   EXPECT_EQ(view_.endings, 1);
   EXPECT_EQ(view_.ending, PcbTestView::Ending::Cancel);
-  EXPECT_EQ(dialog_.overallResult, kCheckNotRun);
+  EXPECT_EQ(dialog_.run.overallResult, kCheckNotRun);
   EXPECT_EQ(FactoryRecord(), stamped);
 }
 

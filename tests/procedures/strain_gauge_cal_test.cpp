@@ -7,8 +7,11 @@
 
 #include "procedures/strain_gauge_cal_dialog.h"
 #include "protocol/register_map.h"
+#include "records/results_record.h"
 #include "sim/physics.h"
 #include "tests/procedures/calibration_fixture.h"
+#include "tests/support/bench_equipment.h"
+#include "tests/support/cal_stamp.h"
 #include "unit/cal_record.h"
 #include "unit/conversions.h"
 
@@ -59,12 +62,10 @@ protected:
                      BoxButtons::YesNo, BoxIcon::Warning);
   }
   void ExpectBenchData() {
-    op.ExpectPrompt("Atmospheric pressure (millibar)", "", "1013.25");
-    op.ExpectPrompt("Local temperature (Deg C)", "", "21.5");
-    op.ExpectPromptClosed("Dead weight tester make", "Budenburg");
-    op.ExpectPrompt("Dead weight tester Ident. No", "", "4711");
-    op.ExpectPrompt("Strain gauge manufacturer", "", "Druck");
-    op.ExpectPrompt("Strain gauge model", "", "PDCR 4000");
+    for (const testing::EquipmentAnswer& a : testing::kEquipmentAnswers) {
+      if (a.typed) op.ExpectPrompt(a.caption, a.offered, a.typed);
+      else op.ExpectPromptClosed(a.caption, a.offered);
+    }
   }
   void ExpectCalibration(const MessageBox& verdict, const std::string& applied = "") {
     op.ExpectMessage(FullScaleQuestion(), BoxAnswer::Yes);
@@ -80,19 +81,19 @@ protected:
     op.VerifyDone();
   }
   void KnowBenchData() {
-    link.atmosphericPressureMb = kAtmosphereMb;
-    link.temperatureDegC = 20.0;
-    link.equipmentUsed = "Budenburg";
-    link.equipmentIdNo = 1;
-    link.gaugeManufacturer = "Druck";
-    link.gaugeModel = "PDCR";
+    gaugeRun.atmosphericPressureMb = kAtmosphereMb;
+    gaugeRun.temperatureDegC = 20.0;
+    gaugeRun.equipmentUsed = "Budenburg";
+    gaugeRun.equipmentIdNo = 1;
+    gaugeRun.gaugeManufacturer = "Druck";
+    gaugeRun.gaugeModel = "PDCR";
   }
   // The six points with the pressures the dialog suggests, each applied on the tester.
   void QueueSuggestedPoints() {
     for (const double psi : {1400.0, 1200.0, 900.0, 600.0, 280.0, 0.0}) view.pressureScript.push_back({Apply(psi), {""}});
   }
 
-  StrainGaugeCalDialog dialog{link};
+  StrainGaugeCalDialog dialog{Context(), gaugeRun};
 };
 
 TEST_F(StrainGaugeCalTest, OpensWithTheUnitsWarmUpFullScaleAndAccuracy) {
@@ -113,18 +114,9 @@ TEST_F(StrainGaugeCalTest, CalibrationAgainstTheTesterThenEveryPointPasses) {
   Int32ToRegisters(expected, 0, FloatBits(static_cast<float>(kAtmosphereMb * kPsiPerMillibar - zero)));
   Int32ToRegisters(expected, 2, FloatBits(static_cast<float>(1200.0 / (high - zero))));
   EXPECT_EQ(Regs(136, 4), std::vector<uint16_t>(expected, expected + 4));
-  CalRecord stamp;
-  stamp.kind = 2;
-  stamp.day = 8;
-  stamp.month = 12;
-  stamp.year = 26;
-  stamp.letters[0] = 'A';
-  stamp.letters[1] = 'B';
-  stamp.marker = 1;
-  const auto encoded = EncodeCalRecord(stamp);
-  EXPECT_EQ(Regs(408, 4), std::vector<uint16_t>(encoded.begin(), encoded.end()));
+  EXPECT_EQ(Regs(408, 4), testing::StampOfAB(2));
   EXPECT_EQ(Reg(reg::kUnitCurrent), 72);
-  EXPECT_TRUE(link.strainGaugeCalRun);
+  EXPECT_TRUE(gaugeRun.calRun);
 
   op.ExpectMessage(FullScaleQuestion(), BoxAnswer::Yes);
   QueueSuggestedPoints();
@@ -146,9 +138,9 @@ TEST_F(StrainGaugeCalTest, CalibrationAgainstTheTesterThenEveryPointPasses) {
   for (const double psi : {0.0, 280.0, 600.0, 900.0, 1200.0, 1400.0})
     lines.push_back(prefix + Format("Applied %.1f  Read %.1f Pass", psi, CheckRead(psi)));
   lines.push_back(prefix + "Warm up period 1.0 secs");
-  link.RecordStrainGaugeCalibration();
+  RecordStrainGaugeCalibration(settings, state, gaugeRun, op, client.clock());
   EXPECT_EQ(RecordLines(), lines);
-  EXPECT_FALSE(link.pressurePoints[0].done);
+  EXPECT_FALSE(gaugeRun.pressurePoints[0].done);
 }
 
 TEST_F(StrainGaugeCalTest, UncalibratedGaugeFailsEveryPointItIgnores) {
@@ -168,8 +160,8 @@ TEST_F(StrainGaugeCalTest, UncalibratedGaugeFailsEveryPointItIgnores) {
   op.ExpectMessage(DialogBox(summary + "Overall result  FAIL", "Results"));
   dialog.OnCommand(ctl::strain::kConfirm);
   EXPECT_FALSE(dialog.commandSucceeded);
-  EXPECT_TRUE(link.strainGaugeCheckRun);
-  EXPECT_FALSE(link.strainGaugeCheckPassed);
+  EXPECT_TRUE(gaugeRun.checkRun);
+  EXPECT_FALSE(gaugeRun.checkPassed);
 }
 
 TEST_F(StrainGaugeCalTest, RetriedPointThatPassesKeepsTheOverallPassAndAnAbortedRunLeavesItsPoints) {
@@ -187,7 +179,7 @@ TEST_F(StrainGaugeCalTest, RetriedPointThatPassesKeepsTheOverallPassAndAnAborted
   dialog.OnCommand(ctl::strain::kConfirm);
   op.VerifyDone();
   EXPECT_TRUE(dialog.commandSucceeded);
-  const double readAt100 = link.pressurePoints[5].readPsi;
+  const double readAt100 = gaugeRun.pressurePoints[5].readPsi;
 
   // A second run: 100 % within tolerance of another reading, then 80 % with a pressure typed
   // that the tester does not hold, aborted.
@@ -200,11 +192,11 @@ TEST_F(StrainGaugeCalTest, RetriedPointThatPassesKeepsTheOverallPassAndAnAborted
   dialog.OnCommand(ctl::strain::kConfirm);
   op.VerifyDone();
   EXPECT_FALSE(dialog.commandSucceeded);
-  EXPECT_TRUE(link.strainGaugeCheckRun);
-  EXPECT_TRUE(link.strainGaugeCheckPassed);
-  EXPECT_EQ(link.pressurePoints[5].readPsi, readAt100);
-  EXPECT_EQ(link.pressurePoints[4].appliedText, "1200.000");
-  EXPECT_TRUE(link.pressurePoints[0].done);
+  EXPECT_TRUE(gaugeRun.checkRun);
+  EXPECT_TRUE(gaugeRun.checkPassed);
+  EXPECT_EQ(gaugeRun.pressurePoints[5].readPsi, readAt100);
+  EXPECT_EQ(gaugeRun.pressurePoints[4].appliedText, "1200.000");
+  EXPECT_TRUE(gaugeRun.pressurePoints[0].done);
 }
 
 TEST_F(StrainGaugeCalTest, WrongAppliedPressureDuringCalibrationFailsTheCheck) {
@@ -238,10 +230,10 @@ TEST_F(StrainGaugeCalTest, CheckPointWithoutAReadingFailsAndKeepsNoValue) {
   dialog.OnCommand(ctl::strain::kConfirm);
   op.VerifyDone();
   EXPECT_FALSE(dialog.commandSucceeded);
-  EXPECT_TRUE(link.strainGaugeCheckRun);
-  EXPECT_FALSE(link.strainGaugeCheckPassed);
-  EXPECT_TRUE(link.pressurePoints[5].done);
-  EXPECT_TRUE(std::isnan(link.pressurePoints[5].readPsi));
+  EXPECT_TRUE(gaugeRun.checkRun);
+  EXPECT_FALSE(gaugeRun.checkPassed);
+  EXPECT_TRUE(gaugeRun.pressurePoints[5].done);
+  EXPECT_TRUE(std::isnan(gaugeRun.pressurePoints[5].readPsi));
 }
 
 constexpr const char* kUnitLost = "The unit on COM1 stopped answering\r\nThe procedure has stopped";
@@ -255,8 +247,8 @@ TEST_F(StrainGaugeCalTest, UnitLostDuringTheCheckStopsWithOneMessage) {
   op.VerifyDone();
   EXPECT_TRUE(view.pressureScript.empty());
   EXPECT_FALSE(dialog.commandSucceeded);
-  EXPECT_FALSE(link.strainGaugeCheckRun);
-  EXPECT_FALSE(link.pressurePoints[5].done);
+  EXPECT_FALSE(gaugeRun.checkRun);
+  EXPECT_FALSE(gaugeRun.pressurePoints[5].done);
 }
 
 TEST_F(StrainGaugeCalTest, RefusedCoefficientWriteFailsTheCalibrationAndErasesTheRecord) {
@@ -269,9 +261,9 @@ TEST_F(StrainGaugeCalTest, RefusedCoefficientWriteFailsTheCalibrationAndErasesTh
   EXPECT_FALSE(dialog.commandSucceeded);
   EXPECT_EQ(Regs(136, 4), before);
   EXPECT_EQ(Regs(408, 4), kErased);
-  EXPECT_TRUE(link.strainGaugeCalRun);
-  EXPECT_FALSE(link.strainGaugeCalPassed);
-  link.RecordStrainGaugeCalibration();
+  EXPECT_TRUE(gaugeRun.calRun);
+  EXPECT_FALSE(gaugeRun.calPassed);
+  RecordStrainGaugeCalibration(settings, state, gaugeRun, op, client.clock());
   EXPECT_EQ(RecordLines().front(), Prefix() + "RS485 strain gauge failed calibration");
 }
 
@@ -283,7 +275,7 @@ TEST_F(StrainGaugeCalTest, UnitLostAtTheCoefficientWriteStopsWithOneMessageAndWr
   op.VerifyDone();
   EXPECT_EQ(trap.after, std::vector<std::string>{"fa 04 00 02"}) << "only the handshake that found it gone";
   EXPECT_FALSE(dialog.commandSucceeded);
-  EXPECT_FALSE(link.strainGaugeCalPassed);
+  EXPECT_FALSE(gaugeRun.calPassed);
   EXPECT_EQ(Reg(408), 0x0002);
 }
 
@@ -316,8 +308,8 @@ TEST_F(StrainGaugeCalTest, EscapeInThePressureDialogLeavesNothingAppliedSoTheSca
   dialog.OnCommand(ctl::strain::kSetAndCalibrate);
   EXPECT_EQ(Regs(136, 4), before);
   EXPECT_EQ(Regs(408, 4), kErased);
-  EXPECT_FALSE(link.strainGaugeCalRun);
-  EXPECT_FALSE(link.strainGaugeCalPassed);
+  EXPECT_FALSE(gaugeRun.calRun);
+  EXPECT_FALSE(gaugeRun.calPassed);
 }
 
 TEST_F(StrainGaugeCalTest, AccuracyTextChoosesTheCheckTolerance) {
@@ -351,30 +343,8 @@ TEST_F(StrainGaugeCalTest, ReadPressureShowsTheCalibratedValue) {
 
 // --- the pressure dialog ---
 
-struct Suggestion {
-  int fullScalePsi;
-  int percent;
-  int psi;
-};
-class SuggestPressure : public ::testing::TestWithParam<Suggestion> {};
-
-TEST_P(SuggestPressure, RoundsToTheStepOfItsSizeAndStaysWithinFullScale) {
-  EXPECT_EQ(ModbusLink::SuggestPressure(GetParam().percent, GetParam().fullScalePsi), GetParam().psi);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    FullScales, SuggestPressure,
-    ::testing::Values(Suggestion{1450, 100, 1400}, Suggestion{1450, 80, 1200}, Suggestion{1450, 60, 900},
-                      Suggestion{1450, 40, 600}, Suggestion{1450, 20, 280}, Suggestion{1450, 0, 0},
-                      Suggestion{145, 100, 140}, Suggestion{145, 80, 120}, Suggestion{145, 60, 87},
-                      Suggestion{145, 40, 58}, Suggestion{145, 20, 29}, Suggestion{145, 0, 0},
-                      // b of 4 to 9 is raised to 10; an exact half step rounds down
-                      Suggestion{20, 20, 10}, Suggestion{250, 100, 240}, Suggestion{210, 100, 200},
-                      // never above the full scale
-                      Suggestion{4010, 100, 4000}, Suggestion{9999, 100, 9500}));
-
 TEST_F(StrainGaugeCalTest, PressureAboveFullScaleIsRefusedAndTheDialogStaysOpen) {
-  PressureSetDialog dialog(link);
+  PressureSetDialog dialog(op);
   FakeFieldsView window;
   dialog.Attach(window);
   dialog.percentOfFullScale = 100;

@@ -17,9 +17,9 @@
 
 #include "records/certificate_items.h"
 #include "tests/records/fake_sheet_views.h"
+#include "tests/records/recording_fixture.h"
 #include "tests/records/recording_spreadsheet.h"
 #include "tests/support/temp_dir.h"
-#include "tests/unit/link_fixture.h"
 
 namespace endcap {
 namespace {
@@ -32,11 +32,11 @@ MessageBox SheetBox(const std::string& text) {
   return {text, "", BoxButtons::Ok, BoxIcon::Warning, 0, BoxOwner::Window};
 }
 
-class SheetTest : public testing::LinkTest {
+class SheetTest : public testing::RecordingTest {
 protected:
   SheetTest() {
-    link.recordFolder = status.path();
-    link.OperatorId = "AB";
+    settings.recordFolder = status.path();
+    settings.operatorId = "AB";
     clock.SetDate({2026, 3, 7, 9, 5, 30});
     mkdir(folder.c_str(), 0775);
     dialog.Attach(view);
@@ -54,7 +54,7 @@ protected:
     row.key = key;
     row.result = result;
     std::string error;
-    ASSERT_TRUE(ResultsStoreOf(link).Store({row}, error)) << error;
+    ASSERT_TRUE(ResultsStoreOf(settings).Store({row}, error)) << error;
   }
   // The names in the certificate folder.
   std::vector<std::string> FolderNames() const {
@@ -77,7 +77,7 @@ protected:
   TempDir certificates;
   std::string folder = certificates.path() + "/Endcap/";
   RecordingSpreadsheet spreadsheet;
-  CalSheetDialog dialog{link, spreadsheet, folder};
+  CalSheetDialog dialog{op, unit, settings, limits, spreadsheet, folder};
   FakeCalSheetView view;
 };
 
@@ -122,17 +122,17 @@ TEST_F(SheetTest, SerialsAreNormalisedOrRefused) {
   };
   for (const SerialCase& c : cases) {
     SCOPED_TRACE(c.entry);
-    link.unitSerial = "000000-000";
-    link.unitSerialConfirmed = true;
-    link.limits = DefaultLimits();
+    unit.unitSerial = "000000-000";
+    unit.unitSerialConfirmed = true;
+    limits = DefaultLimits();
     view.serial = c.entry;
     if (c.refusal) op.ExpectMessage(SheetBox(c.refusal));
     EXPECT_EQ(dialog.ValidateSheetSerial(), c.serial != nullptr);
     op.VerifyDone();
     EXPECT_EQ(dialog.editText, c.entry);
-    EXPECT_EQ(link.unitSerial, c.serial ? c.serial : "000000-000");
-    EXPECT_EQ(link.unitSerialConfirmed, c.serial != nullptr);
-    EXPECT_EQ(link.limits.smallAngleTolerance, c.serial ? 0.05 : 0.0);  // the limits are loaded
+    EXPECT_EQ(unit.unitSerial, c.serial ? c.serial : "000000-000");
+    EXPECT_EQ(unit.unitSerialConfirmed, c.serial != nullptr);
+    EXPECT_EQ(limits.smallAngleTolerance, c.serial ? 0.05 : 0.0);  // the limits are loaded
   }
 }
 
@@ -152,7 +152,7 @@ TEST_F(SheetTest, ToleranceCellsByAngle) {
   const std::pair<double, const char*> cells[] = {{0.0, "0.050,"},    {14.999, "0.050,"}, {-14.999, "0.050,"},
                                                   {15.0, "0.200,"},   {-15.0, "0.200,"},  {45.999, "0.200,"},
                                                   {46.0, " ,"},       {-90.0, " ,"}};
-  for (const auto& [angle, cell] : cells) EXPECT_EQ(link.ToleranceCell(angle), cell) << angle;
+  for (const auto& [angle, cell] : cells) EXPECT_EQ(ToleranceCell(limits, angle), cell) << angle;
 }
 
 TEST_F(SheetTest, PitchAndRollAreReadFromTheResultText) {
@@ -213,13 +213,13 @@ TEST_F(SheetTest, WithoutTheUnitsResultsNoSheetIsWrittenAndNoCertificateOffered)
   other.unitSerial = "654321-002";
   other.key = "3.03.01";
   std::string error;
-  ASSERT_TRUE(ResultsStoreOf(link).Store({other}, error)) << error;
+  ASSERT_TRUE(ResultsStoreOf(settings).Store({other}, error)) << error;
   expectNoSheet("The results store " + store + " holds no inclinometer results for 123456-001");
 
   // Not a database.
-  link.resultsStorePath = status.path() + "/bad.sqlite";
-  std::ofstream(link.resultsStorePath) << "this is not a database, it is a text file of some length to be sure\n";
-  expectNoSheet("Unable to read the results store " + link.resultsStorePath +
+  settings.resultsStorePath = status.path() + "/bad.sqlite";
+  std::ofstream(settings.resultsStorePath) << "this is not a database, it is a text file of some length to be sure\n";
+  expectNoSheet("Unable to read the results store " + settings.resultsStorePath +
                 " for 123456-001\r\nfile is not a database");
 }
 
@@ -249,18 +249,18 @@ TEST_F(SheetTest, MissingItemsOfThePressureSheetGiveDefaults) {
 
 // The store as an inclinometer check leaves it: A1 = 5, A2 = 45, the last position ignored
 // after a failure.
-void LeaveInclinometerCheck(ModbusLink& link) {
-  link.inclinometerCheckRun = true;
-  link.checkLevelReading = {0.012, -0.046, true};
-  link.checkSets[0] = {5.0, {{5.012, 0.003, true}, {-0.004, 4.990, true}, {-5.020, 0.001, true}, {0.002, -5.001, true}}};
-  link.checkSets[1] = {45.0,
+void LeaveInclinometerCheck(InclinometerRun& inclinometerRun) {
+  inclinometerRun.checkRun = true;
+  inclinometerRun.checkLevelReading = {0.012, -0.046, true};
+  inclinometerRun.checkSets[0] = {5.0, {{5.012, 0.003, true}, {-0.004, 4.990, true}, {-5.020, 0.001, true}, {0.002, -5.001, true}}};
+  inclinometerRun.checkSets[1] = {45.0,
                        {{45.100, 0.010, true}, {0.020, 44.950, true}, {-45.150, -0.020, true}, {-0.010, -44.700, false}}};
 }
 
 TEST_F(SheetTest, AnInclinometerCheckGivesItsReadingsOnTheSheet) {
-  link.unitSerial = "123456-001";
-  LeaveInclinometerCheck(link);
-  link.RecordInclinometerCalibration();
+  unit.unitSerial = "123456-001";
+  LeaveInclinometerCheck(inclinometerRun);
+  RecordInclinometerCalibration(settings, unit, inclinometerRun, op, client.clock());
   dialog.OnCommand(ctl::sheet::kInclinometerResults);
   // Each row: reading, nominal, |difference|, tolerance at the reading, verdict.
   EXPECT_EQ(Sheet("calibrate_inclin.csv"),
@@ -279,9 +279,9 @@ TEST_F(SheetTest, AnInclinometerCheckGivesItsReadingsOnTheSheet) {
             "FAIL\n");
 
   // Retried until it passed: the newest results win and the sheet passes.
-  LeaveInclinometerCheck(link);
-  link.checkSets[1].readings[3] = {-0.010, -44.900, true};
-  link.RecordInclinometerCalibration();
+  LeaveInclinometerCheck(inclinometerRun);
+  inclinometerRun.checkSets[1].readings[3] = {-0.010, -44.900, true};
+  RecordInclinometerCalibration(settings, unit, inclinometerRun, op, client.clock());
   dialog.OnCommand(ctl::sheet::kInclinometerResults);
   const std::string sheet = Sheet("calibrate_inclin.csv");
   EXPECT_NE(sheet.find("-44.900,-45.000,0.100,0.200,PASS\nPASS\n"), std::string::npos) << sheet;
@@ -303,27 +303,27 @@ TEST_F(SheetTest, ARowWithoutVerdictKeepsTheSheetFromPassing) {
 
 // A strain-gauge calibration and check as the dialog leaves them: a 20 bar standard gauge,
 // checked at the suggested pressures, the 80 % point ignored after a failure.
-void LeaveStrainGaugeCheck(ModbusLink& link) {
-  link.strainGaugeCalRun = link.strainGaugeCalPassed = true;
-  link.strainGaugeCheckRun = true;
-  link.gaugeManufacturer = "Druck";
-  link.gaugeModel = "PTX 1830";
-  link.gaugeSerialNo = 1234567;
-  link.gaugeFullScaleBar = 20.0;
-  link.gaugeAccuracyPercent = 0.1;
-  link.temperatureDegC = 21.5;
-  link.atmosphericPressureMb = 1013.2;
-  link.equipmentUsed = "Budenburg";
-  link.equipmentIdNo = 1234;
+void LeaveStrainGaugeCheck(UnitState& unit, StrainGaugeRun& gaugeRun) {
+  gaugeRun.calRun = gaugeRun.calPassed = true;
+  gaugeRun.checkRun = true;
+  gaugeRun.gaugeManufacturer = "Druck";
+  gaugeRun.gaugeModel = "PTX 1830";
+  unit.gaugeSerialNo = 1234567;
+  unit.gaugeFullScaleBar = 20.0;
+  unit.gaugeAccuracyPercent = 0.1;
+  gaugeRun.temperatureDegC = 21.5;
+  gaugeRun.atmosphericPressureMb = 1013.2;
+  gaugeRun.equipmentUsed = "Budenburg";
+  gaugeRun.equipmentIdNo = 1234;
   const char* applied[] = {"0.000", "58.000", "120.000", "170.000", "240.000", "280.000"};
   const double read[] = {0.05, 58.1, 120.2, 170.1, 240.5, 280.2};
-  for (int i = 0; i < 6; ++i) link.pressurePoints[i] = {true, 20.0 * 14.50377, 0.1, read[i], applied[i]};
+  for (int i = 0; i < 6; ++i) gaugeRun.pressurePoints[i] = {true, 20.0 * 14.50377, 0.1, read[i], applied[i]};
 }
 
 TEST_F(SheetTest, AStrainGaugeCheckGivesItsPointsOnTheSheet) {
-  link.unitSerial = "123456-001";
-  LeaveStrainGaugeCheck(link);
-  link.RecordStrainGaugeCalibration();
+  unit.unitSerial = "123456-001";
+  LeaveStrainGaugeCheck(unit, gaugeRun);
+  RecordStrainGaugeCalibration(settings, unit, gaugeRun, op, client.clock());
   dialog.OnCommand(ctl::sheet::kStrainGaugeResults);
   // F = 20 x 14.50377 = 290.0754 psi; position = applied / F, error = |read - applied| / F.
   EXPECT_EQ(Sheet("calibrate_pressure.csv"),
@@ -409,7 +409,7 @@ TEST_F(SheetTest, ASheetThatCannotBeWrittenWholeLeavesTheOlderOneAndOffersNoCert
 TEST_F(SheetTest, AMissingFolderIsToldOnceWithTheSheetsPathAndOffersNoCertificate) {
   Put("3.04.05", CertificateResult());
   const std::string absent = certificates.path() + "/absent/";
-  CalSheetDialog elsewhere(link, spreadsheet, absent);
+  CalSheetDialog elsewhere(op, unit, settings, limits, spreadsheet, absent);
   elsewhere.Attach(view);
   op.ExpectMessage(SheetBox("Unable to open calibration data file\r\n" + absent +
                             "calibrate_pressure.csv: No such file or directory"));

@@ -16,21 +16,21 @@
 #include <sstream>
 
 #include "records/drive_map.h"
-#include "tests/unit/link_fixture.h"
+#include "tests/records/recording_fixture.h"
 
 namespace endcap {
 namespace {
 
-using testing::LinkTest;
+using testing::RecordingTest;
 
-class RecordTest : public LinkTest {
+class RecordTest : public RecordingTest {
 protected:
   RecordTest() {
     char pattern[] = "/tmp/endcap-records-XXXXXX";
     folder = mkdtemp(pattern);
-    link.recordFolder = folder;
-    link.OperatorId = "AB";
-    link.unitSerial = "123456-001";
+    settings.recordFolder = folder;
+    settings.operatorId = "AB";
+    unit.unitSerial = "123456-001";
     clock.SetDate({2005, 3, 7, 9, 5, 30});
   }
   ~RecordTest() override {
@@ -39,7 +39,7 @@ protected:
     rmdir(folder.c_str());
   }
   std::string File() const {
-    std::ifstream in(link.recordFolder + "/RemoteInclinometerLog.txt");
+    std::ifstream in(settings.recordFolder + "/RemoteInclinometerLog.txt");
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
@@ -48,9 +48,9 @@ protected:
 };
 
 TEST_F(RecordTest, LinesCarryOperatorSerialAndTimeAndBlankLinesDoNot) {
-  link.AppendRecordLine("First");
-  link.AppendRecordLine("");
-  link.AppendRecordLine("Second");
+  AppendRecordLine(settings, unit, op, client.clock(), "First");
+  AppendRecordLine(settings, unit, op, client.clock(), "");
+  AppendRecordLine(settings, unit, op, client.clock(), "Second");
   EXPECT_EQ(File(),
             "AB 123456-001 09:05 07/03/2005 First\n"
             "\n"
@@ -58,13 +58,13 @@ TEST_F(RecordTest, LinesCarryOperatorSerialAndTimeAndBlankLinesDoNot) {
 }
 
 TEST_F(RecordTest, UnopenableFileShowsABoxPerLineWithPathAndReasonAndGoesOn) {
-  link.recordFolder = folder + "/missing";
+  settings.recordFolder = folder + "/missing";
   const std::string box = "Unable to open record file SAVE_FILE\r\n" + folder +
                           "/missing/RemoteInclinometerLog.txt: No such file or directory";
   op.ExpectUnownedBox(box);
   op.ExpectUnownedBox(box);
-  link.AppendRecordLine("a");
-  link.AppendRecordLine("b");
+  AppendRecordLine(settings, unit, op, client.clock(), "a");
+  AppendRecordLine(settings, unit, op, client.clock(), "b");
 }
 
 // A file system with room for only part of the next line. The line must land whole or not at
@@ -80,13 +80,13 @@ protected:
     std::string text;
     while (text.size() + 40 <= limitBytes - kRoom) text += std::string(38, 'x') + " \n";
     text += std::string(limitBytes - kRoom - text.size() - 1, 'y') + "\n";
-    std::ofstream(link.recordFolder + "/RemoteInclinometerLog.txt") << text;
+    std::ofstream(settings.recordFolder + "/RemoteInclinometerLog.txt") << text;
     return text;
   }
 
   // The box of a line the file system refused, for the system's reason.
   std::string RefusedBox(const std::string& reason) const {
-    return "Unable to open record file SAVE_FILE\r\n" + link.recordFolder + "/RemoteInclinometerLog.txt: " + reason;
+    return "Unable to open record file SAVE_FILE\r\n" + settings.recordFolder + "/RemoteInclinometerLog.txt: " + reason;
   }
 
   // appendUnderLimit runs AppendRecordLine with the file system nearly full.
@@ -108,10 +108,10 @@ TEST_F(NearlyFullRecordTest, OnASmallFileSystem) {
     ::rmdir(small.c_str());
     GTEST_SKIP() << "cannot mount a tmpfs here (" << std::strerror(errno) << "); the file-size limit case covers it";
   }
-  link.recordFolder = small;
+  settings.recordFolder = small;
   const std::string before = Fill(4096);
   ExpectWholeLinesOnly(before, "No space left on device",
-                       [&](const std::string& text) { link.AppendRecordLine(text); });
+                       [&](const std::string& text) { AppendRecordLine(settings, unit, op, client.clock(), text); });
   ::umount2(small.c_str(), MNT_DETACH);
   ::rmdir(small.c_str());
 }
@@ -144,8 +144,8 @@ private:
 TEST_F(FileSizeLimitTest, ALineLandsWholeOrNotAtAll) {
   const std::string before = Fill(1000);
   ExpectWholeLinesOnly(before, "File too large",
-                       [&](const std::string& text) { UnderLimit(1000, [&] { link.AppendRecordLine(text); }); });
-  link.AppendRecordLine("Warm up 5 seconds");
+                       [&](const std::string& text) { UnderLimit(1000, [&] { AppendRecordLine(settings, unit, op, client.clock(), text); }); });
+  AppendRecordLine(settings, unit, op, client.clock(), "Warm up 5 seconds");
   EXPECT_EQ(File(), before + "\n" + kPrefix + "Warm up 5 seconds\n");
 }
 
@@ -153,68 +153,68 @@ TEST_F(FileSizeLimitTest, ALineLandsWholeOrNotAtAll) {
 // later ones lands after an earlier one was lost.
 TEST_F(FileSizeLimitTest, ACalibrationsLinesLandAsOneBlockOrNotAtAll) {
   const std::string before = Fill(1000 - 80);
-  link.inclinometerCalRun = true;
-  link.inclinometerCalPassed = true;
-  link.unitCurrentMa = 72;
-  link.inclinometerWarmUpTenths = 55;
+  inclinometerRun.calRun = true;
+  inclinometerRun.calPassed = true;
+  unit.unitCurrentMa = 72;
+  unit.inclinometerWarmUpTenths = 55;
   op.ExpectUnownedBox(RefusedBox("File too large"));
   std::string notRecorded;
-  UnderLimit(1000, [&] { notRecorded = link.RecordInclinometerCalibration(); });
+  UnderLimit(1000, [&] { notRecorded = RecordInclinometerCalibration(settings, unit, inclinometerRun, op, client.clock()); });
   op.VerifyDone();
-  EXPECT_EQ(notRecorded, link.recordFolder + "/RemoteInclinometerLog.txt: File too large");
+  EXPECT_EQ(notRecorded, settings.recordFolder + "/RemoteInclinometerLog.txt: File too large");
   EXPECT_EQ(File(), before);
 }
 
 TEST_F(RecordTest, OperatorIdIsTakenInUpperCaseOncePerConnection) {
-  link.ResetUnitState();
+  settings.operatorId.clear();
   op.ExpectPrompt("Enter operator ID 2/3 chars", "", "ab");
-  EXPECT_TRUE(link.EnsureOperatorId());
-  EXPECT_EQ(link.OperatorId, "AB");
-  EXPECT_EQ(link.operatorMarker, 1);
-  EXPECT_TRUE(link.EnsureOperatorId());
-  link.AppendRecordLine("x");
+  EXPECT_TRUE(EnsureOperatorId(op, settings, unit));
+  EXPECT_EQ(settings.operatorId, "AB");
+  EXPECT_EQ(unit.operatorMarker, 1);
+  EXPECT_TRUE(EnsureOperatorId(op, settings, unit));
+  AppendRecordLine(settings, unit, op, client.clock(), "x");
   EXPECT_EQ(File().substr(0, 3), "AB ");
 }
 
 TEST_F(RecordTest, OperatorIdOfTheWrongLengthIsIgnored) {
-  link.ResetUnitState();
+  settings.operatorId.clear();
   op.ExpectPrompt("Enter operator ID 2/3 chars", "", "a");
   op.ExpectPrompt("Enter operator ID 2/3 chars", "", "abcd");
   op.ExpectPromptClosed("Enter operator ID 2/3 chars", "");
   op.ExpectPrompt("Enter operator ID 2/3 chars", "", "xyz");
-  EXPECT_FALSE(link.EnsureOperatorId());
-  EXPECT_FALSE(link.EnsureOperatorId());
-  EXPECT_FALSE(link.EnsureOperatorId());
-  EXPECT_EQ(link.OperatorId, "");
-  EXPECT_TRUE(link.EnsureOperatorId());
-  EXPECT_EQ(link.OperatorId, "XYZ");
+  EXPECT_FALSE(EnsureOperatorId(op, settings, unit));
+  EXPECT_FALSE(EnsureOperatorId(op, settings, unit));
+  EXPECT_FALSE(EnsureOperatorId(op, settings, unit));
+  EXPECT_EQ(settings.operatorId, "");
+  EXPECT_TRUE(EnsureOperatorId(op, settings, unit));
+  EXPECT_EQ(settings.operatorId, "XYZ");
 }
 
 TEST_F(RecordTest, DefaultLimitsIncludeBothEnds) {
-  EXPECT_TRUE(link.BeginResultsRecord());
-  EXPECT_TRUE(link.limits.supply3v3.Contains(3.0));
-  EXPECT_TRUE(link.limits.supply3v3.Contains(3.6));
-  EXPECT_FALSE(link.limits.supply3v3.Contains(3.61));
-  EXPECT_TRUE(link.limits.supplyMinus12.Contains(-13.0));
-  EXPECT_TRUE(link.limits.unloadedCurrentMa.Contains(25.0));
-  EXPECT_TRUE(link.limits.loadedCurrentMa.Contains(110.0));
-  EXPECT_TRUE(link.limits.unitCurrentMa.Contains(50.0));
-  EXPECT_EQ(link.limits.largeAngleTolerance, 0.2);
-  EXPECT_EQ(link.limits.precisionGaugeAccuracy, 0.05);
+  EXPECT_TRUE(BeginResultsRecord(limits));
+  EXPECT_TRUE(limits.supply3v3.Contains(3.0));
+  EXPECT_TRUE(limits.supply3v3.Contains(3.6));
+  EXPECT_FALSE(limits.supply3v3.Contains(3.61));
+  EXPECT_TRUE(limits.supplyMinus12.Contains(-13.0));
+  EXPECT_TRUE(limits.unloadedCurrentMa.Contains(25.0));
+  EXPECT_TRUE(limits.loadedCurrentMa.Contains(110.0));
+  EXPECT_TRUE(limits.unitCurrentMa.Contains(50.0));
+  EXPECT_EQ(limits.largeAngleTolerance, 0.2);
+  EXPECT_EQ(limits.precisionGaugeAccuracy, 0.05);
 }
 
 TEST_F(RecordTest, InclinometerCalibrationWithCheck) {
-  link.inclinometerCalRun = true;
-  link.inclinometerCalPassed = true;
-  link.unitCurrentMa = 72;
-  link.inclinometerWarmUpTenths = 55;
-  link.inclinometerCheckRun = true;
-  link.checkLevelReading = {0.0123, -0.0456, true};
-  link.checkSets[0].angleDeg = 5.0;
-  link.checkSets[1].angleDeg = 45.0;
+  inclinometerRun.calRun = true;
+  inclinometerRun.calPassed = true;
+  unit.unitCurrentMa = 72;
+  unit.inclinometerWarmUpTenths = 55;
+  inclinometerRun.checkRun = true;
+  inclinometerRun.checkLevelReading = {0.0123, -0.0456, true};
+  inclinometerRun.checkSets[0].angleDeg = 5.0;
+  inclinometerRun.checkSets[1].angleDeg = 45.0;
   for (int s = 0; s < 2; ++s)
-    for (int i = 0; i < 4; ++i) link.checkSets[s].readings[i] = {s * 10.0 + i, -(s * 10.0 + i) / 100.0, true};
-  link.RecordInclinometerCalibration();
+    for (int i = 0; i < 4; ++i) inclinometerRun.checkSets[s].readings[i] = {s * 10.0 + i, -(s * 10.0 + i) / 100.0, true};
+  RecordInclinometerCalibration(settings, unit, inclinometerRun, op, client.clock());
   const std::string p = "AB 123456-001 09:05 07/03/2005 ";
   EXPECT_EQ(File(), p + "External digital inclinometer calibrated \n" +
                         p + "Current 72 mA\n" +
@@ -229,45 +229,45 @@ TEST_F(RecordTest, InclinometerCalibrationWithCheck) {
                         p + "Pitch 0  Roll 45.000 Reads Pitch 11.000 Roll -0.110\n" +
                         p + "Pitch -45.000  Roll 0 Reads Pitch 12.000 Roll -0.120\n" +
                         p + "Pitch 0  Roll -45.000 Reads Pitch 13.000 Roll -0.130\n");
-  EXPECT_FALSE(link.inclinometerCalRun);
-  EXPECT_FALSE(link.inclinometerCheckRun);
+  EXPECT_FALSE(inclinometerRun.calRun);
+  EXPECT_FALSE(inclinometerRun.checkRun);
 }
 
 TEST_F(RecordTest, FailedInclinometerCalibrationWithoutKnownCurrent) {
-  link.inclinometerCalRun = true;
-  link.unitCurrentMa = -1;
-  link.inclinometerWarmUpTenths = 9;
-  link.RecordInclinometerCalibration();
+  inclinometerRun.calRun = true;
+  unit.unitCurrentMa = -1;
+  unit.inclinometerWarmUpTenths = 9;
+  RecordInclinometerCalibration(settings, unit, inclinometerRun, op, client.clock());
   const std::string p = "AB 123456-001 09:05 07/03/2005 ";
   EXPECT_EQ(File(), p + "External digital inclinometer calibration failed\n" + p + "Warm up 0 seconds\n");
 }
 
 TEST_F(RecordTest, NothingRunWritesNothingForTheInclinometer) {
-  link.RecordInclinometerCalibration();
+  RecordInclinometerCalibration(settings, unit, inclinometerRun, op, client.clock());
   EXPECT_EQ(File(), "");
 }
 
 TEST_F(RecordTest, StrainGaugeCalibrationWithCheckPoints) {
-  link.strainGaugeCalRun = true;
-  link.strainGaugeCalPassed = true;
-  link.gaugeManufacturer = "Druck";
-  link.gaugeModel = "PTX";
-  link.gaugeSerialNo = 4000000001u;
-  link.gaugeFullScaleBar = 20.0;
-  link.gaugeAccuracyPercent = 0.1;
-  link.atmosphericPressureMb = 1013.25;
-  link.temperatureDegC = 21.5;
-  link.equipmentUsed = "Budenburg";
-  link.equipmentIdNo = 42;
-  link.strainGaugeCheckRun = true;
-  link.strainGaugeWarmUpTenths = 55;
+  gaugeRun.calRun = true;
+  gaugeRun.calPassed = true;
+  gaugeRun.gaugeManufacturer = "Druck";
+  gaugeRun.gaugeModel = "PTX";
+  unit.gaugeSerialNo = 4000000001u;
+  unit.gaugeFullScaleBar = 20.0;
+  unit.gaugeAccuracyPercent = 0.1;
+  gaugeRun.atmosphericPressureMb = 1013.25;
+  gaugeRun.temperatureDegC = 21.5;
+  gaugeRun.equipmentUsed = "Budenburg";
+  gaugeRun.equipmentIdNo = 42;
+  gaugeRun.checkRun = true;
+  unit.strainGaugeWarmUpTenths = 55;
   // Tolerance 400 psi x 0.125 % = 0.5 psi, all exact in binary: a deviation of exactly the
   // tolerance passes.
-  link.pressurePoints[0] = {true, 400.0, 0.125, 100.5, "100"};
-  link.pressurePoints[1] = {false, 400.0, 0.125, 0.0, "200"};
-  link.pressurePoints[2] = {true, 400.0, 0.125, 200.75, "200"};
-  link.pressurePoints[3] = {true, 400.0, 0.125, 0.25, "none"};
-  link.RecordStrainGaugeCalibration();
+  gaugeRun.pressurePoints[0] = {true, 400.0, 0.125, 100.5, "100"};
+  gaugeRun.pressurePoints[1] = {false, 400.0, 0.125, 0.0, "200"};
+  gaugeRun.pressurePoints[2] = {true, 400.0, 0.125, 200.75, "200"};
+  gaugeRun.pressurePoints[3] = {true, 400.0, 0.125, 0.25, "none"};
+  RecordStrainGaugeCalibration(settings, unit, gaugeRun, op, client.clock());
   const std::string p = "AB 123456-001 09:05 07/03/2005 ";
   EXPECT_EQ(File(), p + "RS485 strain gauge calibrated\n" +
                         p + "Druck PTX Ser No 4000000001\n" +
@@ -278,14 +278,14 @@ TEST_F(RecordTest, StrainGaugeCalibrationWithCheckPoints) {
                         p + "Applied 200.0  Read 200.8 FAIL!!\n" +
                         p + "Applied 0.0  Read 0.2 Pass\n" +
                         p + "Warm up period 5.5 secs\n");
-  for (const auto& point : link.pressurePoints) EXPECT_FALSE(point.done);
-  EXPECT_FALSE(link.strainGaugeCalRun);
-  EXPECT_FALSE(link.strainGaugeCheckRun);
+  for (const auto& point : gaugeRun.pressurePoints) EXPECT_FALSE(point.done);
+  EXPECT_FALSE(gaugeRun.calRun);
+  EXPECT_FALSE(gaugeRun.checkRun);
 }
 
 TEST_F(RecordTest, StrainGaugeWithNothingRunWritesOnlyTheWarmUpLine) {
-  link.strainGaugeWarmUpTenths = 55;
-  link.RecordStrainGaugeCalibration();
+  unit.strainGaugeWarmUpTenths = 55;
+  RecordStrainGaugeCalibration(settings, unit, gaugeRun, op, client.clock());
   EXPECT_EQ(File(), "AB 123456-001 09:05 07/03/2005 Warm up period 5.5 secs\n");
 }
 

@@ -15,7 +15,7 @@
 
 #include "records/certificate_items.h"
 #include "tests/support/temp_dir.h"
-#include "tests/unit/link_fixture.h"
+#include "tests/records/recording_fixture.h"
 
 namespace endcap {
 namespace {
@@ -166,12 +166,12 @@ TEST_F(StoreTest, TwoWritersAtOnceLoseNothing) {
 }
 
 // The record operations keep their results in the store beside the record file.
-class RecordStoreTest : public testing::LinkTest {
+class RecordStoreTest : public testing::RecordingTest {
 protected:
   RecordStoreTest() {
-    link.recordFolder = dir.path();
-    link.OperatorId = "AB";
-    link.unitSerial = "123456-001";
+    settings.recordFolder = dir.path();
+    settings.operatorId = "AB";
+    unit.unitSerial = "123456-001";
     clock.SetDate({2026, 3, 7, 9, 5, 30});
   }
   std::string RecordFile() const {
@@ -183,23 +183,23 @@ protected:
   std::vector<StoredResult> Stored() {
     std::vector<StoredResult> rows;
     std::string error;
-    EXPECT_TRUE(ResultsStoreOf(link).List(link.unitSerial, rows, error)) << error;
+    EXPECT_TRUE(ResultsStoreOf(settings).List(unit.unitSerial, rows, error)) << error;
     return rows;
   }
   void SetCheck() {
-    link.inclinometerCheckRun = true;
-    link.checkLevelReading = {0.012, -0.046, true};
-    link.checkSets[0].angleDeg = 5.0;
-    link.checkSets[1].angleDeg = 45.0;
+    inclinometerRun.checkRun = true;
+    inclinometerRun.checkLevelReading = {0.012, -0.046, true};
+    inclinometerRun.checkSets[0].angleDeg = 5.0;
+    inclinometerRun.checkSets[1].angleDeg = 45.0;
     for (int s = 0; s < 2; ++s)
-      for (int i = 0; i < 4; ++i) link.checkSets[s].readings[i] = {s * 10.0 + i, -(s * 10.0 + i) / 100.0, i != 2};
+      for (int i = 0; i < 4; ++i) inclinometerRun.checkSets[s].readings[i] = {s * 10.0 + i, -(s * 10.0 + i) / 100.0, i != 2};
   }
   TempDir dir;
 };
 
 TEST_F(RecordStoreTest, AnInclinometerCheckStoresEachPositionUnderItsKeys) {
   SetCheck();
-  link.RecordInclinometerCalibration();
+  RecordInclinometerCalibration(settings, unit, inclinometerRun, op, client.clock());
   const std::vector<StoredResult> rows = Stored();
   ASSERT_EQ(rows.size(), 19u);
   std::string listing;
@@ -231,21 +231,21 @@ TEST_F(RecordStoreTest, AnInclinometerCheckStoresEachPositionUnderItsKeys) {
 }
 
 TEST_F(RecordStoreTest, ACalibrationWithoutCheckStoresNothingForTheInclinometer) {
-  link.inclinometerCalRun = true;
-  link.RecordInclinometerCalibration();
+  inclinometerRun.calRun = true;
+  RecordInclinometerCalibration(settings, unit, inclinometerRun, op, client.clock());
   EXPECT_TRUE(Stored().empty());
-  link.RecordStrainGaugeCalibration();  // neither a calibration nor a check of the gauge
+  RecordStrainGaugeCalibration(settings, unit, gaugeRun, op, client.clock());  // neither a calibration nor a check of the gauge
   EXPECT_TRUE(Stored().empty());
 }
 
 TEST_F(RecordStoreTest, AStrainGaugeCalibrationStoresTheGaugeAndACheckItsDonePointsAndConditions) {
-  link.strainGaugeCalRun = true;
-  link.gaugeManufacturer = "Druck";
-  link.gaugeModel = "PTX 1830";
-  link.gaugeSerialNo = 4000000001u;
-  link.gaugeFullScaleBar = 20.0;
-  link.gaugeAccuracyPercent = 0.1;
-  link.RecordStrainGaugeCalibration();
+  gaugeRun.calRun = true;
+  gaugeRun.gaugeManufacturer = "Druck";
+  gaugeRun.gaugeModel = "PTX 1830";
+  unit.gaugeSerialNo = 4000000001u;
+  unit.gaugeFullScaleBar = 20.0;
+  unit.gaugeAccuracyPercent = 0.1;
+  RecordStrainGaugeCalibration(settings, unit, gaugeRun, op, client.clock());
   std::vector<StoredResult> rows = Stored();
   ASSERT_EQ(rows.size(), 5u);
   EXPECT_EQ(rows[0].key + rows[0].result.text, "3.04.01Druck");
@@ -254,16 +254,16 @@ TEST_F(RecordStoreTest, AStrainGaugeCalibrationStoresTheGaugeAndACheckItsDonePoi
   EXPECT_EQ(rows[3].result.value, 20.0);
   EXPECT_EQ(rows[4].result.value, 0.1);
 
-  link.strainGaugeCheckRun = true;
-  link.temperatureDegC = 21.5;
-  link.atmosphericPressureMb = 1013.0;
-  link.equipmentUsed = "Budenburg";
-  link.equipmentIdNo = 1234;
+  gaugeRun.checkRun = true;
+  gaugeRun.temperatureDegC = 21.5;
+  gaugeRun.atmosphericPressureMb = 1013.0;
+  gaugeRun.equipmentUsed = "Budenburg";
+  gaugeRun.equipmentIdNo = 1234;
   const double fullScalePsi = 20.0 * 14.50377;  // tolerance 0.29 psi
-  link.pressurePoints[0] = {true, fullScalePsi, 0.1, 0.1, "0.000"};
-  link.pressurePoints[2] = {true, fullScalePsi, 0.1, 116.29, "116.000"};  // 0.29 psi off: just within
-  link.pressurePoints[5] = {true, fullScalePsi, 0.1, 291.0, "290.000"};
-  link.RecordStrainGaugeCalibration();
+  gaugeRun.pressurePoints[0] = {true, fullScalePsi, 0.1, 0.1, "0.000"};
+  gaugeRun.pressurePoints[2] = {true, fullScalePsi, 0.1, 116.29, "116.000"};  // 0.29 psi off: just within
+  gaugeRun.pressurePoints[5] = {true, fullScalePsi, 0.1, 291.0, "290.000"};
+  RecordStrainGaugeCalibration(settings, unit, gaugeRun, op, client.clock());
   rows = Stored();
   ASSERT_EQ(rows.size(), 5u + 5u + 3u + 4u);
   std::string points;
@@ -279,21 +279,21 @@ TEST_F(RecordStoreTest, AStrainGaugeCalibrationStoresTheGaugeAndACheckItsDonePoi
             "3.05.08|0|1013.000000|\n"
             "3.05.09|0|0.000000|Budenburg\n"
             "3.05.10|0|1234.000000|\n");
-  EXPECT_FALSE(link.pressurePoints[0].done);
+  EXPECT_FALSE(gaugeRun.pressurePoints[0].done);
 }
 
 // Readings that never came are failed results without a value, stored with the rest.
 TEST_F(RecordStoreTest, ReadingsThatNeverCameAreStoredAsFailedWithoutAValue) {
   const double none = std::numeric_limits<double>::quiet_NaN();
-  link.strainGaugeCalRun = true;
-  link.strainGaugeCheckRun = true;
-  link.gaugeFullScaleBar = 20.0;
-  link.pressurePoints[0] = {true, 290.0, 0.1, none, "0.000"};
-  link.pressurePoints[1] = {true, 290.0, 0.1, 58.1, "58.000"};
-  EXPECT_EQ(link.RecordStrainGaugeCalibration(), "");
+  gaugeRun.calRun = true;
+  gaugeRun.checkRun = true;
+  unit.gaugeFullScaleBar = 20.0;
+  gaugeRun.pressurePoints[0] = {true, 290.0, 0.1, none, "0.000"};
+  gaugeRun.pressurePoints[1] = {true, 290.0, 0.1, 58.1, "58.000"};
+  EXPECT_EQ(RecordStrainGaugeCalibration(settings, unit, gaugeRun, op, client.clock()), "");
   SetCheck();
-  link.checkSets[1].readings[3] = {none, none, false};
-  EXPECT_EQ(link.RecordInclinometerCalibration(), "");
+  inclinometerRun.checkSets[1].readings[3] = {none, none, false};
+  EXPECT_EQ(RecordInclinometerCalibration(settings, unit, inclinometerRun, op, client.clock()), "");
   const std::vector<StoredResult> rows = Stored();
   EXPECT_EQ(rows.size(), 11u + 19u);
   std::string listing;
@@ -307,7 +307,7 @@ TEST_F(RecordStoreTest, ReadingsThatNeverCameAreStoredAsFailedWithoutAValue) {
             "3.05.01|0|none|Applied 0.000 no reading\n"
             "3.05.02|1|58.100000|Applied 58.000\n");
   sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(ResultsStoreOf(link).path().c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_open(ResultsStoreOf(settings).path().c_str(), &db), SQLITE_OK);
   EXPECT_EQ(sqlite3_exec(db, "SELECT 1 FROM certificate_results WHERE item_key = '3.05.01' AND value IS NULL",
                          [](void*, int, char**, char**) { return 1; }, nullptr, nullptr),
             SQLITE_ABORT);
@@ -315,12 +315,12 @@ TEST_F(RecordStoreTest, ReadingsThatNeverCameAreStoredAsFailedWithoutAValue) {
 }
 
 TEST_F(RecordStoreTest, AStoreThatCannotBeWrittenIsToldAndTheRecordLinesAreAllWritten) {
-  link.resultsStorePath = dir.path();  // a directory: no database can be opened there
+  settings.resultsStorePath = dir.path();  // a directory: no database can be opened there
   SetCheck();
   op.ExpectUnownedBox("Unable to store the calibration results in " + dir.path() +
                       "\r\nunable to open database file (Is a directory)\r\n"
                       "The record file has them; the calibration sheets will not.");
-  link.RecordInclinometerCalibration();
+  RecordInclinometerCalibration(settings, unit, inclinometerRun, op, client.clock());
   op.VerifyDone();
   const std::string file = RecordFile();
   EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 10);
@@ -329,19 +329,21 @@ TEST_F(RecordStoreTest, AStoreThatCannotBeWrittenIsToldAndTheRecordLinesAreAllWr
 
 TEST_F(RecordStoreTest, LookupTakesTheNewestOfTheUnitAsRead) {
   SetCheck();
-  link.RecordInclinometerCalibration();
+  RecordInclinometerCalibration(settings, unit, inclinometerRun, op, client.clock());
   SetCheck();
-  link.checkLevelReading = {0.02, 0.03, false};
-  link.RecordInclinometerCalibration();
+  inclinometerRun.checkLevelReading = {0.02, 0.03, false};
+  RecordInclinometerCalibration(settings, unit, inclinometerRun, op, client.clock());
   std::string error;
-  ASSERT_TRUE(link.ReadCertificateResults(error)) << error;
-  CertificateResult level = link.LookupCertificateResult("3.03.01");
+  auto results = ReadCertificateResults(settings, unit.unitSerial, error);
+  ASSERT_TRUE(results) << error;
+  CertificateResult level = LookupCertificateResult(*results, "3.03.01");
   EXPECT_EQ(level.text, "Pitch 0.020 Roll 0.030");
   EXPECT_EQ(level.passFlag, 0);
-  EXPECT_EQ(link.LookupCertificateResult("3.99.01"), CertificateResult());
-  link.unitSerial = "654321-002";
-  ASSERT_TRUE(link.ReadCertificateResults(error)) << error;
-  EXPECT_EQ(link.LookupCertificateResult("3.03.01"), CertificateResult());
+  EXPECT_EQ(LookupCertificateResult(*results, "3.99.01"), CertificateResult());
+  unit.unitSerial = "654321-002";
+  results = ReadCertificateResults(settings, unit.unitSerial, error);
+  ASSERT_TRUE(results) << error;
+  EXPECT_EQ(LookupCertificateResult(*results, "3.03.01"), CertificateResult());
 }
 
 }  // namespace

@@ -15,12 +15,6 @@ namespace {
 using testing::Hex;
 using testing::ScriptedPeer;
 
-struct CountingBusy : BusyIndicator {
-  int begins = 0, ends = 0;
-  void Begin() override { ++begins; }
-  void End() override { ++ends; }
-};
-
 class SerialPortTest : public ::testing::Test {
 protected:
   SerialPortTest() { ports.Attach(1, line); }
@@ -33,12 +27,9 @@ protected:
 
 TEST_F(SerialPortTest, OpenWhileOpenDoesNothingEvenAfterPortNumberChanged) {
   ASSERT_TRUE(port.OpenOnPort(1));
-  CountingBusy busy;
-  port.SetBusyIndicator(&busy);
   port.portNumber = 7;
   EXPECT_TRUE(port.Open());
   EXPECT_EQ(ports.openCount(), 1);
-  EXPECT_EQ(busy.begins, 0);
 }
 
 TEST_F(SerialPortTest, PortNumberZeroFailsWithoutTouchingAnyDevice) {
@@ -234,16 +225,6 @@ TEST_F(SerialPortTest, HangUpClosesThePortAndTheNextExchangeReopensIt) {
   peer.Queue({1, 2, 3});
   EXPECT_EQ(port.TransactBytes(buffer, sizeof buffer, 1, 9, 1, 50), 3);
   EXPECT_TRUE(port.isOpen);
-}
-
-TEST_F(SerialPortTest, BusyCursorShownForEveryExchange) {
-  CountingBusy busy;
-  port.SetBusyIndicator(&busy);
-  ASSERT_TRUE(port.OpenOnPort(1));
-  uint8_t buffer[500] = {0xfa};
-  port.TransactBytes(buffer, sizeof buffer, 1, 9, 0, 50);
-  EXPECT_EQ(busy.begins, 2);
-  EXPECT_EQ(busy.ends, 2);
 }
 
 }  // namespace

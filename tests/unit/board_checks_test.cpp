@@ -6,14 +6,14 @@
 
 #include <cmath>
 
-#include "tests/unit/link_fixture.h"
+#include "tests/unit/client_fixture.h"
 
 namespace endcap {
 namespace {
 
 using testing::Hex;
 using testing::HexText;
-using testing::LinkTest;
+using testing::UnitClientTest;
 using testing::ReadReply;
 using testing::WithCrc;
 
@@ -23,18 +23,18 @@ struct CurrentRow {
   bool pass;
 };
 
-TEST_F(LinkTest, SupplyCurrentWindowsIncludeBothEndsAndNothingElse) {
+TEST_F(UnitClientTest, SupplyCurrentWindowsIncludeBothEndsAndNothingElse) {
   const CurrentRow rows[] = {
       {true, 90.0, true},     {true, 110.0, true},   {true, 89.9, false},     {true, 110.01, false},
       {true, 30.0, false},    {false, 25.0, true},   {false, 35.0, true},     {false, 24.99, false},
       {false, 35.1, false},   {false, 100.0, false}, {false, 0.0, false},     {true, std::nan(""), false},
   };
   for (const CurrentRow& row : rows)
-    EXPECT_EQ(link.CheckSupplyCurrent(row.loaded, row.currentMa), row.pass) << row.loaded << " " << row.currentMa;
+    EXPECT_EQ(CheckSupplyCurrent(limits, row.loaded, row.currentMa), row.pass) << row.loaded << " " << row.currentMa;
   EXPECT_TRUE(Sent().empty());
 }
 
-class Rs485Test : public LinkTest {
+class Rs485Test : public UnitClientTest {
 protected:
   void QueueLoop(uint16_t firstReadBack, uint16_t secondReadBack) {
     peer.QueueWithCrc(Hex("fa 06 00 dc 01 aa"));
@@ -51,7 +51,7 @@ protected:
 TEST_F(Rs485Test, InternalLoopWritesBothPatternsWithTheFlagByteAndReadsEachBack) {
   QueueLoop(0x01AA, 0x0155);
   ExpectLoopBoxes("Pass");
-  EXPECT_TRUE(link.CheckInternalRs485(true));
+  EXPECT_TRUE(CheckInternalRs485(client, op, true));
   const std::vector<std::string> expected = {
       HexText(WithCrc(Hex("fa 06 00 dc 01 aa"))), HexText(WithCrc(Hex("fa 04 00 dc 00 01"))),
       HexText(WithCrc(Hex("fa 06 00 dc 01 55"))), HexText(WithCrc(Hex("fa 04 00 dc 00 01")))};
@@ -62,13 +62,13 @@ TEST_F(Rs485Test, EitherHalfThatReadsBackWrongFailsButBothHalvesRun) {
   const std::pair<uint16_t, uint16_t> readBacks[] = {{0x01AA, 0x0055}, {0x00AA, 0x0155}, {0x0155, 0x01AA}};
   for (const auto& [first, second] : readBacks) {
     QueueLoop(first, second);
-    EXPECT_FALSE(link.CheckInternalRs485(false)) << first << " " << second;
+    EXPECT_FALSE(CheckInternalRs485(client, op, false)) << first << " " << second;
   }
   EXPECT_EQ(Sent().size(), 12u);
 }
 
 TEST_F(Rs485Test, ASilentUnitFailsTheLoopAfterBothHalvesWhenNothingIsShown) {
-  EXPECT_FALSE(link.CheckInternalRs485(false));
+  EXPECT_FALSE(CheckInternalRs485(client, op, false));
   EXPECT_EQ(Sent().size(), 4u);
 }
 
@@ -78,20 +78,20 @@ TEST_F(Rs485Test, APatternTheUnitRefusedFailsItsHalfWhateverTheRegisterStillHold
   peer.QueueWithCrc(Hex("fa 06 00 dc 01 55"));
   peer.QueueWithCrc(ReadReply({0x0155}));
   ExpectLoopBoxes("FAIL!!");
-  EXPECT_FALSE(link.CheckInternalRs485(true));
+  EXPECT_FALSE(CheckInternalRs485(client, op, true));
   EXPECT_EQ(Sent().size(), 4u);
 }
 
 // Shown in the PCB test, a check whose exchange finds the unit gone shows nothing more: the
 // test says so once. The handshake that tells a lost unit is the last frame sent.
 TEST_F(Rs485Test, AUnitGoneInTheLoopStopsItWithoutBoxes) {
-  EXPECT_FALSE(link.CheckInternalRs485(true));
+  EXPECT_FALSE(CheckInternalRs485(client, op, true));
   EXPECT_EQ(Sent().size(), 2u);
   EXPECT_EQ(Sent().back(), HexText(WithCrc(Hex("fa 04 00 02 00 03"))));
-  EXPECT_TRUE(link.UnitLost());
+  EXPECT_TRUE(client.UnitLost());
 }
 
-class SupplyTest : public LinkTest {
+class SupplyTest : public UnitClientTest {
 protected:
   void ExpectBoxes(const char* text, const char* caption) {
     op.ExpectUnownedBox("Board tests should store to database!!", "ERROR");
@@ -102,7 +102,7 @@ protected:
 TEST_F(SupplyTest, ARefusedMeasurementStartIsAFailedReadingNotTheLastOne) {
   peer.QueueWithCrc(Hex("fa 86 04"));
   ExpectBoxes("FAIL!!\r\n +12V = nan\r\n-12V = nan\r\n3.3V = nan", "Power supplies");
-  EXPECT_FALSE(link.CheckPowerSupplies(true));
+  EXPECT_FALSE(CheckPowerSupplies(client, op, limits, true));
   // Nothing is read after the refusal: the registers hold an older measurement.
   EXPECT_EQ(Sent(), std::vector<std::string>{HexText(WithCrc(Hex("fa 06 00 d2 00 00")))});
 }
@@ -112,16 +112,16 @@ TEST_F(SupplyTest, ARefusedSupplySelectionFailsThatSupplyOnly) {
   peer.QueueWithCrc(Hex("fa 06 00 c8 00 01"));
   peer.QueueWithCrc(ReadReply({0, 0, 0, 0, 0x4080, 0}));  // 4.0: 12 V
   ExpectBoxes("Fail\r\n +12V = 12.00\r\n-12V = nan", "External supplies");
-  EXPECT_FALSE(link.CheckExternalSupplies(true));
+  EXPECT_FALSE(CheckExternalSupplies(client, op, limits, true));
   EXPECT_EQ(Sent().size(), 3u);
 }
 
 TEST_F(SupplyTest, AUnitGoneInASupplyCheckStopsItWithoutBoxes) {
   const std::string handshake = HexText(WithCrc(Hex("fa 04 00 02 00 03")));
-  EXPECT_FALSE(link.CheckPowerSupplies(true));
+  EXPECT_FALSE(CheckPowerSupplies(client, op, limits, true));
   EXPECT_EQ(Sent(), (std::vector<std::string>{HexText(WithCrc(Hex("fa 06 00 d2 00 00"))), handshake}));
   // The -12 V supply was not selected: the +12 V one is not tried.
-  EXPECT_FALSE(link.CheckExternalSupplies(true));
+  EXPECT_FALSE(CheckExternalSupplies(client, op, limits, true));
   EXPECT_EQ(Sent().size(), 3u);
   EXPECT_EQ(Sent().back(), HexText(WithCrc(Hex("fa 06 00 c8 00 00"))));
 }
@@ -130,15 +130,15 @@ TEST_F(Rs485Test, CommsReadsTwentyOneRegistersFromZero) {
   peer.QueueWithCrc(ReadReply(std::vector<uint16_t>(21, 7)));
   op.ExpectUnownedBox("Board tests should store to database!!", "ERROR");
   op.ExpectUnownedBox("Pass", "RS485 comms");
-  EXPECT_TRUE(link.CheckRs485Comms(true));
+  EXPECT_TRUE(CheckRs485Comms(client, op, true));
   EXPECT_EQ(Sent(), std::vector<std::string>{HexText(WithCrc(Hex("fa 04 00 00 00 15")))});
 
   peer.QueueSilence();
   op.ExpectUnownedBox("Board tests should store to database!!", "ERROR");
   op.ExpectUnownedBox("FAIL!!", "RS485 comms");
-  EXPECT_FALSE(link.CheckRs485Comms(true));
+  EXPECT_FALSE(CheckRs485Comms(client, op, true));
   peer.QueueWithCrc(Hex("fa 84 02"));
-  EXPECT_FALSE(link.CheckRs485Comms(false));
+  EXPECT_FALSE(CheckRs485Comms(client, op, false));
 }
 
 }  // namespace

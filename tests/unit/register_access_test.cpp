@@ -4,27 +4,28 @@
 
 #include <functional>
 
-#include "tests/unit/link_fixture.h"
+#include "tests/unit/client_fixture.h"
+#include "unit/conversions.h"
 
 namespace endcap {
 namespace {
 
 using testing::EchoPeer;
 using testing::Hex;
-using testing::LinkTest;
+using testing::UnitClientTest;
 using testing::WithCrc;
 
-class TransactTest : public LinkTest {};
+class TransactTest : public UnitClientTest {};
 
 TEST_F(TransactTest, SixByteRequestGoesOutWithItsCrcLowByteFirst) {
   uint8_t frame[500] = {0xfa, 0x04, 0x00, 0x02, 0x00, 0x03};
-  link.Transact(frame, 6, 12, 1);
+  client.Transact(frame, 6, 12, 1);
   EXPECT_EQ(Sent(), std::vector<std::string>{"fa 04 00 02 00 03 04 40"});
 }
 
 TEST_F(TransactTest, RequestIsPrecededBy140MsOfPauses) {
   uint8_t frame[500] = {0xfa, 0x04, 0x00, 0x02, 0x00, 0x03};
-  link.Transact(frame, 6, 12, 1);
+  client.Transact(frame, 6, 12, 1);
   ASSERT_EQ(peer.receivedAtTick.size(), 1u);
   EXPECT_EQ(peer.receivedAtTick[0], 140u);
 }
@@ -32,57 +33,57 @@ TEST_F(TransactTest, RequestIsPrecededBy140MsOfPauses) {
 TEST_F(TransactTest, LastReplyIsDescribedForDiagnosis) {
   uint16_t values[1];
   peer.QueueSilence();
-  link.ReadInputRegisters(2, 1, values, 1);
-  EXPECT_EQ(link.DescribeLastReply(), "no reply");
+  client.ReadInputRegisters(2, 1, values, 1);
+  EXPECT_EQ(client.DescribeLastReply(), "no reply");
   auto damaged = WithCrc(Hex("fa 04 02 00 07"));
   damaged[4] ^= 0x40;
   peer.Queue(damaged);
-  link.ReadInputRegisters(2, 1, values, 1);
-  EXPECT_EQ(link.DescribeLastReply(), "bad CRC");
+  client.ReadInputRegisters(2, 1, values, 1);
+  EXPECT_EQ(client.DescribeLastReply(), "bad CRC");
   peer.QueueWithCrc(Hex("fa 84 02"));
-  link.ReadInputRegisters(2, 1, values, 1);
-  EXPECT_EQ(link.DescribeLastReply(), "exception code 2");
+  client.ReadInputRegisters(2, 1, values, 1);
+  EXPECT_EQ(client.DescribeLastReply(), "exception code 2");
   peer.QueueWithCrc(Hex("fa 04 02 00 07"));
-  link.ReadInputRegisters(2, 1, values, 1);
-  EXPECT_EQ(link.DescribeLastReply(), "");
+  client.ReadInputRegisters(2, 1, values, 1);
+  EXPECT_EQ(client.DescribeLastReply(), "");
 }
 
 TEST_F(TransactTest, AShortReplyIsDescribedWithItsLength) {
   uint16_t values[1];
   // Two bytes are too few to carry a CRC: not a reply, but not silence either.
   peer.Queue(Hex("fa 04"));
-  EXPECT_FALSE(link.ReadInputRegisters(2, 1, values, 1));
-  EXPECT_EQ(link.DescribeLastReply(), "short reply (2 bytes)");
+  EXPECT_FALSE(client.ReadInputRegisters(2, 1, values, 1));
+  EXPECT_EQ(client.DescribeLastReply(), "short reply (2 bytes)");
   // A good CRC over four bytes: below the five a read needs.
   peer.QueueWithCrc(Hex("fa 04 00 00"));
-  EXPECT_FALSE(link.ReadInputRegisters(2, 1, values, 1));
-  EXPECT_EQ(link.DescribeLastReply(), "short reply (6 bytes)");
+  EXPECT_FALSE(client.ReadInputRegisters(2, 1, values, 1));
+  EXPECT_EQ(client.DescribeLastReply(), "short reply (6 bytes)");
   peer.QueueWithCrc(Hex("fa 06 00 c8 01"));
-  EXPECT_FALSE(link.WriteSingleRegister(200, 200, 1));
-  EXPECT_EQ(link.DescribeLastReply(), "short reply (7 bytes)");
+  EXPECT_FALSE(client.WriteSingleRegister(200, 200, 1));
+  EXPECT_EQ(client.DescribeLastReply(), "short reply (7 bytes)");
 }
 
 TEST_F(TransactTest, PortThatCannotOpenGivesNoReplyAndWritesNothing) {
   port.isOpen = false;
   port.portNumber = 2;
   uint8_t frame[500] = {0xfa, 0x04, 0x00, 0x02, 0x00, 0x03};
-  EXPECT_EQ(link.Transact(frame, 6, 12, 1).error, modbus::ReplyError::NoReply);
+  EXPECT_EQ(client.Transact(frame, 6, 12, 1).error, modbus::ReplyError::NoReply);
   EXPECT_TRUE(peer.received().empty());
   EXPECT_EQ(clock.ElapsedMs(), 0u);
 }
 
 TEST_F(TransactTest, RequestLengthIsTakenModulo256) {
   uint8_t frame[500] = {0xfa, 0x04, 0x00, 0x02, 0x00, 0x03};
-  link.Transact(frame, 256 + 6, 12, 1);
+  client.Transact(frame, 256 + 6, 12, 1);
   EXPECT_EQ(Sent(), std::vector<std::string>{"fa 04 00 02 00 03 04 40"});
 }
 
-class RegisterAccessTest : public LinkTest {};
+class RegisterAccessTest : public UnitClientTest {};
 
 TEST_F(RegisterAccessTest, ReadInputRegistersFrameAndValues) {
   peer.QueueWithCrc(Hex("fa 04 06 00 01 00 02 00 61"));
   uint16_t values[3] = {};
-  ASSERT_TRUE(link.ReadInputRegisters(2, 3, values, 2));
+  ASSERT_TRUE(client.ReadInputRegisters(2, 3, values, 2));
   EXPECT_EQ(Sent(), std::vector<std::string>{"fa 04 00 02 00 03 04 40"});
   EXPECT_EQ(values[0], 1);
   EXPECT_EQ(values[1], 2);
@@ -92,7 +93,7 @@ TEST_F(RegisterAccessTest, ReadInputRegistersFrameAndValues) {
 TEST_F(RegisterAccessTest, ShortReplyOfSevenBytesStillCountsAndMissingValuesReadZero) {
   peer.QueueWithCrc(Hex("fa 04 02 12 34"));
   uint16_t values[3] = {0xAAAA, 0xAAAA, 0xAAAA};
-  ASSERT_TRUE(link.ReadInputRegisters(2, 3, values, 2));
+  ASSERT_TRUE(client.ReadInputRegisters(2, 3, values, 2));
   EXPECT_EQ(values[0], 0x1234);
   EXPECT_EQ(values[1], 0);
   EXPECT_EQ(values[2], 0);
@@ -102,14 +103,14 @@ TEST_F(RegisterAccessTest, ExceptionReplyFailsEveryOperation) {
   uint16_t values[3];
   const uint16_t one = 1;
   peer.QueueWithCrc(Hex("fa 84 02"));
-  EXPECT_FALSE(link.ReadInputRegisters(2, 3, values, 1));
+  EXPECT_FALSE(client.ReadInputRegisters(2, 3, values, 1));
   peer.QueueWithCrc(Hex("fa 86 02"));
-  EXPECT_FALSE(link.WriteSingleRegister(1, 200, 1));
+  EXPECT_FALSE(client.WriteSingleRegister(1, 200, 1));
   peer.QueueWithCrc(Hex("fa c1 01"));
-  EXPECT_FALSE(link.SendControlFunction(5827, 65, 1));
+  EXPECT_FALSE(client.SendControlFunction(5827, 65, 1));
   peer.QueueWithCrc(Hex("fa c1 01"));
   peer.QueueWithCrc(Hex("fa 90 02"));
-  EXPECT_FALSE(link.WriteMultipleRegisters(12, 1, &one, 1));
+  EXPECT_FALSE(client.WriteMultipleRegisters(12, 1, &one, 1));
 }
 
 TEST_F(RegisterAccessTest, AnEchoOfTheRequestFailsEveryOperation) {
@@ -121,14 +122,14 @@ TEST_F(RegisterAccessTest, AnEchoOfTheRequestFailsEveryOperation) {
     std::function<bool()> run;
     const char* why;
   } rows[] = {
-      {"read 3 from 2", [&] { return link.ReadInputRegisters(2, 3, values, 1); }, "wrong reply"},
-      {"read 4 from 300", [&] { return link.ReadInputRegisters(300, 4, values, 1); }, "wrong reply"},
+      {"read 3 from 2", [&] { return client.ReadInputRegisters(2, 3, values, 1); }, "wrong reply"},
+      {"read 4 from 300", [&] { return client.ReadInputRegisters(300, 4, values, 1); }, "wrong reply"},
       // The echo's third byte is the first register's high byte: 3 here, as many as it carries.
-      {"read 1 from 1000", [&] { return link.ReadInputRegisters(1000, 1, values, 1); }, "wrong reply"},
-      {"write single", [&] { return link.WriteSingleRegister(1, 200, 1); }, nullptr},
-      {"unlock", [&] { return link.Unlock(); }, ""},
+      {"read 1 from 1000", [&] { return client.ReadInputRegisters(1000, 1, values, 1); }, "wrong reply"},
+      {"write single", [&] { return client.WriteSingleRegister(1, 200, 1); }, nullptr},
+      {"unlock", [&] { return client.Unlock(); }, ""},
       // Longer than the expected count: cut short, so its CRC is wrong.
-      {"write multiple", [&] { return link.WriteMultipleRegisters(12, 1, &one, 1); }, "bad CRC"},
+      {"write multiple", [&] { return client.WriteMultipleRegisters(12, 1, &one, 1); }, "bad CRC"},
   };
   for (const auto& row : rows) {
     const bool done = row.run();
@@ -138,7 +139,7 @@ TEST_F(RegisterAccessTest, AnEchoOfTheRequestFailsEveryOperation) {
       continue;
     }
     EXPECT_FALSE(done) << row.name;
-    EXPECT_EQ(link.DescribeLastReply(), row.why) << row.name;
+    EXPECT_EQ(client.DescribeLastReply(), row.why) << row.name;
   }
 }
 
@@ -157,15 +158,15 @@ TEST_F(RegisterAccessTest, AReplyFromAnotherAddressOrFunctionIsWrong) {
   for (const auto& row : rows) {
     peer.QueueWithCrc(Hex(row.reply));
     uint16_t value = 0;
-    EXPECT_EQ(link.ReadInputRegisters(2, 1, &value, 1), row.ok) << row.reply;
-    EXPECT_EQ(link.DescribeLastReply(), row.ok ? "" : "wrong reply") << row.reply;
+    EXPECT_EQ(client.ReadInputRegisters(2, 1, &value, 1), row.ok) << row.reply;
+    EXPECT_EQ(client.DescribeLastReply(), row.ok ? "" : "wrong reply") << row.reply;
   }
   peer.QueueWithCrc(Hex("fa 04 00 c8 00 01"));
-  EXPECT_FALSE(link.WriteSingleRegister(1, 200, 1));
+  EXPECT_FALSE(client.WriteSingleRegister(1, 200, 1));
   peer.QueueWithCrc(Hex("fa 41 42"));
   peer.QueueWithCrc(Hex("fa 10 00 0c 00 01 02"));
   const uint16_t one = 1;
-  EXPECT_FALSE(link.WriteMultipleRegisters(12, 1, &one, 1));
+  EXPECT_FALSE(client.WriteMultipleRegisters(12, 1, &one, 1));
 }
 
 TEST_F(RegisterAccessTest, BadCrcFailsARead) {
@@ -173,14 +174,14 @@ TEST_F(RegisterAccessTest, BadCrcFailsARead) {
   reply.back() ^= 0xFF;
   peer.Queue(reply);
   uint16_t values[3];
-  EXPECT_FALSE(link.ReadInputRegisters(2, 3, values, 1));
+  EXPECT_FALSE(client.ReadInputRegisters(2, 3, values, 1));
 }
 
 TEST_F(RegisterAccessTest, WriteSingleRegisterValueRule) {
   for (int i = 0; i < 3; ++i) peer.QueueWithCrc(Hex("fa 06 00 c8 00 01"));
-  EXPECT_TRUE(link.WriteSingleRegister(1, 200, 10));
-  link.WriteSingleRegister(0xAA, 220, 1);
-  link.WriteSingleRegister(8, 220, 1);
+  EXPECT_TRUE(client.WriteSingleRegister(1, 200, 10));
+  client.WriteSingleRegister(0xAA, 220, 1);
+  client.WriteSingleRegister(8, 220, 1);
   const auto sent = Sent();
   ASSERT_EQ(sent.size(), 3u);
   // Whole frames with CRCs from an independent CRC-16/MODBUS implementation.
@@ -191,24 +192,24 @@ TEST_F(RegisterAccessTest, WriteSingleRegisterValueRule) {
 
 TEST_F(RegisterAccessTest, WriteSingleRegisterNeedsSixBytes) {
   peer.QueueWithCrc(Hex("fa 06 00 c8"));
-  EXPECT_FALSE(link.WriteSingleRegister(1, 200, 1));
+  EXPECT_FALSE(client.WriteSingleRegister(1, 200, 1));
   peer.QueueWithCrc(Hex("fa 06 00 c8 00 01"));
-  EXPECT_TRUE(link.WriteSingleRegister(1, 200, 1));
+  EXPECT_TRUE(client.WriteSingleRegister(1, 200, 1));
 }
 
 TEST_F(RegisterAccessTest, ControlFunctionJudgesTheThirdByte) {
   peer.QueueWithCrc(Hex("fa 41 42"));
-  EXPECT_TRUE(link.SendControlFunction(5827, 65, 1));
+  EXPECT_TRUE(client.SendControlFunction(5827, 65, 1));
   EXPECT_EQ(Sent().back(), "fa 41 16 c3 2e d9");
   peer.QueueWithCrc(Hex("fa 41 43"));
-  EXPECT_FALSE(link.SendControlFunction(5827, 65, 1));
+  EXPECT_FALSE(client.SendControlFunction(5827, 65, 1));
 }
 
 TEST_F(RegisterAccessTest, WriteMultipleRegistersUnlocksFirst) {
   peer.QueueWithCrc(Hex("fa 41 42"));
   peer.QueueWithCrc(Hex("fa 10 00 78 00 02"));
   const uint16_t values[2] = {0x3DCC, 0xCCCD};
-  EXPECT_TRUE(link.WriteMultipleRegisters(120, 2, values, 5));
+  EXPECT_TRUE(client.WriteMultipleRegisters(120, 2, values, 5));
   const auto sent = Sent();
   ASSERT_EQ(sent.size(), 2u);
   EXPECT_EQ(sent[0], "fa 41 16 c3 2e d9");
@@ -219,23 +220,23 @@ TEST_F(RegisterAccessTest, WriteMultipleGoesOnWhenTheUnlockFailsAndJudgesTheEcho
   peer.QueueSilence();
   peer.QueueWithCrc(Hex("00 00 00 0c 00 01"));
   const uint16_t one = 1;
-  EXPECT_FALSE(link.WriteMultipleRegisters(12, 1, &one, 1));
+  EXPECT_FALSE(client.WriteMultipleRegisters(12, 1, &one, 1));
   EXPECT_EQ(peer.received().size(), 2u);
 }
 
 TEST_F(RegisterAccessTest, WriteMultipleRefusesMoreRegistersThanAFrameHolds) {
   std::vector<uint16_t> values(125, 0);
-  EXPECT_FALSE(link.WriteMultipleRegisters(0, 125, values.data(), 1));
+  EXPECT_FALSE(client.WriteMultipleRegisters(0, 125, values.data(), 1));
   EXPECT_TRUE(peer.received().empty());
 }
 
 TEST_F(RegisterAccessTest, PrepareBoardTestAndReleaseUnit) {
   peer.QueueWithCrc(Hex("fa 41 42"));
   peer.QueueWithCrc(Hex("fa 45 42"));
-  EXPECT_TRUE(link.PrepareBoardTest());
-  link.ReleaseUnit(false);
+  EXPECT_TRUE(client.PrepareBoardTest());
+  client.ReleaseUnit(false);
   EXPECT_EQ(peer.received().size(), 2u);
-  link.ReleaseUnit(true);
+  client.ReleaseUnit(true);
   const auto sent = Sent();
   ASSERT_EQ(sent.size(), 4u);
   EXPECT_EQ(sent[1], "fa 45 00 00 21 29");

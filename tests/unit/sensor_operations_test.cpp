@@ -6,13 +6,14 @@
 #include <functional>
 
 #include "protocol/register_values.h"
-#include "tests/unit/link_fixture.h"
+#include "tests/unit/client_fixture.h"
+#include "unit/conversions.h"
 
 namespace endcap {
 namespace {
 
 using testing::Hex;
-using testing::LinkTest;
+using testing::UnitClientTest;
 using testing::ReadReply;
 
 std::vector<uint16_t> Floats(std::initializer_list<float> values) {
@@ -24,7 +25,7 @@ std::vector<uint16_t> Floats(std::initializer_list<float> values) {
   return regs;
 }
 
-class SensorTest : public LinkTest {
+class SensorTest : public UnitClientTest {
 protected:
   void QueueWriteEcho() { peer.QueueWithCrc(Hex("fa 06 00 00 00 00")); }
   void QueueUnlockAndEcho() {
@@ -34,16 +35,16 @@ protected:
 };
 
 TEST_F(SensorTest, EnableAndDisableChangeOnlyTheirBit) {
-  link.enabledSensors = 1;
+  unit.enabledSensors = 1;
   QueueUnlockAndEcho();
-  EXPECT_TRUE(link.EnableSensors(2));
+  EXPECT_TRUE(EnableSensors(client, unit, 2));
   QueueUnlockAndEcho();
-  EXPECT_TRUE(link.DisableSensors(1));
+  EXPECT_TRUE(DisableSensors(client, unit, 1));
   const auto sent = Sent();
   ASSERT_EQ(sent.size(), 4u);
   EXPECT_EQ(sent[1], "fa 10 00 00 00 01 02 00 03 91 65");
   EXPECT_EQ(sent[3], "fa 10 00 00 00 01 02 00 00 d1 64");
-  EXPECT_EQ(link.enabledSensors, 1);
+  EXPECT_EQ(unit.enabledSensors, 1);
 }
 
 TEST_F(SensorTest, BoardRailsPassAtTheWindowEdges) {
@@ -51,7 +52,7 @@ TEST_F(SensorTest, BoardRailsPassAtTheWindowEdges) {
   peer.QueueWithCrc(ReadReply(Floats({-13.0f, 11.0f, 3.0f})));
   op.ExpectUnownedBox("Board tests should store to database!!", "ERROR");
   op.ExpectUnownedBox("Pass\r\n +12V = 11.00\r\n-12V = -13.00\r\n3.3V = 3.00", "Power supplies");
-  EXPECT_TRUE(link.CheckPowerSupplies(true));
+  EXPECT_TRUE(CheckPowerSupplies(client, op, limits, true));
   EXPECT_EQ(Sent()[0].substr(0, 17), "fa 06 00 d2 00 00");
   EXPECT_EQ(Sent()[1].substr(0, 17), "fa 04 00 d2 00 06");
 }
@@ -61,13 +62,13 @@ TEST_F(SensorTest, BoardRailOutsideItsWindowFails) {
   peer.QueueWithCrc(ReadReply(Floats({-12.0f, 12.0f, 3.61f})));
   op.ExpectUnownedBox("Board tests should store to database!!", "ERROR");
   op.ExpectUnownedBox("FAIL!!\r\n +12V = 12.00\r\n-12V = -12.00\r\n3.3V = 3.61", "Power supplies");
-  EXPECT_FALSE(link.CheckPowerSupplies(true));
+  EXPECT_FALSE(CheckPowerSupplies(client, op, limits, true));
 }
 
 TEST_F(SensorTest, SilentUnitFailsTheSupplyCheckInsteadOfJudgingLeftovers) {
   QueueWriteEcho();
   peer.QueueSilence();
-  EXPECT_FALSE(link.CheckPowerSupplies(false));
+  EXPECT_FALSE(CheckPowerSupplies(client, op, limits, false));
 }
 
 TEST_F(SensorTest, ExternalSuppliesAreThreeTimesTheReading) {
@@ -77,7 +78,7 @@ TEST_F(SensorTest, ExternalSuppliesAreThreeTimesTheReading) {
   peer.QueueWithCrc(ReadReply(Floats({0.0f, 0.0f, 4.0f})));
   op.ExpectUnownedBox("Board tests should store to database!!", "ERROR");
   op.ExpectUnownedBox("Pass\r\n +12V = 12.00\r\n-12V = -12.00", "External supplies");
-  EXPECT_TRUE(link.CheckExternalSupplies(true));
+  EXPECT_TRUE(CheckExternalSupplies(client, op, limits, true));
   const auto sent = Sent();
   EXPECT_EQ(sent[0].substr(0, 17), "fa 06 00 c8 00 00");
   EXPECT_EQ(sent[2], "fa 06 00 c8 00 01 dc 7f");
@@ -90,7 +91,7 @@ TEST_F(SensorTest, ExternalSupplyFailSaysFail) {
   peer.QueueWithCrc(ReadReply(Floats({0.0f, 0.0f, 3.0f})));
   op.ExpectUnownedBox("Board tests should store to database!!", "ERROR");
   op.ExpectUnownedBox("Fail\r\n +12V = 9.00\r\n-12V = -12.00", "External supplies");
-  EXPECT_FALSE(link.CheckExternalSupplies(true));
+  EXPECT_FALSE(CheckExternalSupplies(client, op, limits, true));
 }
 
 TEST_F(SensorTest, ReadPitchRollStartsPollsAndConverts) {
@@ -99,7 +100,7 @@ TEST_F(SensorTest, ReadPitchRollStartsPollsAndConverts) {
   peer.QueueWithCrc(ReadReply({0}));
   peer.QueueWithCrc(ReadReply({1}));
   peer.QueueWithCrc(ReadReply(Floats({0.1f, -0.2f})));
-  const PitchRollReading r = link.ReadPitchRoll(true);
+  const PitchRollReading r = ReadPitchRoll(client, true);
   EXPECT_TRUE(r.valid);
   EXPECT_DOUBLE_EQ(r.pitchDeg, static_cast<double>(0.1f) * 57.29577951471995);
   EXPECT_DOUBLE_EQ(r.rollDeg, static_cast<double>(-0.2f) * 57.29577951471995);
@@ -111,7 +112,7 @@ TEST_F(SensorTest, ReadPitchRollStartsPollsAndConverts) {
 }
 
 TEST_F(SensorTest, SilentUnitEndsTheReadyPollAtTheHandshakeThatFindsItGone) {
-  EXPECT_FALSE(link.ReadPitchRoll(false).valid);
+  EXPECT_FALSE(ReadPitchRoll(client, false).valid);
   EXPECT_EQ(Sent(), (std::vector<std::string>{"fa 04 01 30 00 01 25 b2", "fa 04 00 02 00 03 04 40"}));
 }
 
@@ -122,14 +123,14 @@ TEST_F(SensorTest, FailedMeasurementStartGivesAFailedReading) {
     const char* name;
     std::function<bool()> valid;
   } rows[] = {
-      {"pitch and roll", [&] { return link.ReadPitchRoll(true).valid; }},
+      {"pitch and roll", [&] { return ReadPitchRoll(client, true).valid; }},
       {"pressure", [&] {
-         const double psi = link.ReadPressure(true, true, 10);
-         return !std::isnan(psi) || link.pressureReady;
+         const PressureReading reading = ReadPressure(client, true, true, 10);
+         return !std::isnan(reading.psi) || reading.ready;
        }},
       {"raw counts", [&] {
-         link.ReadInclinometerRaw(0);
-         return !link.rawSlots[0].readFailed;
+         ReadInclinometerRaw(client, inclinometerRun, 0);
+         return !inclinometerRun.rawSlots[0].readFailed;
        }},
   };
   for (const auto& row : rows) {
@@ -141,44 +142,44 @@ TEST_F(SensorTest, FailedMeasurementStartGivesAFailedReading) {
 }
 
 TEST_F(SensorTest, RawReadingIntoASlot) {
-  link.rawSlots[3] = {7, 7};
+  inclinometerRun.rawSlots[3] = {7, 7};
   QueueWriteEcho();
   peer.QueueWithCrc(ReadReply({1}));
   peer.QueueWithCrc(ReadReply({0xFFF0, 1234}));
-  link.ReadInclinometerRaw(3);
-  EXPECT_EQ(link.rawSlots[3].a, 0xFFF0);
-  EXPECT_EQ(link.rawSlots[3].b, 1234);
+  ReadInclinometerRaw(client, inclinometerRun, 3);
+  EXPECT_EQ(inclinometerRun.rawSlots[3].a, 0xFFF0);
+  EXPECT_EQ(inclinometerRun.rawSlots[3].b, 1234);
   EXPECT_EQ(Sent()[2].substr(0, 17), "fa 04 01 31 00 02");
 }
 
 TEST_F(SensorTest, RawReadingOfSlotTenDoesNothing) {
-  for (auto& slot : link.rawSlots) slot = {5, 6};
-  link.ReadInclinometerRaw(10);
+  for (auto& slot : inclinometerRun.rawSlots) slot = {5, 6};
+  ReadInclinometerRaw(client, inclinometerRun, 10);
   EXPECT_TRUE(peer.received().empty());
-  for (const auto& slot : link.rawSlots) EXPECT_EQ(slot.a, 5);
+  for (const auto& slot : inclinometerRun.rawSlots) EXPECT_EQ(slot.a, 5);
 }
 
-class InclinometerCalTest : public SensorTest {
+class InclinometerCoefficientsTest : public SensorTest {
 protected:
   // Level at four positions, then tilted by the pitch at the same four.
   void SetSlots(int a4, int a6) {
     const RawSlot slots[8] = {{1000, 2000}, {1002, 2002}, {1004, 2004}, {1006, 2006},
                               {a4, 2005},   {1003, 2900}, {a6, 2003},   {1003, 1100}};
-    std::copy(slots, slots + 8, link.rawSlots);
+    std::copy(slots, slots + 8, inclinometerRun.rawSlots);
   }
 };
 
-TEST_F(InclinometerCalTest, PassingCalibrationIsWrittenAsFourFloats) {
+TEST_F(InclinometerCoefficientsTest, PassingCalibrationIsWrittenAsFourFloats) {
   SetSlots(1900, 100);
   QueueUnlockAndEcho();
-  EXPECT_TRUE(link.ComputeInclinometerCal(10.0));
+  EXPECT_TRUE(ComputeInclinometerCal(client, inclinometerRun, 10.0));
   const double s = std::sin(10.0 * 0.011111111111111112 * 1.57079632675);
-  EXPECT_DOUBLE_EQ(link.inclinometerCal.offsetA, 1003.0);
-  EXPECT_DOUBLE_EQ(link.inclinometerCal.offsetB, 2003.0);
-  EXPECT_DOUBLE_EQ(link.inclinometerCal.gainA, 1800 * 0.5 / s);
-  EXPECT_DOUBLE_EQ(link.inclinometerCal.gainB, 1800 * 0.5 / s);
-  EXPECT_TRUE(link.inclinometerCalRun);
-  EXPECT_TRUE(link.inclinometerCalPassed);
+  EXPECT_DOUBLE_EQ(inclinometerRun.cal.offsetA, 1003.0);
+  EXPECT_DOUBLE_EQ(inclinometerRun.cal.offsetB, 2003.0);
+  EXPECT_DOUBLE_EQ(inclinometerRun.cal.gainA, 1800 * 0.5 / s);
+  EXPECT_DOUBLE_EQ(inclinometerRun.cal.gainB, 1800 * 0.5 / s);
+  EXPECT_TRUE(inclinometerRun.calRun);
+  EXPECT_TRUE(inclinometerRun.calPassed);
   uint16_t regs[8];
   const double values[4] = {1003.0, 1800 * 0.5 / s, 2003.0, 1800 * 0.5 / s};
   for (int i = 0; i < 4; ++i) Int32ToRegisters(regs, 2 * i, FloatBits(static_cast<float>(values[i])));
@@ -189,58 +190,58 @@ TEST_F(InclinometerCalTest, PassingCalibrationIsWrittenAsFourFloats) {
   EXPECT_EQ(Sent()[1].size(), (7u + 16u + 2u) * 3 - 1);
 }
 
-TEST_F(InclinometerCalTest, ReversedAxisGivesANegativeGain) {
+TEST_F(InclinometerCoefficientsTest, ReversedAxisGivesANegativeGain) {
   SetSlots(1000, 2000);
   QueueUnlockAndEcho();
-  EXPECT_TRUE(link.ComputeInclinometerCal(10.0));
-  EXPECT_LT(link.inclinometerCal.gainA, 0.0);
+  EXPECT_TRUE(ComputeInclinometerCal(client, inclinometerRun, 10.0));
+  EXPECT_LT(inclinometerRun.cal.gainA, 0.0);
 }
 
-TEST_F(InclinometerCalTest, CrossedAxisMovingMoreFailsAndWritesNothing) {
+TEST_F(InclinometerCoefficientsTest, CrossedAxisMovingMoreFailsAndWritesNothing) {
   SetSlots(1010, 1000);
-  link.rawSlots[5].a = 0;
-  link.rawSlots[7].a = 3000;
-  EXPECT_FALSE(link.ComputeInclinometerCal(10.0));
-  EXPECT_TRUE(link.inclinometerCalRun);
-  EXPECT_FALSE(link.inclinometerCalPassed);
-  EXPECT_DOUBLE_EQ(link.inclinometerCal.offsetA, 1003.0);
+  inclinometerRun.rawSlots[5].a = 0;
+  inclinometerRun.rawSlots[7].a = 3000;
+  EXPECT_FALSE(ComputeInclinometerCal(client, inclinometerRun, 10.0));
+  EXPECT_TRUE(inclinometerRun.calRun);
+  EXPECT_FALSE(inclinometerRun.calPassed);
+  EXPECT_DOUBLE_EQ(inclinometerRun.cal.offsetA, 1003.0);
   EXPECT_TRUE(peer.received().empty());
 }
 
-TEST_F(InclinometerCalTest, ZeroPitchFailsInsteadOfDividingByZero) {
+TEST_F(InclinometerCoefficientsTest, ZeroPitchFailsInsteadOfDividingByZero) {
   SetSlots(1900, 100);
-  EXPECT_FALSE(link.ComputeInclinometerCal(0.0));
-  EXPECT_TRUE(std::isfinite(link.inclinometerCal.gainA));
+  EXPECT_FALSE(ComputeInclinometerCal(client, inclinometerRun, 0.0));
+  EXPECT_TRUE(std::isfinite(inclinometerRun.cal.gainA));
   EXPECT_TRUE(peer.received().empty());
 }
 
 TEST_F(SensorTest, UnitCurrentIsWrittenToItsRegister) {
-  link.unitCurrentMa = 72;
+  unit.unitCurrentMa = 72;
   QueueUnlockAndEcho();
-  EXPECT_TRUE(link.WriteUnitCurrent());
+  EXPECT_TRUE(WriteUnitCurrent(client, unit));
   EXPECT_EQ(Sent()[1].substr(0, 26), "fa 10 00 87 00 01 02 00 48");
 }
 
 TEST_F(SensorTest, PressureWaitsForTheSecondValueToBeReady) {
   peer.QueueWithCrc(ReadReply(Floats({1.0f, -1000.0f})));
   peer.QueueWithCrc(ReadReply(Floats({14.5f, 2000.0f})));
-  EXPECT_EQ(link.ReadPressure(true, false, 10), 14.5);
+  EXPECT_EQ(ReadPressure(client, true, false, 10).psi, 14.5);
   EXPECT_EQ(Sent().size(), 2u);
   peer.QueueWithCrc(ReadReply(Floats({14.5f, 2000.0f})));
-  EXPECT_EQ(link.ReadPressure(false, false, 10), 2000.0);
+  EXPECT_EQ(ReadPressure(client, false, false, 10).psi, 2000.0);
 }
 
 TEST_F(SensorTest, PressureNeverReadyReturnsOnceTheLimitHasPassed) {
   peer.QueueWithCrc(Hex("fa 06 01 2c 00 00"));
   for (int i = 0; i < 200; ++i) peer.QueueWithCrc(ReadReply(Floats({3.0f, -1000.0f})));
   const int64_t start = clock.WholeSeconds();
-  EXPECT_EQ(link.ReadPressure(false, true, 10), -1000.0);
+  EXPECT_EQ(ReadPressure(client, false, true, 10).psi, -1000.0);
   EXPECT_EQ(clock.WholeSeconds() - start, 10);
   EXPECT_EQ(Sent()[0].substr(0, 17), "fa 06 01 2c 00 00");
 }
 
 TEST_F(SensorTest, PressureOfASilentUnitIsNotANumber) {
-  EXPECT_TRUE(std::isnan(link.ReadPressure(true, false, 2)));
+  EXPECT_TRUE(std::isnan(ReadPressure(client, true, false, 2).psi));
 }
 
 TEST_F(SensorTest, PressureKeepsTheValuesOfTheLastReadThatSucceeded) {
@@ -249,7 +250,7 @@ TEST_F(SensorTest, PressureKeepsTheValuesOfTheLastReadThatSucceeded) {
   damaged.back() ^= 0x01;
   peer.Queue(damaged);
   // The rest of the wait is silent.
-  EXPECT_EQ(link.ReadPressure(true, false, 3), 2.5);
+  EXPECT_EQ(ReadPressure(client, true, false, 3).psi, 2.5);
   EXPECT_GE(Sent().size(), 3u);
 }
 
@@ -260,11 +261,11 @@ TEST_F(SensorTest, AnUnpluggedDeviceEndsEveryMeasurementWaitAtOnce) {
     const char* name;
     std::function<bool()> valid;
   } rows[] = {
-      {"pitch and roll", [&] { return link.ReadPitchRoll(false).valid; }},
-      {"pressure", [&] { return !std::isnan(link.ReadPressure(true, false, 10)); }},
+      {"pitch and roll", [&] { return ReadPitchRoll(client, false).valid; }},
+      {"pressure", [&] { return !std::isnan(ReadPressure(client, true, false, 10).psi); }},
       {"raw counts", [&] {
-         link.ReadInclinometerRaw(0);
-         return link.rawSlots[0].a != 0;
+         ReadInclinometerRaw(client, inclinometerRun, 0);
+         return inclinometerRun.rawSlots[0].a != 0;
        }},
   };
   for (const auto& row : rows) {

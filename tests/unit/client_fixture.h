@@ -1,6 +1,6 @@
 #pragma once
-// A ModbusLink on an in-memory line with a scripted far end and a scripted operator, all on
-// the virtual clock.
+// The unit's client on an in-memory line with a scripted far end, the station's copy of the
+// unit, the limits and a scripted operator, all on the virtual clock.
 
 #include <gtest/gtest.h>
 
@@ -8,16 +8,23 @@
 #include "tests/support/frame_text.h"
 #include "tests/support/scripted_operator.h"
 #include "tests/support/scripted_peer.h"
-#include "unit/modbus_link.h"
+#include "unit/board_checks.h"
+#include "unit/calibration_operations.h"
+#include "unit/default_limits.h"
+#include "unit/procedure_runs.h"
+#include "unit/sensor_operations.h"
+#include "unit/unit_client.h"
+#include "unit/unit_identity.h"
+#include "unit/unit_state.h"
 
 namespace endcap::testing {
 
-class LinkTest : public ::testing::Test {
+class UnitClientTest : public ::testing::Test {
 protected:
-  LinkTest() {
+  UnitClientTest() {
     ports.Attach(1, line);
     port.OpenOnPort(1);
-    link.LoadDefaultLimits();
+    LoadDefaultLimits(limits);
   }
   // The frames the station sent, as lower-case hex, one string per write.
   std::vector<std::string> Sent() const {
@@ -32,7 +39,12 @@ protected:
   SerialPort port{ports, clock};
   ScriptedPeer peer{line};
   ScriptedOperator op;
-  ModbusLink link{port, op};
+  UnitClient client{port};
+  UnitState unit;
+  DefaultLimits limits;
+  std::string operatorId;
+  InclinometerRun inclinometerRun;
+  StrainGaugeRun gaugeRun;
 };
 
 }  // namespace endcap::testing
