@@ -7,7 +7,6 @@
 #include "protocol/register_values.h"
 #include "resources/control_ids.h"
 #include "serial/close_on_signal.h"
-#include "protocol/register_map.h"
 #include "records/results_record.h"
 #include "serial/text_format.h"
 #include "unit/conversions.h"

@@ -7,7 +7,6 @@
 #include "records/certificate_items.h"
 #include "serial/text_format.h"
 #include "unit/conversions.h"
-#include "serial/text_format.h"
 
 namespace endcap {
 

@@ -25,7 +25,6 @@
 #include "serial/serial_port.h"
 #include "serial/termios_device.h"
 #include "tests/bench/bench_figures.h"
-#include "protocol/register_map.h"
 #include "tests/bench/bootload_bench.h"
 #include "tests/bench/calibration_bench.h"
 #include "tests/support/child_process.h"

@@ -17,7 +17,6 @@
 #include "resources/calibration_templates.h"
 #include "tests/console/qt_test_support.h"
 #include "tests/console/simulated_station.h"
-#include "protocol/register_map.h"
 #include "unit/unit_identity.h"
 
 namespace endcap {

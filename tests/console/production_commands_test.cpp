@@ -11,7 +11,6 @@
 #include "tests/console/simulated_station.h"
 #include "tests/support/hex_records.h"
 #include "tests/support/scripted_peer.h"
-#include "protocol/register_map.h"
 #include "unit/unit_identity.h"
 
 namespace endcap {

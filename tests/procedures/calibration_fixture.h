@@ -24,7 +24,6 @@
 #include "sim/simulated_unit.h"
 #include "tests/support/scripted_operator.h"
 #include "tests/support/temp_dir.h"
-#include "serial/text_format.h"
 #include "unit/conversions.h"
 #include "unit/procedure_runs.h"
 #include "unit/unit_client.h"

@@ -10,7 +10,6 @@
 #include "protocol/register_values.h"
 #include "serial/text_format.h"
 #include "tests/procedures/calibration_fixture.h"
-#include "serial/text_format.h"
 #include "tests/unit/client_fixture.h"
 #include "unit/conversions.h"
 
