@@ -70,8 +70,8 @@ bool InclinometerCalDialog::OnCommand(int id) {
 }
 
 void InclinometerCalDialog::OnInitDialog() {
-  samples = unit_.inclinometerSamples;
-  warmUpText = Format("%.1f", unit_.inclinometerWarmUpTenths * 0.1);
+  samples = context_.unit.inclinometerSamples;
+  warmUpText = Format("%.1f", context_.unit.inclinometerWarmUpTenths * 0.1);
   UpdateData(false);
 }
 
@@ -80,7 +80,7 @@ void InclinometerCalDialog::UpdateData(bool save) {
     pitchText = view_->FieldText(ctl::incl::kPitch);
     rollText = view_->FieldText(ctl::incl::kRoll);
     if (!ParseIntegerField(view_->FieldText(ctl::incl::kSamples), samples))
-      op_.ShowMessage(DialogBox(kNotAnInteger, kApplicationName, BoxButtons::Ok, BoxIcon::Warning));
+      context_.op.ShowMessage(DialogBox(kNotAnInteger, kApplicationName, BoxButtons::Ok, BoxIcon::Warning));
     warmUpText = view_->FieldText(ctl::incl::kWarmUp);
     return;
   }
@@ -90,14 +90,14 @@ void InclinometerCalDialog::UpdateData(bool save) {
   view_->SetFieldText(ctl::incl::kWarmUp, warmUpText);
 }
 
-void InclinometerCalDialog::Box(const std::string& text) { op_.ShowMessage(DialogBox(text)); }
+void InclinometerCalDialog::Box(const std::string& text) { context_.op.ShowMessage(DialogBox(text)); }
 
 bool InclinometerCalDialog::WriteSamplesAndWarmUp() {
-  unit_.inclinometerSamples = samples;
-  unit_.inclinometerWarmUpTenths = TruncateToInt(LeadingDouble(warmUpText) * 10.0);
-  const uint16_t regs[2] = {static_cast<uint16_t>(unit_.inclinometerSamples),
-                            static_cast<uint16_t>(unit_.inclinometerWarmUpTenths)};
-  return client_.WriteMultipleRegisters(reg::kInclinometerSamples, 2, regs, kSettingsTimeoutSeconds);
+  context_.unit.inclinometerSamples = samples;
+  context_.unit.inclinometerWarmUpTenths = TruncateToInt(LeadingDouble(warmUpText) * 10.0);
+  const uint16_t regs[2] = {static_cast<uint16_t>(context_.unit.inclinometerSamples),
+                            static_cast<uint16_t>(context_.unit.inclinometerWarmUpTenths)};
+  return context_.client.WriteMultipleRegisters(reg::kInclinometerSamples, 2, regs, kSettingsTimeoutSeconds);
 }
 
 void InclinometerCalDialog::OnSetSamplesAndWarmUp() {
@@ -107,19 +107,19 @@ void InclinometerCalDialog::OnSetSamplesAndWarmUp() {
 }
 
 bool InclinometerCalDialog::MeasureSlot(int slot) {
-  ReadInclinometerRaw(client_, run_, slot);
-  return !(run_.rawSlots[slot].readFailed && StopForLostUnit(client_, op_));
+  ReadInclinometerRaw(context_.client, run_, slot);
+  return !(run_.rawSlots[slot].readFailed && StopForLostUnit(context_.client, context_.op));
 }
 
 void InclinometerCalDialog::OnCalibrate() {
   commandSucceeded = false;
   UpdateData(true);
-  if (!WriteSamplesAndWarmUp() && StopForLostUnit(client_, op_)) return;
-  unit_.inclinometerFullScaleDeg = kCalibratedFullScaleDeg;
+  if (!WriteSamplesAndWarmUp() && StopForLostUnit(context_.client, context_.op)) return;
+  context_.unit.inclinometerFullScaleDeg = kCalibratedFullScaleDeg;
   // The record is erased before anything is measured: a calibration that does not end leaves
   // the unit marked as not calibrated, and the station's copy of the verdict says the same.
   run_.calPassed = false;
-  if (!WriteCalRecord(client_, unit_, operatorId_, kInclinometerCalKind, false) && StopForLostUnit(client_, op_)) return;
+  if (!WriteCalRecord(context_.client, context_.unit, context_.operatorId, kInclinometerCalKind, false) && StopForLostUnit(context_.client, context_.op)) return;
   Box("Mount the end-cap with 0 pitch and 0 roll\r\nUse the reference sensors to confirm this");
   for (int k = 0; k < kRotations; ++k) {
     Box(Format("Position the end cap at the %d degrees position", kDegreesPerRotation * k));
@@ -127,24 +127,24 @@ void InclinometerCalDialog::OnCalibrate() {
   }
   Box("Mount the end-cap with approx +10 deg pitch and 0 roll\r\nUse the reference sensors to confirm this");
   const double pitchDeg =
-      LeadingDouble(op_.PromptText("Enter exact pitch in degrees", Format("%.1f", kCalibrationApproxPitchDeg)));
+      LeadingDouble(context_.op.PromptText("Enter exact pitch in degrees", Format("%.1f", kCalibrationApproxPitchDeg)));
   for (int k = 0; k < kRotations; ++k) {
     Box(Format("Position the end cap at the %d degrees position", kDegreesPerRotation * k));
     if (!MeasureSlot(kTiltedSlots + k)) return;
   }
-  unit_.unitCurrentMa = 0;
-  unit_.unitCurrentMa = static_cast<int32_t>(LeadingInt(op_.PromptText("Enter current drawn in mA", "")));
+  context_.unit.unitCurrentMa = 0;
+  context_.unit.unitCurrentMa = static_cast<int32_t>(LeadingInt(context_.op.PromptText("Enter current drawn in mA", "")));
   // Warnings only: the entered current is written whatever it is.
-  if (unit_.unitCurrentMa > limits_.unitCurrentMa.upper) Box("Current is excessive for this unit");
-  if (unit_.unitCurrentMa < limits_.unitCurrentMa.lower) Box("Current is low for this unit");
-  if (!WriteUnitCurrent(client_, unit_) && StopForLostUnit(client_, op_)) return;
-  const bool passed = ComputeInclinometerCal(client_, run_, pitchDeg);
-  if (!passed && StopForLostUnit(client_, op_)) return;
+  if (context_.unit.unitCurrentMa > context_.limits.unitCurrentMa.upper) Box("Current is excessive for this unit");
+  if (context_.unit.unitCurrentMa < context_.limits.unitCurrentMa.lower) Box("Current is low for this unit");
+  if (!WriteUnitCurrent(context_.client, context_.unit) && StopForLostUnit(context_.client, context_.op)) return;
+  const bool passed = ComputeInclinometerCal(context_.client, run_, pitchDeg);
+  if (!passed && StopForLostUnit(context_.client, context_.op)) return;
   Box(passed ? "Calibration successful" : "Calibration failed!!!!!!");
-  const bool recordWritten = WriteCalRecord(client_, unit_, operatorId_, kInclinometerCalKind, passed);
+  const bool recordWritten = WriteCalRecord(context_.client, context_.unit, context_.operatorId, kInclinometerCalKind, passed);
   // A calibration whose stamp the unit did not take is not one its record shows.
   run_.calPassed = passed && recordWritten;
-  if (!recordWritten && StopForLostUnit(client_, op_)) return;
+  if (!recordWritten && StopForLostUnit(context_.client, context_.op)) return;
   UpdateData(false);
   commandSucceeded = run_.calPassed;
 }
@@ -154,8 +154,8 @@ InclinometerCalDialog::PositionEnd InclinometerCalDialog::RunPosition(const std:
                                                                       Judge judge, Line line, std::string& result) {
   for (;;) {
     Box(prompt);
-    PitchRollReading reading = ReadPitchRoll(client_, true);
-    if (!reading.valid && StopForLostUnit(client_, op_)) return PositionEnd::Stopped;
+    PitchRollReading reading = ReadPitchRoll(context_.client, true);
+    if (!reading.valid && StopForLostUnit(context_.client, context_.op)) return PositionEnd::Stopped;
     // A reading that never came is judged on nothing: it fails and is kept as not a number,
     // never as zeros or the values of an earlier position.
     if (!reading.valid) reading.pitchDeg = reading.rollDeg = std::numeric_limits<double>::quiet_NaN();
@@ -163,7 +163,7 @@ InclinometerCalDialog::PositionEnd InclinometerCalDialog::RunPosition(const std:
     stored = {reading.pitchDeg, reading.rollDeg, pass};
     result = line(reading) + (pass ? "  PASS\r\n" : "  FAIL\r\n");
     if (pass) return PositionEnd::Passed;
-    const BoxAnswer answer = op_.ShowMessage(
+    const BoxAnswer answer = context_.op.ShowMessage(
         DialogBox(Format("Measured values Pitch %.3f  Roll %.3f\r\nare outside limits", reading.pitchDeg, reading.rollDeg),
                   "Confirm result", BoxButtons::AbortRetryIgnore, BoxIcon::Question, 1));
     if (answer == BoxAnswer::Retry) continue;
@@ -174,9 +174,9 @@ InclinometerCalDialog::PositionEnd InclinometerCalDialog::RunPosition(const std:
 bool InclinometerCalDialog::RunCheckSet(CheckSet& set, const char* approach, double approxDeg, std::string& summary,
                                         bool& allPassed) {
   Box(Format("Set End-Cap to %s pitch angle (approx %.0f degrees)", approach, approxDeg));
-  const double angle = LeadingDouble(op_.PromptText("Enter exact pitch in degrees", Format("%.1f", approxDeg)));
+  const double angle = LeadingDouble(context_.op.PromptText("Enter exact pitch in degrees", Format("%.1f", approxDeg)));
   set.angleDeg = angle;
-  const double tolerance = InclinometerTolerance(limits_, angle);
+  const double tolerance = InclinometerTolerance(context_.limits, angle);
   for (int k = 0; k < kRotations; ++k) {
     const BowPosition& bow = kBowPositions[k];
     const double expected = bow.sense * angle;
@@ -209,7 +209,7 @@ void InclinometerCalDialog::OnConfirmCalibration() {
   bool allPassed = true;
   if (!RunCheckSet(sets[0], "first", kFirstCheckApproxDeg, summary, allPassed)) return;
   if (!RunCheckSet(sets[1], "second", kSecondCheckApproxDeg, summary, allPassed)) return;
-  const double tolerance = InclinometerTolerance(limits_, 0.0);
+  const double tolerance = InclinometerTolerance(context_.limits, 0.0);
   std::string levelLine;  // shown in no summary
   const PositionEnd level = RunPosition(
       "Set End-Cap to level\r\nAllign bow to zero degrees", levelReading,
@@ -222,12 +222,12 @@ void InclinometerCalDialog::OnConfirmCalibration() {
   std::copy(std::begin(sets), std::end(sets), run_.checkSets);
   run_.checkLevelReading = levelReading;
   run_.checkRun = true;
-  op_.ShowMessage(DialogBox(summary, "Results"));
+  context_.op.ShowMessage(DialogBox(summary, "Results"));
   commandSucceeded = allPassed && level == PositionEnd::Passed;
 }
 
 void InclinometerCalDialog::OnReadInclinometer() {
-  const PitchRollReading reading = ReadPitchRoll(client_, false);
+  const PitchRollReading reading = ReadPitchRoll(context_.client, false);
   commandSucceeded = reading.valid;
   pitchText = reading.valid ? Format("%f", reading.pitchDeg) : "No reply";
   rollText = reading.valid ? Format("%f", reading.rollDeg) : "No reply";

@@ -16,12 +16,7 @@ class InclinometerCalDialog {
 public:
   // The run outlives the dialog.
   InclinometerCalDialog(const ProcedureContext& context, InclinometerRun& run)
-      : client_(context.client),
-        unit_(context.unit),
-        op_(context.op),
-        limits_(context.limits),
-        operatorId_(context.operatorId),
-        run_(run) {}
+      : context_(context), run_(run) {}
 
   void Attach(DialogFieldsView& view) { view_ = &view; }
   // Samples and warm-up as the unit last reported them.
@@ -64,11 +59,7 @@ private:
   bool WriteSamplesAndWarmUp();
   void Box(const std::string& text);
 
-  UnitClient& client_;
-  UnitState& unit_;
-  OperatorInterface& op_;
-  const DefaultLimits& limits_;
-  const std::string& operatorId_;
+  ProcedureContext context_;
   InclinometerRun& run_;
   DialogFieldsView* view_ = nullptr;
 };

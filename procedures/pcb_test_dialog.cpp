@@ -46,7 +46,7 @@ bool PcbTestDialog::OnCommand(int id) {
   return false;
 }
 
-void PcbTestDialog::Box(const std::string& text) { op_.ShowMessage(WindowBox(text)); }
+void PcbTestDialog::Box(const std::string& text) { context_.op.ShowMessage(WindowBox(text)); }
 
 void PcbTestDialog::End(PcbTestView::Ending ending) {
   if (ended_) return;
@@ -57,22 +57,22 @@ void PcbTestDialog::End(PcbTestView::Ending ending) {
 void PcbTestDialog::OnCancel() { End(PcbTestView::Ending::Cancel); }
 
 bool PcbTestDialog::StopIfUnitLost() {
-  if (!client_.UnitLost()) return false;
+  if (!context_.client.UnitLost()) return false;
   run.unitLost = true;
-  Box(client_.UnitLostText());
+  Box(context_.client.UnitLostText());
   End(PcbTestView::Ending::Cancel);
   return true;
 }
 
 void PcbTestDialog::OnSetSerialNumber() {
-  std::string text = op_.PromptText("Board serial number", unit_.boardSerial);
+  std::string text = context_.op.PromptText("Board serial number", context_.unit.boardSerial);
   run.serialResult = kCheckFailed;
-  if (!ValidateSerialText(op_, text, true)) return;
+  if (!ValidateSerialText(context_.op, text, true)) return;
   // The board keeps its old serial when it does not take the new one, and so does its copy here.
-  const std::string previous = unit_.boardSerial;
-  unit_.boardSerial = text;
-  if (!WriteBoardSerial(client_, unit_)) {
-    unit_.boardSerial = previous;
+  const std::string previous = context_.unit.boardSerial;
+  context_.unit.boardSerial = text;
+  if (!WriteBoardSerial(context_.client, context_.unit)) {
+    context_.unit.boardSerial = previous;
     StopIfUnitLost();
     return;
   }
@@ -82,37 +82,37 @@ void PcbTestDialog::OnSetSerialNumber() {
 void PcbTestDialog::OnCheckSupplyVoltages() {
   run.suppliesResult = kCheckPassed;
   Box("Connect 5310-xxx to the inclinometer connector PL7");
-  if (!CheckPowerSupplies(client_, op_, limits_, true)) {
+  if (!CheckPowerSupplies(context_.client, context_.op, context_.limits, true)) {
     run.suppliesResult = kCheckFailed;
     if (StopIfUnitLost()) return;
   }
-  if (!CheckExternalSupplies(client_, op_, limits_, true)) {
+  if (!CheckExternalSupplies(context_.client, context_.op, context_.limits, true)) {
     run.suppliesResult = kCheckFailed;
     if (StopIfUnitLost()) return;
   }
   Box(run.suppliesResult == kCheckPassed ? "Overall voltage tests  PASS" : "Overall voltage tests !! FAIL !!");
 }
 
-double PcbTestDialog::PromptCurrent(const char* caption) { return LeadingDouble(op_.PromptText(caption, "")); }
+double PcbTestDialog::PromptCurrent(const char* caption) { return LeadingDouble(context_.op.PromptText(caption, "")); }
 
 void PcbTestDialog::OnCheckSupplyCurrent() {
   run.currentResult = kCheckPassed;
   Box("Disconnect 5310-xxx from the inclinometer connector");
-  if (!CheckSupplyCurrent(limits_, false, PromptCurrent("Enter unloaded current (mA)"))) run.currentResult = kCheckFailed;
+  if (!CheckSupplyCurrent(context_.limits, false, PromptCurrent("Enter unloaded current (mA)"))) run.currentResult = kCheckFailed;
   Box("Connect 5310-xxx from the inclinometer connector PL7");
-  if (!CheckSupplyCurrent(limits_, true, PromptCurrent("Enter loaded current (mA)"))) run.currentResult = kCheckFailed;
+  if (!CheckSupplyCurrent(context_.limits, true, PromptCurrent("Enter loaded current (mA)"))) run.currentResult = kCheckFailed;
   Box(run.currentResult == kCheckPassed ? "Current tests  PASS" : "Current tests !! FAIL !!");
 }
 
 void PcbTestDialog::OnCheckInternalRs485() {
-  run.internalRs485Result = CheckInternalRs485(client_, op_, true) ? kCheckPassed : kCheckFailed;
+  run.internalRs485Result = CheckInternalRs485(context_.client, context_.op, true) ? kCheckPassed : kCheckFailed;
   if (run.internalRs485Result == kCheckFailed && StopIfUnitLost()) return;
   Box(run.internalRs485Result == kCheckPassed ? "Internal RS485 test  PASS" : "Internal RS485 test !! FAIL !!");
 }
 
 void PcbTestDialog::OnCheckRs485Comms() {
   Box("Disconnect RS232 comms link\r\nReconnect using RS485 convertor\r\nFit LK1 and LK2 on PCB");
-  run.rs485CommsResult = CheckRs485Comms(client_, op_, true) ? kCheckPassed : kCheckFailed;
+  run.rs485CommsResult = CheckRs485Comms(context_.client, context_.op, true) ? kCheckPassed : kCheckFailed;
   Box(run.rs485CommsResult == kCheckPassed ? "RS485 comms test PASS" : "RS485 comms test !! FAIL !!");
   Box("Disconnect RS485 convertor link\r\nReconnect RS232 comms\r\nRemove LK1 and LK2 on PCB");
 }
@@ -129,11 +129,11 @@ void PcbTestDialog::OnExit() {
   if (!complete) {
     const MessageBox question{"Not all checks complete!!\r\nDo you wish to exit?", kApplicationName, BoxButtons::YesNo,
                               BoxIcon::Warning, 0, BoxOwner::Window};
-    if (op_.ShowMessage(question) != BoxAnswer::Yes) return;
+    if (context_.op.ShowMessage(question) != BoxAnswer::Yes) return;
     End(PcbTestView::Ending::Ok);
   }
   // The verdict is shown once the unit has the record that says it.
-  run.factoryRecordWritten = WriteCalRecord(client_, unit_, operatorId_, kFactoryRecord, pass);
+  run.factoryRecordWritten = WriteCalRecord(context_.client, context_.unit, context_.operatorId, kFactoryRecord, pass);
   if (!run.factoryRecordWritten && StopIfUnitLost()) return;
   if (!run.factoryRecordWritten) Box("The unit did not take the factory record\r\nOverall result !! FAIL !!");
   else Box(pass ? "Overall result PASS" : "Overall result !! FAIL !!");

@@ -24,11 +24,7 @@ class PcbTestDialog {
 public:
   // The context's references outlive the dialog.
   explicit PcbTestDialog(const ProcedureContext& context)
-      : client_(context.client),
-        unit_(context.unit),
-        op_(context.op),
-        limits_(context.limits),
-        operatorId_(context.operatorId) {}
+      : context_(context) {}
   PcbTestDialog(const PcbTestDialog&) = delete;
   PcbTestDialog& operator=(const PcbTestDialog&) = delete;
 
@@ -62,11 +58,7 @@ private:
   // of the test without a verdict.
   bool StopIfUnitLost();
 
-  UnitClient& client_;
-  UnitState& unit_;
-  OperatorInterface& op_;
-  const DefaultLimits& limits_;
-  const std::string& operatorId_;
+  ProcedureContext context_;
   PcbTestView* view_ = nullptr;
   bool ended_ = false;
 };

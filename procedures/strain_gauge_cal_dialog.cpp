@@ -59,9 +59,9 @@ bool StrainGaugeCalDialog::OnCommand(int id) {
 }
 
 void StrainGaugeCalDialog::OnInitDialog() {
-  warmUpText = Format("%.1f", unit_.strainGaugeWarmUpTenths * 0.1);
-  fullScaleText = Format("%.1f", unit_.gaugeFullScaleBar);
-  accuracyText = Format("%.2f", unit_.gaugeAccuracyPercent);
+  warmUpText = Format("%.1f", context_.unit.strainGaugeWarmUpTenths * 0.1);
+  fullScaleText = Format("%.1f", context_.unit.gaugeFullScaleBar);
+  accuracyText = Format("%.2f", context_.unit.gaugeAccuracyPercent);
   UpdateData(false);
 }
 
@@ -80,21 +80,21 @@ void StrainGaugeCalDialog::UpdateData(bool save) {
 }
 
 void StrainGaugeCalDialog::Box(const std::string& text, const std::string& caption) {
-  op_.ShowMessage(DialogBox(text, caption));
+  context_.op.ShowMessage(DialogBox(text, caption));
 }
 
-int StrainGaugeCalDialog::FullScalePsi() const { return TruncateToInt(unit_.gaugeFullScaleBar * kPsiPerBar); }
+int StrainGaugeCalDialog::FullScalePsi() const { return TruncateToInt(context_.unit.gaugeFullScaleBar * kPsiPerBar); }
 
 bool StrainGaugeCalDialog::WriteGaugeSettings() {
-  unit_.strainGaugeWarmUpTenths = TruncateToInt(LeadingDouble(warmUpText) * 10.0);
-  const uint16_t warmUp = static_cast<uint16_t>(unit_.strainGaugeWarmUpTenths);
-  const bool warmUpWritten = client_.WriteMultipleRegisters(reg::kPressureWarmUp, 1, &warmUp, kWarmUpTimeoutSeconds);
-  unit_.gaugeFullScaleBar = LeadingDouble(fullScaleText);
-  unit_.gaugeAccuracyPercent = LeadingDouble(accuracyText);
+  context_.unit.strainGaugeWarmUpTenths = TruncateToInt(LeadingDouble(warmUpText) * 10.0);
+  const uint16_t warmUp = static_cast<uint16_t>(context_.unit.strainGaugeWarmUpTenths);
+  const bool warmUpWritten = context_.client.WriteMultipleRegisters(reg::kPressureWarmUp, 1, &warmUp, kWarmUpTimeoutSeconds);
+  context_.unit.gaugeFullScaleBar = LeadingDouble(fullScaleText);
+  context_.unit.gaugeAccuracyPercent = LeadingDouble(accuracyText);
   uint16_t range[4];
-  Int32ToRegisters(range, 0, FloatBits(static_cast<float>(unit_.gaugeFullScaleBar)));
-  Int32ToRegisters(range, 2, FloatBits(static_cast<float>(unit_.gaugeAccuracyPercent)));
-  const bool rangeWritten = client_.WriteMultipleRegisters(reg::kPressureFullScale, 4, range, kRangeTimeoutSeconds);
+  Int32ToRegisters(range, 0, FloatBits(static_cast<float>(context_.unit.gaugeFullScaleBar)));
+  Int32ToRegisters(range, 2, FloatBits(static_cast<float>(context_.unit.gaugeAccuracyPercent)));
+  const bool rangeWritten = context_.client.WriteMultipleRegisters(reg::kPressureFullScale, 4, range, kRangeTimeoutSeconds);
   return warmUpWritten && rangeWritten;
 }
 
@@ -106,16 +106,16 @@ void StrainGaugeCalDialog::OnSetWarmUp() {
 
 void StrainGaugeCalDialog::OnReadPressure() {
   UpdateData(true);
-  const double psi = ReadPressure(client_, true, false, kCheckReadSeconds).psi;
+  const double psi = ReadPressure(context_.client, true, false, kCheckReadSeconds).psi;
   commandSucceeded = !std::isnan(psi);
   pressureText = std::isnan(psi) ? "No reply" : Format("%.2f", psi);
   UpdateData(false);
 }
 
 bool StrainGaugeCalDialog::ConfirmFullScale() {
-  const MessageBox question = DialogBox(Format("The pressure sensor full scale pressure is %.1f BAR", unit_.gaugeFullScaleBar),
+  const MessageBox question = DialogBox(Format("The pressure sensor full scale pressure is %.1f BAR", context_.unit.gaugeFullScaleBar),
                                         kApplicationName, BoxButtons::YesNo, BoxIcon::Warning);
-  return op_.ShowMessage(question) == BoxAnswer::Yes;
+  return context_.op.ShowMessage(question) == BoxAnswer::Yes;
 }
 
 void StrainGaugeCalDialog::AskPressure(PressureSetDialog& dialog, int percent) {
@@ -125,44 +125,44 @@ void StrainGaugeCalDialog::AskPressure(PressureSetDialog& dialog, int percent) {
 }
 
 double StrainGaugeCalDialog::MeasureRaw(bool& stopped) {
-  const double psi = ReadPressure(client_, false, true, kCalibrationReadSeconds).psi;
-  stopped = std::isnan(psi) && StopForLostUnit(client_, op_);
+  const double psi = ReadPressure(context_.client, false, true, kCalibrationReadSeconds).psi;
+  stopped = std::isnan(psi) && StopForLostUnit(context_.client, context_.op);
   return psi;
 }
 
 void StrainGaugeCalDialog::OnSetAndCalibrate() {
   commandSucceeded = false;
   UpdateData(true);
-  if (!WriteGaugeSettings() && StopForLostUnit(client_, op_)) return;
-  unit_.gaugeFullScaleBar = LeadingDouble(fullScaleText);
+  if (!WriteGaugeSettings() && StopForLostUnit(context_.client, context_.op)) return;
+  context_.unit.gaugeFullScaleBar = LeadingDouble(fullScaleText);
   if (!ConfirmFullScale()) return;
-  EnsureEquipmentData(op_, run_);
-  unit_.gaugeAccuracyPercent = LeadingDouble(accuracyText);
-  EnsureGaugeIdentity(op_, unit_, run_);
+  EnsureEquipmentData(context_.op, run_);
+  context_.unit.gaugeAccuracyPercent = LeadingDouble(accuracyText);
+  EnsureGaugeIdentity(context_.op, context_.unit, run_);
   Box("Set pressure to zero", kPressureCaption);
   bool stopped = false;
   const double zero = MeasureRaw(stopped);
   if (stopped) return;
-  PressureSetDialog pressure(op_);
+  PressureSetDialog pressure(context_.op);
   AskPressure(pressure, kCalibrationPercent);
   const double applied = LeadingDouble(pressure.appliedText);
   const double high = MeasureRaw(stopped);
   if (stopped) return;
-  unit_.unitCurrentMa = 0;
-  unit_.unitCurrentMa = static_cast<int32_t>(LeadingInt(op_.PromptText("Enter current drawn in mA", "")));
+  context_.unit.unitCurrentMa = 0;
+  context_.unit.unitCurrentMa = static_cast<int32_t>(LeadingInt(context_.op.PromptText("Enter current drawn in mA", "")));
   // Warnings only: the entered current is written whatever it is.
-  if (unit_.unitCurrentMa > limits_.unitCurrentMa.upper) Box("Current is excessive for this unit", kPressureCaption);
-  if (unit_.unitCurrentMa < limits_.unitCurrentMa.lower) Box("Current is low for this unit", kPressureCaption);
-  if (!WriteUnitCurrent(client_, unit_) && StopForLostUnit(client_, op_)) return;
-  const bool passed = ComputePressureCal(client_, op_, run_, zero, applied, high, run_.atmosphericPressureMb);
+  if (context_.unit.unitCurrentMa > context_.limits.unitCurrentMa.upper) Box("Current is excessive for this unit", kPressureCaption);
+  if (context_.unit.unitCurrentMa < context_.limits.unitCurrentMa.lower) Box("Current is low for this unit", kPressureCaption);
+  if (!WriteUnitCurrent(context_.client, context_.unit) && StopForLostUnit(context_.client, context_.op)) return;
+  const bool passed = ComputePressureCal(context_.client, context_.op, run_, zero, applied, high, run_.atmosphericPressureMb);
   // Once coefficients may have been sent, an earlier verdict no longer describes the unit.
   run_.calPassed = false;
-  if (!passed && StopForLostUnit(client_, op_)) return;
+  if (!passed && StopForLostUnit(context_.client, context_.op)) return;
   Box(passed ? "Calibration successful" : "Calibration failed!!!!!!", kPressureCaption);
-  const bool recordWritten = WriteCalRecord(client_, unit_, operatorId_, kPressureCalKind, passed);
+  const bool recordWritten = WriteCalRecord(context_.client, context_.unit, context_.operatorId, kPressureCalKind, passed);
   // A calibration whose stamp the unit did not take is not one its record shows.
   run_.calPassed = passed && recordWritten;
-  if (!recordWritten && StopForLostUnit(client_, op_)) return;
+  if (!recordWritten && StopForLostUnit(context_.client, context_.op)) return;
   commandSucceeded = run_.calPassed;
 }
 
@@ -170,26 +170,26 @@ void StrainGaugeCalDialog::OnConfirmCalibration() {
   commandSucceeded = false;
   UpdateData(true);
   if (!ConfirmFullScale()) return;
-  EnsureEquipmentData(op_, run_);
-  EnsureGaugeIdentity(op_, unit_, run_);
+  EnsureEquipmentData(context_.op, run_);
+  EnsureGaugeIdentity(context_.op, context_.unit, run_);
   std::string summary;
   // The run's points and verdict become the unit's check data only at its summary: a run that
   // stops before it leaves the last complete run as it was.
   PressurePoint points[std::size(kCheckPercents)];
   bool passed = true;
   // One dialog for the six points: Escape at a point keeps the pressure accepted last.
-  PressureSetDialog pressure(op_);
-  const double accuracy = LeadingDouble(accuracyText) > limits_.precisionGaugeAccuracy
-                              ? limits_.standardGaugeAccuracy
-                              : limits_.precisionGaugeAccuracy;
+  PressureSetDialog pressure(context_.op);
+  const double accuracy = LeadingDouble(accuracyText) > context_.limits.precisionGaugeAccuracy
+                              ? context_.limits.standardGaugeAccuracy
+                              : context_.limits.precisionGaugeAccuracy;
   for (const int percent : kCheckPercents) {
     PressurePoint& point = points[percent / kPercentPerPoint];
     for (;;) {
       AskPressure(pressure, percent);
-      const double psi = ReadPressure(client_, true, true, kCheckReadSeconds).psi;
-      if (std::isnan(psi) && StopForLostUnit(client_, op_)) return;
+      const double psi = ReadPressure(context_.client, true, true, kCheckReadSeconds).psi;
+      if (std::isnan(psi) && StopForLostUnit(context_.client, context_.op)) return;
       const double read = psi - run_.atmosphericPressureMb * kPsiPerMillibar;
-      point.fullScalePsi = unit_.gaugeFullScaleBar * kPsiPerBar;
+      point.fullScalePsi = context_.unit.gaugeFullScaleBar * kPsiPerBar;
       point.accuracyPercent = accuracy;
       point.appliedText = pressure.appliedText;
       point.readPsi = read;
@@ -203,7 +203,7 @@ void StrainGaugeCalDialog::OnConfirmCalibration() {
         break;
       }
       line += "  FAIL\r\n";
-      const BoxAnswer answer = op_.ShowMessage(
+      const BoxAnswer answer = context_.op.ShowMessage(
           DialogBox(line, "Confirm result", BoxButtons::AbortRetryIgnore, BoxIcon::Question, 1));
       if (answer == BoxAnswer::Retry) continue;
       if (answer != BoxAnswer::Ignore) return;

@@ -23,12 +23,7 @@ class StrainGaugeCalDialog {
 public:
   // The run outlives the dialog; the bench data it holds from earlier runs is not asked again.
   StrainGaugeCalDialog(const ProcedureContext& context, StrainGaugeRun& run)
-      : client_(context.client),
-        unit_(context.unit),
-        op_(context.op),
-        limits_(context.limits),
-        operatorId_(context.operatorId),
-        run_(run) {}
+      : context_(context), run_(run) {}
 
   void Attach(StrainGaugeCalView& view) { view_ = &view; }
   // Warm-up, full scale and accuracy as the unit last reported them.
@@ -69,11 +64,7 @@ private:
   double MeasureRaw(bool& stopped);
   int FullScalePsi() const;
 
-  UnitClient& client_;
-  UnitState& unit_;
-  OperatorInterface& op_;
-  const DefaultLimits& limits_;
-  const std::string& operatorId_;
+  ProcedureContext context_;
   StrainGaugeRun& run_;
   StrainGaugeCalView* view_ = nullptr;
 };
