@@ -47,6 +47,21 @@ protected:
     link_ = *(link + 1);
     EXPECT_NE(std::find(args.begin(), args.end(), "--bench-at"), args.end());
     ASSERT_TRUE(WaitFor([&] { return fs::is_symlink(link_); }, kStartMs)) << link_;
+    // The link comes before the simulator's ready line; a simulator that ends before the station
+    // has read that line is one that could not start, not a bench that ended.
+    ASSERT_TRUE(WaitFor([&] { return !StationReadsFromSimulator(); }, kStartMs)) << "the ready line was not read";
+  }
+  // Whether the station still holds the pipe the simulator's standard output goes to: it closes
+  // it once it has the ready line.
+  bool StationReadsFromSimulator() const {
+    std::error_code error;
+    const fs::path simulatorOut = fs::read_symlink("/proc/" + std::to_string(simulator_) + "/fd/1", error);
+    if (error) return true;
+    for (const auto& entry : fs::directory_iterator("/proc/" + std::to_string(station_.pid()) + "/fd", error)) {
+      std::error_code gone;
+      if (fs::read_symlink(entry.path(), gone) == simulatorOut) return true;
+    }
+    return false;
   }
   bool FindSimulator() {
     const std::vector<pid_t> children = ChildrenOf(station_.pid());
