@@ -233,8 +233,7 @@ void MainDialog::OnDisconnect() {
   app_.client.ForgetLostUnit();
   app_.settings.records.operatorId.clear();
   app_.settings.records.operatorKnown = false;
-  strainGaugeRun.calRun = strainGaugeRun.calPassed = strainGaugeRun.checkRun = strainGaugeRun.checkPassed = false;
-  strainGaugeRun.temperatureDegC = StrainGaugeRun().temperatureDegC;
+  strainGaugeRun.ForgetUnit();
   statusText = "Disconnected";
   connected = false;
   UpdateControls();

@@ -54,6 +54,16 @@ struct PressurePoint {
 };
 
 struct StrainGaugeRun {
+  // What temperatureDegC holds until the operator has given the room's temperature.
+  static constexpr double kTemperatureNotGivenDegC = -1000.0;
+
+  // The next unit starts with no verdicts and asks for the room's temperature again; the
+  // reference gauge and the bench stay.
+  void ForgetUnit() {
+    calRun = calPassed = checkRun = checkPassed = false;
+    temperatureDegC = kTemperatureNotGivenDegC;
+  }
+
   bool calRun = false;
   bool calPassed = false;
   bool checkRun = false;
@@ -63,7 +73,7 @@ struct StrainGaugeRun {
   std::string gaugeManufacturer;
   std::string gaugeModel;
   double atmosphericPressureMb = 0.0;
-  double temperatureDegC = -1000.0;
+  double temperatureDegC = kTemperatureNotGivenDegC;
   std::string equipmentUsed;
   int32_t equipmentIdNo = 0;
 
