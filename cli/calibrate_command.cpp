@@ -8,6 +8,7 @@
 #include <CLI/CLI.hpp>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <vector>
 
@@ -108,10 +109,10 @@ private:
 
 // The calibration dialog in the terminal. The pressure dialog is a prompt under its caption with
 // the suggested pressure as default; a refused pressure is asked for again, the suggestion
-// offered again, so that the end of input always ends it.
+// offered again. At the end of input no pressure was set, and the dialog is abandoned.
 class TerminalCalibrationView : public TextFields, public StrainGaugeCalView {
 public:
-  explicit TerminalCalibrationView(OperatorInterface& op) : op_(op) {}
+  explicit TerminalCalibrationView(TerminalOperator& terminal) : terminal_(terminal) {}
 
   void RunPressureSetDialog(PressureSetDialog& dialog) override {
     TextFields entry;
@@ -119,13 +120,18 @@ public:
     dialog.OnInitDialog();
     const std::string suggested = entry.FieldText(ctl::pressure::kPressure);
     while (!entry.ended()) {
-      entry.SetFieldText(ctl::pressure::kPressure, op_.PromptText("Set measurement pressure", suggested));
+      const std::optional<std::string> applied = terminal_.PromptBenchStep("Set measurement pressure", suggested);
+      if (!applied) {
+        dialog.OnAbandon();
+        return;
+      }
+      entry.SetFieldText(ctl::pressure::kPressure, *applied);
       dialog.OnPressureSet();
     }
   }
 
 private:
-  OperatorInterface& op_;
+  TerminalOperator& terminal_;
 };
 
 class DialogRun {
@@ -142,10 +148,11 @@ public:
     for (const auto& [id, text] : request.typed) view_.SetFieldText(id, text);
     bool passed = true;
     if (!request.actions.empty()) {
-      // After a stop signal, or once the unit has gone, no further button is pressed: each would
-      // only wait out its time-outs and say again that the unit is lost.
+      // After a stop signal, once the unit has gone, or once the answers ran out at a step at the
+      // bench, no further button is pressed: each would only wait out its time-outs and say
+      // again that the unit is lost, or stop at its first step at the bench.
       for (const std::string& action : request.actions) {
-        if (NotedStopSignal() || session_.app.client.UnitLost()) break;
+        if (NotedStopSignal() || session_.app.client.UnitLost() || !session_.terminal.inputEndedAt().empty()) break;
         passed = Press(dialog, *FindButton(action)) && passed;
       }
     } else {
@@ -223,7 +230,7 @@ private:
 
 int RunCalibrate(CliSession& session, const DialogSpec& spec, const Request& request) {
   return session.RunInWindow([&](MainDialog& dialog, TextView& view) -> int {
-    TerminalCalibrationView calibration(session.op);
+    TerminalCalibrationView calibration(session.terminal);
     DialogRun run(session, spec, calibration);
     bool opened = false;
     bool passed = false;
@@ -247,11 +254,8 @@ int RunCalibrate(CliSession& session, const DialogSpec& spec, const Request& req
       return 128 + stop;
     }
     if (!dialog.connected) return session.UnitFailed();
-    if (!opened) return session.Fail("the calibration did not start");
-    if (!passed) {
-      return session.LastReplyAnswered() ? session.Fail("the calibration or its check did not pass")
-                                         : session.UnitFailed();
-    }
+    if (!opened) return session.NotDone("the calibration did not start");
+    if (!passed) return session.NotDone("the calibration or its check did not pass");
     if (!dialog.resultsNotRecorded.empty())
       return session.Fail("calibrated, but the results were not recorded: " + dialog.resultsNotRecorded);
     return kExitDone;

@@ -20,6 +20,22 @@ const char* const kFooter =
     "exit status: 0 done; 1 the unit could not be reached or did not answer as expected,\n"
     "or a check or an answer stopped the command; 2 usage error";
 
+constexpr const char* kSharedGroup = "Options of every command";
+
+// A command's help also lists the options every command takes, which belong to the program.
+void ShowProgramOptions(CLI::App& cli, CLI::App& command) {
+  command.footer([&cli] {
+    std::vector<const CLI::Option*> shared, answers;
+    for (const CLI::Option* option : cli.get_options()) {
+      if (option == cli.get_help_ptr()) continue;
+      (option->get_group() == kAnswerOptionsGroup ? answers : shared).push_back(option);
+    }
+    const auto formatter = cli.get_formatter();
+    return formatter->make_group(kSharedGroup, false, shared) + formatter->make_group(kAnswerOptionsGroup, false, answers);
+  });
+  for (CLI::App* sub : command.get_subcommands({})) ShowProgramOptions(cli, *sub);
+}
+
 }  // namespace
 
 CLI::Option* AddNumber(CLI::App& command, const std::string& name, uint32_t min, uint32_t max, uint32_t& value,
@@ -55,11 +71,12 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
   AddSharedOptions(cli, options.shared);
   uint32_t com = 0;
   auto* comOption = AddNumber(cli, "--com", 1, kMaxComPort, com,
-                              "use COM N without asking; without --device or --com the ports that open "
-                              "are listed and one is asked for")
+                              "use COM N without asking; without --device or --com, COM N of the one "
+                              "--port N=PATH given, else the ports that open are listed and one is asked for")
                         ->type_name("N");
   device->excludes(comOption);
   device->excludes("--port");
+  AddAnswerOptions(cli, options.answers);
 
   // One command a run. Once it is named, its own words (a calibration's "read" action) are
   // not taken for another command.
@@ -70,6 +87,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
   AddProductionCommands(cli, options);
   AddCalSheetCommand(cli, options);
   AddResultsCommand(cli, options);
+  for (CLI::App* command : cli.get_subcommands({})) ShowProgramOptions(cli, *command);
 
   // Set last, so that the commands do not inherit them: the footer belongs to the whole
   // program's help, and words left over are judged here, where the command is known.
@@ -93,6 +111,9 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
     }
   }
   if (com != 0) options.com = static_cast<uint8_t>(com);
+  // The one port mapped is the one meant.
+  const std::vector<int>& mapped = options.shared.ports.optionPorts();
+  if (options.com == 0 && mapped.size() == 1) options.com = static_cast<uint8_t>(mapped.front());
   return parse;
 }
 

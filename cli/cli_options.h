@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/answer_options.h"
 #include "console/station_options.h"
 
 namespace endcap {
@@ -16,6 +17,7 @@ class CliSession;
 struct CliOptions {
   SharedOptions shared;  // --port, --drive, --trace, --store
   uint8_t com = 0;       // 0: the chooser asks
+  GivenAnswers answers;  // the operator's answers given as options
   // The command named on the command line, ready to run in a session; its arguments are
   // bound inside it.
   std::function<int(CliSession&)> run;

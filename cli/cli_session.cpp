@@ -23,6 +23,9 @@ CliSession::CliSession(const CliOptions& options, PortProvider& devices, Clock& 
   terminal.SetFixedPort(options.com);
   terminal.SetEcho(streams.echoAnswers);
   terminal.SetDriveMap(options.shared.drives);
+  terminal.SetPortPaths(options.shared.ports);
+  terminal.SetGivenAnswers(options.answers.byCaption);
+  terminal.SetYesToGoingOn(options.answers.yesToGoingOn);
 }
 
 CliSession::~CliSession() {
@@ -48,6 +51,13 @@ int CliSession::UnitFailed() {
   if (!port.isOpen && port.lastError()) return Fail(port.lastError().reason);
   const std::string why = app.client.DescribeLastReply();
   return Fail("the unit did not answer as expected: " + (why.empty() ? std::string("unexpected reply") : why));
+}
+
+int CliSession::NotDone(const std::string& failure) {
+  if (!terminal.inputEndedAt().empty()) return Fail("input ended at: " + terminal.inputEndedAt());
+  if (!LastReplyAnswered()) return UnitFailed();
+  if (!terminal.declined().empty()) return Fail("stopped: No to " + terminal.declined());
+  return Fail(failure);
 }
 
 int CliSession::PortFailed(int portNumber) {

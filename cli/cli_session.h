@@ -55,6 +55,9 @@ public:
   // The last reply's fault as the reason ("no reply", "bad CRC", ...).
   int UnitFailed();
   bool LastReplyAnswered() const;
+  // A command that did not get done: why, in this order: the answers ran out at a step at the
+  // bench, the unit did not answer, a question was answered No; else failure.
+  int NotDone(const std::string& failure);
 
   // For the commands that talk to the unit without the window's handshake: the chosen port,
   // opened. False after saying why, with the status in status.

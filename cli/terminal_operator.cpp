@@ -36,6 +36,16 @@ std::string Trimmed(const std::string& text) {
 
 void Heading(std::ostream& out, const std::string& caption) { out << "=== " << caption << " ===\n"; }
 
+constexpr const char* kLineBreak = "\r\n";
+
+std::string FirstLine(const std::string& text) { return text.substr(0, text.find(kLineBreak)); }
+
+std::string OneLine(std::string text) {
+  for (size_t at = text.find(kLineBreak); at != std::string::npos; at = text.find(kLineBreak, at + 1))
+    text.replace(at, 2, " ");
+  return Trimmed(text);
+}
+
 constexpr const char* kPressEnter = "Press Enter for OK ";
 
 struct Choice {
@@ -67,14 +77,18 @@ const Question* QuestionFor(BoxButtons buttons) {
 
 }  // namespace
 
-// The chooser's list as the terminal shows it: the items, then the number of the selected one
-// as the default answer.
+// The chooser's list as the terminal shows it: the items, each with its device when the paths
+// are known, then the number of the selected one as the default answer.
 class TerminalOperator::PortList : public PortChooserView {
 public:
-  explicit PortList(std::ostream& out) : out_(out) {}
+  PortList(std::ostream& out, const std::optional<PortMap>& paths) : out_(out), paths_(paths) {}
   void SetPortItems(const std::vector<std::string>& items) override {
     items_ = items;
-    for (const std::string& item : items) out_ << item << '\n';
+    for (const std::string& item : items) {
+      out_ << item;
+      if (paths_) out_ << "  " << paths_->PathOf(PortFromText(item));
+      out_ << '\n';
+    }
   }
   void SelectPortItem(int index) override { text_ = items_.at(static_cast<size_t>(index)); }
   std::string PortText() const override { return text_; }
@@ -84,6 +98,7 @@ public:
 
 private:
   std::ostream& out_;
+  const std::optional<PortMap>& paths_;
   std::vector<std::string> items_;
   std::string text_;
 };
@@ -117,6 +132,11 @@ bool TerminalOperator::ReadAnswer(std::string& line) {
 
 void TerminalOperator::EndOfInput(const std::string& taken) { out_ << "(end of input: " << taken << ")\n"; }
 
+void TerminalOperator::StopAtBenchStep(const std::string& text) {
+  EndOfInput("stopped");
+  if (inputEndedAt_.empty()) inputEndedAt_ = FirstLine(text);
+}
+
 BoxAnswer TerminalOperator::ShowMessage(const MessageBox& box) {
   Heading(out_, box.caption.empty() ? kDefaultCaption : box.caption);
   const std::string text = ToDisplayText(box.text);
@@ -127,23 +147,39 @@ BoxAnswer TerminalOperator::ShowMessage(const MessageBox& box) {
     // As a click on OK: a box may tell the operator to do something at the bench first.
     out_ << kPressEnter;
     std::string line;
-    if (!ReadAnswer(line)) EndOfInput("OK");
+    if (ReadAnswer(line)) return BoxAnswer::Ok;
+    // A step at the bench that nobody can do is not done: the procedure must not measure.
+    if (box.asks == BoxAsks::BenchStep) {
+      StopAtBenchStep(box.text);
+      return BoxAnswer::Cancel;
+    }
+    EndOfInput("OK");
     return BoxAnswer::Ok;
   }
-  for (;;) {
+  if (box.asks == BoxAsks::GoingOn && yesToGoingOn_) {
+    out_ << question->text << "y\n";
+    return BoxAnswer::Yes;
+  }
+  BoxAnswer answer = SafeAnswer(box.buttons);
+  for (bool known = false; !known;) {
     out_ << question->text;
     std::string line;
     if (!ReadAnswer(line)) {
       EndOfInput(question->endOfInputName);
-      return SafeAnswer(box.buttons);
+      break;
     }
-    const std::string answer = Lower(Trimmed(line));
-    for (const Choice& choice : question->choices)
-      if (answer == choice.shortName || answer == choice.longName) return choice.answer;
+    const std::string typed = Lower(Trimmed(line));
+    for (const Choice& choice : question->choices) {
+      if (typed != choice.shortName && typed != choice.longName) continue;
+      answer = choice.answer;
+      known = true;
+    }
   }
+  if (answer == BoxAnswer::No) declined_ = OneLine(box.text);
+  return answer;
 }
 
-std::string TerminalOperator::PromptText(const std::string& caption, const std::string& defaultText) {
+bool TerminalOperator::Prompt(const std::string& caption, const std::string& defaultText, std::string& text) {
   EntryLine line;
   TextEntryDialog dialog(line);
   dialog.value = defaultText;
@@ -153,20 +189,38 @@ std::string TerminalOperator::PromptText(const std::string& caption, const std::
   if (!line.EditText().empty()) out_ << " [" << line.EditText() << "]";
   out_ << ": ";
   std::string typed;
-  if (!ReadAnswer(typed)) {
+  const auto given = given_.find(caption);
+  if (given != given_.end()) {
+    typed = given->second;
+    out_ << typed << '\n';
+  } else if (!ReadAnswer(typed)) {
     // As closing the window: the default comes back.
-    EndOfInput("\"" + dialog.value + "\"");
-    return dialog.value;
+    text = dialog.value;
+    return false;
   }
   if (!typed.empty()) line.SetEditText(typed);
   dialog.OnEnter();
-  return dialog.value;
+  text = dialog.value;
+  return true;
+}
+
+std::string TerminalOperator::PromptText(const std::string& caption, const std::string& defaultText) {
+  std::string text;
+  if (!Prompt(caption, defaultText, text)) EndOfInput("\"" + text + "\"");
+  return text;
+}
+
+std::optional<std::string> TerminalOperator::PromptBenchStep(const std::string& caption, const std::string& defaultText) {
+  std::string text;
+  if (Prompt(caption, defaultText, text)) return text;
+  StopAtBenchStep(caption);
+  return std::nullopt;
 }
 
 uint8_t TerminalOperator::ChoosePort() {
   if (fixedPort_ != 0) return fixedPort_;
   Heading(out_, "Choose comm port");
-  PortList list(out_);
+  PortList list(out_, paths_);
   PortChooserDialog dialog(ports_, list);
   dialog.OnInitDialog();
   const uint8_t preselected = PortFromText(list.PortText());

@@ -6,6 +6,7 @@
 
 #include "cli/cli_command.h"
 #include "cli/cli_session.h"
+#include "cli/unit_info_json.h"
 #include "protocol/register_map.h"
 #include "unit/conversions.h"
 
@@ -34,7 +35,7 @@ bool ChooseSensor(MainDialog& dialog, TextView& view, uint16_t mask) {
 // The command's own verdict: printed pane and done, or the reason (the unit's fault when the
 // last reply was not an answer).
 int Conclude(CliSession& session, const TextView& view, bool done, const std::string& failure) {
-  if (!done) return session.LastReplyAnswered() ? session.Fail(failure) : session.UnitFailed();
+  if (!done) return session.NotDone(failure);
   session.PrintPane(view);
   return kExitDone;
 }
@@ -97,13 +98,20 @@ void AddSensorCommand(CLI::App& cli, CliOptions& options, const std::string& wor
 }  // namespace
 
 void AddWindowCommands(CLI::App& cli, CliOptions& options) {
-  cli.add_subcommand("info", "connect (handshake) and print the unit's information text")->callback([&options] {
-    options.run = [](CliSession& session) {
-      return session.RunInWindow([&session](MainDialog&, TextView& view) {
+  auto json = std::make_shared<bool>(false);
+  CLI::App* info = cli.add_subcommand("info", "connect (handshake) and print the unit's information text");
+  info->add_flag("--json", *json,
+                 "print one JSON object instead: serials, firmware, PCB drawing, Modbus address, current, each "
+                 "sensor's state and settings, and each calibration record (done, date, operator)");
+  info->callback([&options, json] {
+    options.run = [json](CliSession& session) {
+      return session.RunInWindow([&session, json](MainDialog&, TextView& view) {
         // A unit whose identity did not come is not shown as one with an all-zero identity.
         const std::string& unread = session.app.unit.unitInfoReadFailures;
         if (!unread.empty()) return session.Fail("the unit's information could not be read: " + unread);
-        return Conclude(session, view, true, "");
+        if (!*json) return Conclude(session, view, true, "");
+        session.streams.out << UnitInfoJson(session.app.unit) << '\n';
+        return kExitDone;
       });
     };
   });

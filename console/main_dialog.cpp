@@ -360,7 +360,7 @@ void MainDialog::OnPcbTest() {
   PcbTestDialog dialog(Procedure());
   if (!EnsureConnected()) return;
   const MessageBox warning{"Warning!!\r\nContinuing will erase any existing calibration\r\nContinue?", kApplicationName,
-                           BoxButtons::YesNo, BoxIcon::Warning, 0, BoxOwner::Window};
+                           BoxButtons::YesNo, BoxIcon::Warning, 0, BoxOwner::Window, BoxAsks::GoingOn};
   if (app_.op().ShowMessage(warning) != BoxAnswer::Yes) return;
   ReadUnitInfo(app_.client, app_.unit);
   if (PrepareUnitChange(true)) {

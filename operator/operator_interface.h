@@ -14,6 +14,17 @@ enum class BoxButtons { Ok, YesNo, AbortRetryIgnore };
 enum class BoxIcon { None, Warning, Question };
 enum class BoxOwner { None, Window };  // Window: owned by the station's window (caption = app name)
 enum class BoxAnswer { Ok, Cancel, Yes, No, Abort, Retry, Ignore };
+// What a box asks beyond its buttons, for an operator that answers on a person's behalf.
+enum class BoxAsks {
+  Nothing,
+  // An OK box that asks for something to be done at the bench (move the fixture, set a
+  // pressure) before the procedure measures. An operator that cannot have it done answers
+  // Cancel, and the procedure stops there: measuring without it would record a wrong position.
+  BenchStep,
+  // A Yes/No warning before the command goes on (it will erase a record, it takes a setting
+  // as the one fitted): what a script's standing "yes" answers.
+  GoingOn,
+};
 
 // One entry of a file dialog's type list: what the operator reads, and the names it lets through.
 struct FileFilter {
@@ -28,6 +39,7 @@ struct MessageBox {
   BoxIcon icon = BoxIcon::Warning;
   int defaultButton = 0;  // 0-based index among the buttons
   BoxOwner owner = BoxOwner::None;
+  BoxAsks asks = BoxAsks::Nothing;
 };
 
 // The application's name: the caption of every box owned by a station window.
@@ -69,7 +81,6 @@ inline MessageBox WindowBox(const std::string& text) {
   return {text, kApplicationName, BoxButtons::Ok, BoxIcon::Warning, 0, BoxOwner::Window};
 }
 
-// A box without owner window, as the unit operations show them.
 // A box owned by one of the procedure dialogs: OK, no icon unless given, the application's name
 // unless another caption is given.
 inline MessageBox DialogBox(const std::string& text, const std::string& caption = kApplicationName,
@@ -77,6 +88,14 @@ inline MessageBox DialogBox(const std::string& text, const std::string& caption 
   return {text, caption, buttons, icon, defaultButton, BoxOwner::Window};
 }
 
+// A procedure dialog's box that asks for a step at the bench before the next measurement.
+inline MessageBox BenchStepBox(const std::string& text, const std::string& caption = kApplicationName) {
+  MessageBox box = DialogBox(text, caption);
+  box.asks = BoxAsks::BenchStep;
+  return box;
+}
+
+// A box without owner window, as the unit operations show them.
 inline MessageBox UnownedBox(const std::string& text, const std::string& caption = "",
                              BoxButtons buttons = BoxButtons::Ok) {
   return {text, caption, buttons, BoxIcon::Warning, 0, BoxOwner::None};

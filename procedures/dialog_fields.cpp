@@ -37,4 +37,8 @@ bool StopForLostUnit(UnitClient& client, OperatorInterface& op) {
   return true;
 }
 
+bool BenchStepDone(OperatorInterface& op, const std::string& text, const std::string& caption) {
+  return op.ShowMessage(BenchStepBox(text, caption)) != BoxAnswer::Cancel;
+}
+
 }  // namespace endcap

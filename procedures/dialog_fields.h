@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <string>
 
+#include "operator/operator_interface.h"
+
 namespace endcap {
 
-class OperatorInterface;
 class UnitClient;
 
 class DialogFieldsView {
@@ -33,5 +34,9 @@ int32_t TruncateToInt(double value);
 // the operator has been told so in one box of the dialog's own (the application's name as
 // caption, no icon). The calibration stops there: nothing it would do next can succeed.
 bool StopForLostUnit(UnitClient& client, OperatorInterface& op);
+
+// Asks for a step at the bench (moving the fixture, setting a pressure) before a measurement:
+// false when the operator could not have it done, and then the procedure stops there.
+bool BenchStepDone(OperatorInterface& op, const std::string& text, const std::string& caption = kApplicationName);
 
 }  // namespace endcap

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <limits>
 
+#include "operator/operator_prompts.h"
 #include "protocol/register_map.h"
 #include "resources/calibration_control_ids.h"
 #include "serial/text_format.h"
@@ -92,6 +93,8 @@ void InclinometerCalDialog::UpdateData(bool save) {
 
 void InclinometerCalDialog::Box(const std::string& text) { context_.op.ShowMessage(DialogBox(text)); }
 
+bool InclinometerCalDialog::BenchStep(const std::string& text) { return BenchStepDone(context_.op, text); }
+
 bool InclinometerCalDialog::WriteSamplesAndWarmUp() {
   context_.unit.inclinometerSamples = samples;
   context_.unit.inclinometerWarmUpTenths = TruncateToInt(LeadingDouble(warmUpText) * 10.0);
@@ -120,20 +123,21 @@ void InclinometerCalDialog::OnCalibrate() {
   // the unit marked as not calibrated, and the station's copy of the verdict says the same.
   run_.calPassed = false;
   if (!WriteCalRecord(context_.client, context_.unit, context_.operatorId, kInclinometerCalKind, false) && StopForLostUnit(context_.client, context_.op)) return;
-  Box("Mount the end-cap with 0 pitch and 0 roll\r\nUse the reference sensors to confirm this");
+  if (!BenchStep("Mount the end-cap with 0 pitch and 0 roll\r\nUse the reference sensors to confirm this")) return;
   for (int k = 0; k < kRotations; ++k) {
-    Box(Format("Position the end cap at the %d degrees position", kDegreesPerRotation * k));
+    if (!BenchStep(Format("Position the end cap at the %d degrees position", kDegreesPerRotation * k))) return;
     if (!MeasureSlot(k)) return;
   }
-  Box("Mount the end-cap with approx +10 deg pitch and 0 roll\r\nUse the reference sensors to confirm this");
+  if (!BenchStep("Mount the end-cap with approx +10 deg pitch and 0 roll\r\nUse the reference sensors to confirm this"))
+    return;
   const double pitchDeg =
       LeadingDouble(context_.op.PromptText("Enter exact pitch in degrees", Format("%.1f", kCalibrationApproxPitchDeg)));
   for (int k = 0; k < kRotations; ++k) {
-    Box(Format("Position the end cap at the %d degrees position", kDegreesPerRotation * k));
+    if (!BenchStep(Format("Position the end cap at the %d degrees position", kDegreesPerRotation * k))) return;
     if (!MeasureSlot(kTiltedSlots + k)) return;
   }
   context_.unit.unitCurrentMa = 0;
-  context_.unit.unitCurrentMa = static_cast<int32_t>(LeadingInt(context_.op.PromptText("Enter current drawn in mA", "")));
+  context_.unit.unitCurrentMa = static_cast<int32_t>(LeadingInt(context_.op.PromptText(prompt::kCurrentDrawn, "")));
   // Warnings only: the entered current is written whatever it is.
   if (context_.unit.unitCurrentMa > context_.limits.unitCurrentMa.upper) Box("Current is excessive for this unit");
   if (context_.unit.unitCurrentMa < context_.limits.unitCurrentMa.lower) Box("Current is low for this unit");
@@ -153,7 +157,7 @@ template <class Judge, class Line>
 InclinometerCalDialog::PositionEnd InclinometerCalDialog::RunPosition(const std::string& prompt, CheckReading& stored,
                                                                       Judge judge, Line line, std::string& result) {
   for (;;) {
-    Box(prompt);
+    if (!BenchStep(prompt)) return PositionEnd::Stopped;
     PitchRollReading reading = ReadPitchRoll(context_.client, true);
     if (!reading.valid && StopForLostUnit(context_.client, context_.op)) return PositionEnd::Stopped;
     // A reading that never came is judged on nothing: it fails and is kept as not a number,
@@ -173,7 +177,7 @@ InclinometerCalDialog::PositionEnd InclinometerCalDialog::RunPosition(const std:
 
 bool InclinometerCalDialog::RunCheckSet(CheckSet& set, const char* approach, double approxDeg, std::string& summary,
                                         bool& allPassed) {
-  Box(Format("Set End-Cap to %s pitch angle (approx %.0f degrees)", approach, approxDeg));
+  if (!BenchStep(Format("Set End-Cap to %s pitch angle (approx %.0f degrees)", approach, approxDeg))) return false;
   const double angle = LeadingDouble(context_.op.PromptText("Enter exact pitch in degrees", Format("%.1f", approxDeg)));
   set.angleDeg = angle;
   const double tolerance = InclinometerTolerance(context_.limits, angle);

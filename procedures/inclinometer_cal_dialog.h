@@ -58,6 +58,7 @@ private:
   // Steps 2-3 of Set samples and warm up: the members into the unit's copy and the unit.
   bool WriteSamplesAndWarmUp();
   void Box(const std::string& text);
+  bool BenchStep(const std::string& text);
 
   ProcedureContext context_;
   InclinometerRun& run_;

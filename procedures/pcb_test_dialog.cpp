@@ -1,5 +1,6 @@
 #include "procedures/pcb_test_dialog.h"
 
+#include "operator/operator_prompts.h"
 #include "unit/board_checks.h"
 #include "unit/conversions.h"
 #include "unit/sensor_operations.h"
@@ -65,7 +66,7 @@ bool PcbTestDialog::StopIfUnitLost() {
 }
 
 void PcbTestDialog::OnSetSerialNumber() {
-  std::string text = context_.op.PromptText("Board serial number", context_.unit.boardSerial);
+  std::string text = context_.op.PromptText(prompt::kPcbBoardSerial, context_.unit.boardSerial);
   run.serialResult = kCheckFailed;
   if (!ValidateSerialText(context_.op, text, true)) return;
   // The board keeps its old serial when it does not take the new one, and so does its copy here.
@@ -98,9 +99,9 @@ double PcbTestDialog::PromptCurrent(const char* caption) { return LeadingDouble(
 void PcbTestDialog::OnCheckSupplyCurrent() {
   run.currentResult = kCheckPassed;
   Box("Disconnect 5310-xxx from the inclinometer connector");
-  if (!CheckSupplyCurrent(context_.limits, false, PromptCurrent("Enter unloaded current (mA)"))) run.currentResult = kCheckFailed;
+  if (!CheckSupplyCurrent(context_.limits, false, PromptCurrent(prompt::kUnloadedCurrent))) run.currentResult = kCheckFailed;
   Box("Connect 5310-xxx from the inclinometer connector PL7");
-  if (!CheckSupplyCurrent(context_.limits, true, PromptCurrent("Enter loaded current (mA)"))) run.currentResult = kCheckFailed;
+  if (!CheckSupplyCurrent(context_.limits, true, PromptCurrent(prompt::kLoadedCurrent))) run.currentResult = kCheckFailed;
   Box(run.currentResult == kCheckPassed ? "Current tests  PASS" : "Current tests !! FAIL !!");
 }
 

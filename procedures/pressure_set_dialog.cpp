@@ -8,6 +8,7 @@
 namespace endcap {
 
 void PressureSetDialog::OnInitDialog() {
+  abandoned = false;
   editText = Format("%d.000", SuggestPressure(percentOfFullScale, fullScalePsi));
   view_->SetFieldText(ctl::pressure::kPressure, editText);
 }
@@ -20,6 +21,11 @@ void PressureSetDialog::OnPressureSet() {
     return;
   }
   appliedText = editText;
+  view_->EndDialog();
+}
+
+void PressureSetDialog::OnAbandon() {
+  abandoned = true;
   view_->EndDialog();
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <iterator>
 
+#include "operator/operator_prompts.h"
 #include "protocol/pressure.h"
 #include "protocol/register_map.h"
 #include "protocol/register_values.h"
@@ -113,15 +114,17 @@ void StrainGaugeCalDialog::OnReadPressure() {
 }
 
 bool StrainGaugeCalDialog::ConfirmFullScale() {
-  const MessageBox question = DialogBox(Format("The pressure sensor full scale pressure is %.1f BAR", context_.unit.gaugeFullScaleBar),
-                                        kApplicationName, BoxButtons::YesNo, BoxIcon::Warning);
+  MessageBox question = DialogBox(Format("The pressure sensor full scale pressure is %.1f BAR", context_.unit.gaugeFullScaleBar),
+                                  kApplicationName, BoxButtons::YesNo, BoxIcon::Warning);
+  question.asks = BoxAsks::GoingOn;
   return context_.op.ShowMessage(question) == BoxAnswer::Yes;
 }
 
-void StrainGaugeCalDialog::AskPressure(PressureSetDialog& dialog, int percent) {
+bool StrainGaugeCalDialog::AskPressure(PressureSetDialog& dialog, int percent) {
   dialog.percentOfFullScale = percent;
   dialog.fullScalePsi = FullScalePsi();
   view_->RunPressureSetDialog(dialog);
+  return !dialog.abandoned;
 }
 
 double StrainGaugeCalDialog::MeasureRaw(bool& stopped) {
@@ -139,17 +142,17 @@ void StrainGaugeCalDialog::OnSetAndCalibrate() {
   EnsureEquipmentData(context_.op, run_);
   context_.unit.gaugeAccuracyPercent = LeadingDouble(accuracyText);
   EnsureGaugeIdentity(context_.op, context_.unit, run_);
-  Box("Set pressure to zero", kPressureCaption);
+  if (!BenchStepDone(context_.op, "Set pressure to zero", kPressureCaption)) return;
   bool stopped = false;
   const double zero = MeasureRaw(stopped);
   if (stopped) return;
   PressureSetDialog pressure(context_.op);
-  AskPressure(pressure, kCalibrationPercent);
+  if (!AskPressure(pressure, kCalibrationPercent)) return;
   const double applied = LeadingDouble(pressure.appliedText);
   const double high = MeasureRaw(stopped);
   if (stopped) return;
   context_.unit.unitCurrentMa = 0;
-  context_.unit.unitCurrentMa = static_cast<int32_t>(LeadingInt(context_.op.PromptText("Enter current drawn in mA", "")));
+  context_.unit.unitCurrentMa = static_cast<int32_t>(LeadingInt(context_.op.PromptText(prompt::kCurrentDrawn, "")));
   // Warnings only: the entered current is written whatever it is.
   if (context_.unit.unitCurrentMa > context_.limits.unitCurrentMa.upper) Box("Current is excessive for this unit", kPressureCaption);
   if (context_.unit.unitCurrentMa < context_.limits.unitCurrentMa.lower) Box("Current is low for this unit", kPressureCaption);
@@ -185,7 +188,7 @@ void StrainGaugeCalDialog::OnConfirmCalibration() {
   for (const int percent : kCheckPercents) {
     PressurePoint& point = points[percent / kPercentPerPoint];
     for (;;) {
-      AskPressure(pressure, percent);
+      if (!AskPressure(pressure, percent)) return;
       const double psi = ReadPressure(context_.client, true, true, kCheckReadSeconds).psi;
       if (std::isnan(psi) && StopForLostUnit(context_.client, context_.op)) return;
       const double read = psi - run_.atmosphericPressureMb * kPsiPerMillibar;

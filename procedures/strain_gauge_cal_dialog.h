@@ -56,8 +56,9 @@ public:
 private:
   // "The pressure sensor full scale pressure is %.1f BAR": true when the operator says Yes.
   bool ConfirmFullScale();
-  // The applied pressure that the operator accepted in the pressure dialog.
-  void AskPressure(PressureSetDialog& dialog, int percent);
+  // The applied pressure that the operator accepted in the pressure dialog; false when the
+  // operator abandoned it.
+  bool AskPressure(PressureSetDialog& dialog, int percent);
   void Box(const std::string& text, const std::string& caption);
   // A raw pressure reading of the calibration; stopped when it stopped the calibration for a
   // lost unit.

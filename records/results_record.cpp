@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "operator/operator_prompts.h"
 #include "records/append_line.h"
 #include "records/certificate_items.h"
 #include "serial/text_format.h"
@@ -47,7 +48,7 @@ void AppendRecordLine(const RecordSettings& settings, const UnitState& unit, Ope
 
 bool EnsureOperatorId(OperatorInterface& op, RecordSettings& settings, UnitState& unit) {
   if (settings.operatorKnown) return true;
-  std::string text = op.PromptText("Enter operator ID 2/3 chars", "");
+  std::string text = op.PromptText(prompt::kOperatorId, "");
   if (text.size() == 2 || text.size() == 3) {
     for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     settings.operatorId = text;

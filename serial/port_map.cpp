@@ -20,6 +20,7 @@ bool PortMap::SetFromOption(const std::string& option) {
   const long n = std::strtol(option.c_str(), &end, 10);
   if (end != option.c_str() + eq || n < 1 || n > 255) return false;
   Set(static_cast<int>(n), option.substr(eq + 1));
+  optionPorts_.push_back(static_cast<int>(n));
   return true;
 }
 

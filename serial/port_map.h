@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace endcap {
 
@@ -16,9 +17,12 @@ public:
   bool SetFromOption(const std::string& option);
   // Empty when the number has no device.
   std::string PathOf(int portNumber) const;
+  // The numbers mapped by SetFromOption, in the order given.
+  const std::vector<int>& optionPorts() const { return optionPorts_; }
 
 private:
   std::map<int, std::string> paths_;
+  std::vector<int> optionPorts_;
 };
 
 }  // namespace endcap

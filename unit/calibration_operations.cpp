@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "operator/operator_prompts.h"
 #include "protocol/pressure.h"
 #include "protocol/register_map.h"
 #include "protocol/register_values.h"
@@ -94,20 +95,20 @@ bool ComputePressureCal(UnitClient& client, OperatorInterface& op, StrainGaugeRu
 
 void EnsureEquipmentData(OperatorInterface& op, StrainGaugeRun& run) {
   if (run.atmosphericPressureMb < kAtmosphereKnownMb)
-    run.atmosphericPressureMb = LeadingDouble(op.PromptText("Atmospheric pressure (millibar)", ""));
+    run.atmosphericPressureMb = LeadingDouble(op.PromptText(prompt::kAtmosphere, ""));
   if (run.temperatureDegC < kTemperatureKnownDegC)
-    run.temperatureDegC = LeadingDouble(op.PromptText("Local temperature (Deg C)", ""));
+    run.temperatureDegC = LeadingDouble(op.PromptText(prompt::kTemperature, ""));
   if (run.equipmentIdNo == 0 || run.equipmentUsed.size() < 3) {
-    run.equipmentUsed = op.PromptText("Dead weight tester make", "Budenburg");
-    run.equipmentIdNo = static_cast<int32_t>(LeadingInt(op.PromptText("Dead weight tester Ident. No", "")));
+    run.equipmentUsed = op.PromptText(prompt::kTesterMake, "Budenburg");
+    run.equipmentIdNo = static_cast<int32_t>(LeadingInt(op.PromptText(prompt::kTesterId, "")));
   }
 }
 
 void EnsureGaugeIdentity(OperatorInterface& op, UnitState& unit, StrainGaugeRun& run) {
-  if (run.gaugeManufacturer.size() < 2) run.gaugeManufacturer = op.PromptText("Strain gauge manufacturer", "");
-  if (run.gaugeModel.size() < 2) run.gaugeModel = op.PromptText("Strain gauge model", "");
+  if (run.gaugeManufacturer.size() < 2) run.gaugeManufacturer = op.PromptText(prompt::kGaugeMake, "");
+  if (run.gaugeModel.size() < 2) run.gaugeModel = op.PromptText(prompt::kGaugeModel, "");
   if (unit.gaugeSerialNo == 0)
-    unit.gaugeSerialNo = static_cast<uint32_t>(LeadingInt(op.PromptText("Strain gauge serial No", "")));
+    unit.gaugeSerialNo = static_cast<uint32_t>(LeadingInt(op.PromptText(prompt::kGaugeSerial, "")));
 }
 
 }  // namespace endcap

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "operator/operator_prompts.h"
 #include "protocol/register_map.h"
 #include "protocol/register_values.h"
 #include "serial/text_format.h"
@@ -171,7 +172,7 @@ bool ConfirmSerial(UnitClient& client, OperatorInterface& op, UnitState& unit, b
   if (confirmed) return true;
   std::string copy = stored;
   const std::string offered = ValidateSerialText(op, copy, false) ? stored : std::string();
-  std::string entered = op.PromptText(board ? "Enter board serial No" : "Enter unit serial No", offered);
+  std::string entered = op.PromptText(board ? prompt::kBoardSerial : prompt::kUnitSerial, offered);
   if (!ValidateSerialText(op, entered, true)) return false;
   // The unit serial lives in the unit: a write it did not take leaves the station's copy as the
   // unit has it, and the command stops.

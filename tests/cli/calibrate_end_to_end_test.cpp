@@ -1,6 +1,7 @@
 // endcap-cli calibrate inclinometer calibrate confirm against the standalone simulated board on
 // a pseudo-terminal, in real time: an operator script answers each box and prompt as it comes,
-// moving the simulated fixture through the simulator's stdin commands before pressing Enter.
+// moving the simulated fixture through the simulator's stdin commands before pressing Enter;
+// or a script whose answers end before the fixture was moved.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -12,6 +13,7 @@
 
 #include "protocol/register_values.h"
 #include "tests/cli/conversation.h"
+#include "tests/cli/run_program.h"
 #include "tests/support/simulator_child.h"
 #include "tests/support/temp_dir.h"
 
@@ -30,10 +32,14 @@ struct Step {
   std::string shown;  // a box's text with its OK line, or a prompt
   std::vector<std::string> bench;
   std::string typed;
+  bool answered = true;  // false: answered on the command line, shown with its answer
 };
 
 Step Box(const std::string& text, std::vector<std::string> bench = {}) { return {text + kBoxEnd, std::move(bench), ""}; }
 Step Prompt(const std::string& prompt, const std::string& typed) { return {prompt, {}, typed}; }
+Step Given(const std::string& prompt, const std::string& answer) { return {prompt + answer + "\n", {}, "", false}; }
+
+const std::vector<std::string> kGivenAnswers = {"--operator", "ab", "--unit-serial", "123456-007", "--current", "72"};
 
 class CalibrateEndToEndTest : public ::testing::Test {
 protected:
@@ -54,7 +60,7 @@ protected:
       const size_t at = err.find(step.shown, seen);
       if (at == std::string::npos) break;
       for (const std::string& command : step.bench) EXPECT_EQ(Control(command).substr(0, 2), "ok") << command;
-      typed += step.typed + "\n";
+      if (step.answered) typed += step.typed + "\n";
       seen = at + step.shown.size();
       ++next;
     }
@@ -69,9 +75,13 @@ protected:
     return texts;
   }
 
-  // The calibration on the fixture, answered up to its "Calibration successful".
-  void AddCalibrationSteps() {
-    script = {Prompt("Enter operator ID 2/3 chars: ", "ab"), Prompt("Enter unit serial No [123456-007]: ", ""),
+  // The calibration on the fixture, answered up to its "Calibration successful"; the operator
+  // ID, serial and current typed, or given on the command line.
+  void AddCalibrationSteps(bool given = false) {
+    const auto answer = given ? Given : Prompt;
+    script = {answer("Enter operator ID 2/3 chars: ", "ab"),
+              given ? Given("Enter unit serial No [123456-007]: ", "123456-007")
+                    : Prompt("Enter unit serial No [123456-007]: ", ""),
               Box("Mount the end-cap with 0 pitch and 0 roll\nUse the reference sensors to confirm this",
                   {"tilt 0", "rotation 0"})};
     for (int k = 0; k < 4; ++k)
@@ -84,7 +94,7 @@ protected:
     for (int k = 0; k < 4; ++k)
       script.push_back(Box("Position the end cap at the " + std::to_string(90 * k) + " degrees position",
                            {"rotation " + std::to_string(90 * k)}));
-    script.push_back(Prompt("Enter current drawn in mA: ", "72"));
+    script.push_back(answer("Enter current drawn in mA: ", "72"));
     script.push_back(Box("Calibration successful"));
   }
 
@@ -101,8 +111,8 @@ protected:
   size_t seen = 0;
 };
 
-TEST_F(CalibrateEndToEndTest, CalibrationThenCheckOnTheFixturePassesAndIsRecorded) {
-  AddCalibrationSteps();
+TEST_F(CalibrateEndToEndTest, CalibrationThenCheckOnTheFixtureWithTheAnswersGivenPassesAndIsRecorded) {
+  AddCalibrationSteps(true);
   const char* sets[2][2] = {{"first", "5"}, {"second", "45"}};
   for (const auto& set : sets) {
     script.push_back(Box(std::string("Set End-Cap to ") + set[0] + " pitch angle (approx " + set[1] + " degrees)",
@@ -115,8 +125,10 @@ TEST_F(CalibrateEndToEndTest, CalibrationThenCheckOnTheFixturePassesAndIsRecorde
   // The summary's last position, then its OK.
   script.push_back(Box("  PASS"));
 
+  std::vector<std::string> command = Command();
+  command.insert(command.end(), kGivenAnswers.begin(), kGivenAnswers.end());
   const testing::ProgramResult result =
-      testing::Converse(Command(), [this](const std::string& err) { return Respond(err); }, kSilenceTimeoutMs);
+      testing::Converse(command, [this](const std::string& err) { return Respond(err); }, kSilenceTimeoutMs);
   EXPECT_EQ(next, script.size()) << result.err;
   EXPECT_EQ(result.exitStatus, 0) << result.err;
   EXPECT_EQ(result.err.find("FAIL"), std::string::npos) << result.err;
@@ -172,6 +184,26 @@ TEST_F(CalibrateEndToEndTest, AStopSignalDuringTheCheckRecordsTheCalibrationBefo
   EXPECT_EQ(RecordTexts(),
             (std::vector<std::string>{"External digital inclinometer calibrated ", "Current 72 mA",
                                       "Warm up 2 seconds"}));
+}
+
+// Answers that end before the fixture was moved to 90 degrees: the calibration stops there, with
+// the unit's record erased as the calibration's first step, and nothing measured after it.
+TEST_F(CalibrateEndToEndTest, InputEndingAtAFixtureBoxStopsThereWithNothingWritten) {
+  const std::string coefficients = Control("dump 120 8");
+  ASSERT_EQ(Control("set 404 1").substr(0, 2), "ok");
+  std::vector<std::string> command = Command();
+  command.insert(command.end(), kGivenAnswers.begin(), kGivenAnswers.end());
+  const testing::ProgramResult result = testing::RunProgram(command, "\n\n");
+  EXPECT_EQ(result.exitStatus, 1) << result.err;
+  const std::string stopped = "=== Remote inclinometer calibrate ===\nPosition the end cap at the 90 degrees position" +
+                              kBoxEnd + "(end of input: stopped)\n";
+  EXPECT_NE(result.err.find(stopped), std::string::npos) << result.err;
+  const std::string said = "endcap-cli: input ended at: Position the end cap at the 90 degrees position\n";
+  EXPECT_EQ(result.err.substr(result.err.size() - std::min(result.err.size(), said.size())), said) << result.err;
+  EXPECT_EQ(result.err.find("Set End-Cap"), std::string::npos) << result.err;
+  EXPECT_EQ(Control("dump 120 8"), coefficients);
+  EXPECT_EQ(Control("dump 404 1"), "ok 404=0xFFFF");
+  EXPECT_EQ(RecordTexts(), std::vector<std::string>{});
 }
 
 }  // namespace

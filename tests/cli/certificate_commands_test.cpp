@@ -92,28 +92,52 @@ TEST_F(CertificateCommandsTest, CalSheetForAUnitWithoutResultsWritesNothingAndFa
   EXPECT_NE(stat((folder + "calibrate_inclin.csv").c_str(), &st), 0);
 }
 
-TEST_F(CertificateCommandsTest, ResultsListsEveryStoredResultOfTheUnitFromTheStoreNamed) {
+TEST_F(CertificateCommandsTest, ResultsListsEveryStoredResultOfTheUnitWithItsMeaningUnderAHeader) {
   const std::string path = dir.path() + "/elsewhere.sqlite";
   StoredResult a;
   a.unitSerial = "123456-007";
   a.key = "3.04.03";
-  a.result = {7, 3, 26, "AB", 2, 4000000001.0, 0, 0, ""};
+  a.result = {7, 3, 26, "AB", 0, 4000000001.0, 0, 0, ""};  // a reference value: no verdict
+  a.storedAt = "2026-03-07 10:00:00";
   StoredResult b = a;
   b.key = "3.03.01";
   b.result = {8, 3, 26, "CD", 1, 0.0, 0, 0, "Pitch 0.012 Roll -0.046"};
+  StoredResult c = a;
+  c.key = "9.99.99";  // a key without a meaning here keeps the verdict it was stored with
+  c.result = {8, 3, 26, "CD", 0, 12.5, 3.3, -12.0, "odd \"one\""};
+  c.result.noValue = true;
   StoredResult other = a;
   other.unitSerial = "654321-001";
   std::string error;
-  ASSERT_TRUE(ResultsStore(path).Store({a, b, other}, error)) << error;
+  ASSERT_TRUE(ResultsStore(path).Store({a, b, c, other}, error)) << error;
 
   EXPECT_EQ(Run({"results", "123456-007", "--store", path}), kExitDone);
   EXPECT_EQ(out.str(),
-            "3.03.01\t08/03/2026\tCD\tPASS\t0\tPitch 0.012 Roll -0.046\n"
-            "3.04.03\t07/03/2026\tAB\t-\t4000000001\t\n");
+            "Results stored for 123456-007 in " + path +
+                "\n"
+                "Key and meaning\tDate\tOperator\tVerdict\tValue\tText\n"
+                "3.03.01 inclinometer check, level: pitch\t08/03/2026\tCD\tPASS\t0\tPitch 0.012 Roll -0.046\n"
+                "3.04.03 gauge serial number\t07/03/2026\tAB\t\t4000000001\t\n"
+                "9.99.99\t08/03/2026\tCD\tFAIL\t 3.3 -12\todd \"one\"\n");
   EXPECT_EQ(err.str(), "");
 
   out.str("");
-  EXPECT_EQ(Run({"results", "123456-007"}), kExitDone);  // the store in the status folder: empty
+  EXPECT_EQ(Run({"results", "123456-007", "--store", path, "--json"}), kExitDone);
+  EXPECT_EQ(out.str(),
+            "{\"unit_serial\":\"123456-007\",\"store\":\"" + path +
+                "\",\"items\":["
+                "{\"key\":\"3.03.01\",\"meaning\":\"inclinometer check, level: pitch\",\"date\":\"2026-03-08\","
+                "\"stored_at\":\"2026-03-07 10:00:00\",\"operator\":\"CD\",\"verdict\":\"PASS\",\"values\":[0,0,0],"
+                "\"text\":\"Pitch 0.012 Roll -0.046\"},"
+                "{\"key\":\"3.04.03\",\"meaning\":\"gauge serial number\",\"date\":\"2026-03-07\","
+                "\"stored_at\":\"2026-03-07 10:00:00\",\"operator\":\"AB\",\"verdict\":null,"
+                "\"values\":[4000000001,0,0],\"text\":\"\"},"
+                "{\"key\":\"9.99.99\",\"meaning\":null,\"date\":\"2026-03-08\",\"stored_at\":\"2026-03-07 10:00:00\","
+                "\"operator\":\"CD\",\"verdict\":\"FAIL\",\"values\":[null,3.3,-12],\"text\":\"odd \\\"one\\\"\"}]}\n");
+
+  out.str("");
+  err.str("");
+  EXPECT_EQ(Run({"results", "123456-007"}), kExitUnitFailed);  // the store in the status folder: empty
   EXPECT_EQ(out.str(), "");
   EXPECT_EQ(err.str(), "endcap-cli: no results stored for 123456-007 in " + dir.path() +
                            "/home/Quorvanta/D5Status/CalibrationResults.sqlite\n");

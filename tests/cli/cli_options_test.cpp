@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "cli/number_text.h"
 
 namespace endcap {
@@ -65,6 +67,32 @@ TEST(CliOptionsTest, OptionsMayComeAnywhereAndInEitherForm) {
   EXPECT_EQ(parse.options.shared.drives.Resolve("C:\\Quorvanta\\D5Status"), "/tmp/station/Quorvanta/D5Status");
 }
 
+TEST(CliOptionsTest, TheOneMappedPortIsUsedWithoutAsking) {
+  EXPECT_EQ(Parse({"--port", "3=/dev/pts/9", "info"}).options.com, 3);
+  EXPECT_EQ(Parse({"--port", "3=/dev/pts/9", "--com", "4", "info"}).options.com, 4);
+  EXPECT_EQ(Parse({"--port", "3=/dev/pts/9", "--port", "4=/dev/pts/8", "info"}).options.com, 0);
+}
+
+TEST(CliOptionsTest, EachAnswerOptionAnswersItsPrompts) {
+  const CliParse parse = Parse({"calibrate", "strain", "--operator", "ab", "--unit-serial", "123456-7", "--board-serial",
+                                "654321-1", "--current=72", "--atmosphere", "1013", "--temperature", "21.5", "--tester",
+                                "Budenburg", "--tester-id", "17", "--gauge-make", "Druck", "--gauge-model", "PDCR 4000",
+                                "--gauge-serial", "4711", "--unloaded-current", "40", "--loaded-current", "60", "--yes"});
+  ASSERT_EQ(parse.outcome.kind, ParseOutcome::Kind::Run) << parse.outcome.text;
+  const std::map<std::string, std::string> expected = {
+      {"Enter operator ID 2/3 chars", "ab"},     {"Enter unit serial No", "123456-7"},
+      {"Enter board serial No", "654321-1"},     {"Board serial number", "654321-1"},
+      {"Enter current drawn in mA", "72"},       {"Atmospheric pressure (millibar)", "1013"},
+      {"Local temperature (Deg C)", "21.5"},     {"Dead weight tester make", "Budenburg"},
+      {"Dead weight tester Ident. No", "17"},    {"Strain gauge manufacturer", "Druck"},
+      {"Strain gauge model", "PDCR 4000"},       {"Strain gauge serial No", "4711"},
+      {"Enter unloaded current (mA)", "40"},     {"Enter loaded current (mA)", "60"},
+  };
+  EXPECT_EQ(parse.options.answers.byCaption, expected);
+  EXPECT_TRUE(parse.options.answers.yesToGoingOn);
+  EXPECT_FALSE(Parse({"info"}).options.answers.yesToGoingOn);
+}
+
 TEST(CliOptionsTest, WithoutDeviceOrComTheChooserAsks) {
   const CliParse parse = Parse({"disconnect"});
   ASSERT_EQ(parse.outcome.kind, ParseOutcome::Kind::Run);
@@ -85,6 +113,10 @@ TEST(CliOptionsTest, HelpForTheProgramAndForOneCommand) {
             std::string::npos);
   EXPECT_NE(command.outcome.text.find("200 (0xC8) is written as 0x01C8 and reads back as 456"), std::string::npos);
   EXPECT_EQ(command.outcome.text.find("control"), std::string::npos);
+  // The options of every command are listed with each command too.
+  for (const char* word : {"Options of every command:", "--device PATH", "--com N", "--port N=PATH", "--drive X=DIR",
+                           "--store FILE", "--trace FILE", "Answers to the operator's prompts:", "--operator ID", "--yes"})
+    EXPECT_NE(command.outcome.text.find(word), std::string::npos) << word;
 }
 
 struct UsageErrorRow {

@@ -126,6 +126,61 @@ TEST_F(TerminalOperatorTest, PipedAnswersAreTakenInOrder) {
   EXPECT_EQ(op.PromptText("Enter exact pitch in degrees", "10.0"), "10.0");
 }
 
+TEST_F(TerminalOperatorTest, AGivenAnswerIsShownAfterItsPromptEveryTimeAndReadsNothing) {
+  op.SetGivenAnswers({{"Enter unit serial No", "123456-7"}, {"Enter operator ID 2/3 chars", ""}});
+  Answers("typed\n");
+  EXPECT_EQ(op.PromptText("Enter unit serial No", "123456-001"), "123456-7");
+  EXPECT_EQ(op.PromptText("Enter unit serial No", ""), "123456-7");
+  EXPECT_EQ(op.PromptText("Enter operator ID 2/3 chars", "AB"), "AB");  // given empty: the default
+  EXPECT_EQ(out.str(),
+            "Enter unit serial No [123456-001]: 123456-7\nEnter unit serial No: 123456-7\n"
+            "Enter operator ID 2/3 chars [AB]: \n");
+  EXPECT_EQ(Unread(), "typed\n");
+}
+
+TEST_F(TerminalOperatorTest, ABenchStepIsNotDoneAtTheEndOfInputAndNamesWhereTheInputEnded) {
+  Answers("\n");
+  EXPECT_EQ(op.ShowMessage(BenchStepBox("Set pressure to zero", "Pressure Cal.")), BoxAnswer::Ok);
+  EXPECT_EQ(op.inputEndedAt(), "");
+  EXPECT_EQ(op.ShowMessage(BenchStepBox("Mount the end-cap\r\nUse the reference sensors")), BoxAnswer::Cancel);
+  EXPECT_EQ(op.PromptBenchStep("Set measurement pressure", "1400.000"), std::nullopt);
+  EXPECT_EQ(op.ShowMessage(DialogBox("Calibration successful")), BoxAnswer::Ok);
+  EXPECT_EQ(op.inputEndedAt(), "Mount the end-cap");
+  EXPECT_EQ(out.str(),
+            "=== Pressure Cal. ===\nSet pressure to zero\nPress Enter for OK "
+            "=== Remote inclinometer calibrate ===\nMount the end-cap\nUse the reference sensors\n"
+            "Press Enter for OK (end of input: stopped)\n"
+            "Set measurement pressure [1400.000]: (end of input: stopped)\n"
+            "=== Remote inclinometer calibrate ===\nCalibration successful\nPress Enter for OK (end of input: OK)\n");
+}
+
+TEST_F(TerminalOperatorTest, ABenchStepPromptTakesTheTypedPressure) {
+  Answers("1200\n");
+  EXPECT_EQ(op.PromptBenchStep("Set measurement pressure", "1400.000"), std::optional<std::string>("1200"));
+  EXPECT_EQ(op.inputEndedAt(), "");
+}
+
+TEST_F(TerminalOperatorTest, YesAnswersOnlyTheWarningsBeforeGoingOn) {
+  op.SetYesToGoingOn(true);
+  MessageBox warning = DialogBox("Warning!!\r\nContinue?", kApplicationName, BoxButtons::YesNo, BoxIcon::Warning);
+  warning.asks = BoxAsks::GoingOn;
+  Answers("n\n");
+  EXPECT_EQ(op.ShowMessage(warning), BoxAnswer::Yes);
+  EXPECT_EQ(op.ShowMessage(UnownedBox("Accept it as OK?", "ERROR", BoxButtons::YesNo)), BoxAnswer::No);
+  EXPECT_EQ(out.str(),
+            "=== Remote inclinometer calibrate ===\nWarning!!\nContinue?\nYes or no? (y/n) y\n"
+            "=== ERROR ===\nAccept it as OK?\nYes or no? (y/n) ");
+}
+
+TEST_F(TerminalOperatorTest, TheLastQuestionAnsweredNoIsKeptOnOneLine) {
+  Answers("n\ny\n");
+  op.ShowMessage(UnownedBox("An offset value of 99.000 is excessive\r\nAccept it as OK?", "ERROR", BoxButtons::YesNo));
+  op.ShowMessage(UnownedBox("Replace?", "", BoxButtons::YesNo));
+  EXPECT_EQ(op.declined(), "An offset value of 99.000 is excessive Accept it as OK?");
+  op.ShowMessage(UnownedBox("Full scale?", "", BoxButtons::YesNo));  // the end of input: No
+  EXPECT_EQ(op.declined(), "Full scale?");
+}
+
 class TerminalPortChooserTest : public TerminalOperatorTest {
 protected:
   TerminalPortChooserTest() {
@@ -143,6 +198,15 @@ TEST_F(TerminalPortChooserTest, ListsThePortsThatOpenAndTakesTheFirstOnAnEmptyLi
   EXPECT_EQ(ports.openCount(), 2);
   EXPECT_FALSE(com3.inUse());
   EXPECT_FALSE(com5.inUse());
+}
+
+TEST_F(TerminalPortChooserTest, NamesEachPortsDeviceWhenThePathsAreKnown) {
+  PortMap paths;
+  paths.Set(3, "/dev/pts/7");
+  op.SetPortPaths(paths);
+  Answers("\n");
+  op.ChoosePort();
+  EXPECT_EQ(out.str(), "=== Choose comm port ===\nCOMM  3  /dev/pts/7\nCOMM  5  /dev/ttyUSB0\nPort number (0 for none) [3]: ");
 }
 
 TEST_F(TerminalPortChooserTest, PreselectsComOneWhenItOpens) {

@@ -47,6 +47,7 @@ public:
     std::function<void()> bench;
     std::vector<std::string> typed;
     bool escape = false;
+    bool abandon = false;  // the operator cannot set a pressure
   };
   void RunPressureSetDialog(PressureSetDialog& dialog) override {
     FakeFieldsView window;
@@ -61,6 +62,10 @@ public:
     pressureScript.pop_front();
     if (entry.bench) entry.bench();
     if (entry.escape) return;
+    if (entry.abandon) {
+      dialog.OnAbandon();
+      return;
+    }
     for (const std::string& text : entry.typed) {
       if (!text.empty()) window.SetFieldText(ctl::pressure::kPressure, text);
       dialog.OnCommand(ctl::pressure::kPressureSet);

@@ -378,6 +378,30 @@ TEST_F(InclinometerCalTest, UnitLostWhileMeasuringStopsAtOnceWithOneMessage) {
   EXPECT_EQ(Regs(404, 4), kErased);
 }
 
+TEST_F(InclinometerCalTest, ABenchStepNotDoneStopsTheCalibrationThereWithOnlyTheRecordErased) {
+  unit.SetRegister(404, 0x0001);
+  const std::vector<uint16_t> coefficients = Regs(reg::kInclinometerCal, 8);
+  op.ExpectMessage(BenchStepBox("Mount the end-cap with 0 pitch and 0 roll\r\nUse the reference sensors to confirm this"));
+  op.ExpectMessage(BenchStepBox("Position the end cap at the 0 degrees position"));
+  op.ExpectMessage(BenchStepBox("Position the end cap at the 90 degrees position"), BoxAnswer::Cancel);
+  Calibrate();
+  op.VerifyDone();
+  EXPECT_FALSE(dialog.commandSucceeded);
+  EXPECT_FALSE(inclinometerRun.calRun);
+  EXPECT_EQ(Regs(reg::kInclinometerCal, 8), coefficients);
+  EXPECT_EQ(Regs(404, 4), kErased);
+}
+
+TEST_F(InclinometerCalTest, ABenchStepNotDoneStopsTheCheckWithNothingKept) {
+  op.ExpectMessage(BenchStepBox("Set End-Cap to first pitch angle (approx 5 degrees)")).Do(Fixture(5.0, 0));
+  op.ExpectPrompt("Enter exact pitch in degrees", "5.0", "");
+  op.ExpectMessage(BenchStepBox("Allign bow to 0 degrees"), BoxAnswer::Cancel);
+  dialog.OnCommand(ctl::incl::kConfirm);
+  op.VerifyDone();
+  EXPECT_FALSE(dialog.commandSucceeded);
+  EXPECT_FALSE(inclinometerRun.checkRun);
+}
+
 struct CurrentRow {
   const char* entry;
   std::vector<std::string> warnings;

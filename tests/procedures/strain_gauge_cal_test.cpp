@@ -312,6 +312,23 @@ TEST_F(StrainGaugeCalTest, EscapeInThePressureDialogLeavesNothingAppliedSoTheSca
   EXPECT_FALSE(gaugeRun.calPassed);
 }
 
+TEST_F(StrainGaugeCalTest, AnAbandonedPressureDialogStopsTheCalibrationWithNothingWritten) {
+  op.ExpectMessage(FullScaleQuestion(), BoxAnswer::Yes);
+  ExpectBenchData();
+  op.ExpectMessage(BenchStepBox("Set pressure to zero", "Pressure Cal.")).Do(Apply(0.0));
+  Entry abandon;
+  abandon.abandon = true;
+  view.pressureScript.push_back(abandon);
+  const std::vector<uint16_t> coefficients = Regs(reg::kStrainGaugeOffset, 4);
+  const std::vector<uint16_t> record = Regs(408, 4);
+  dialog.OnCommand(ctl::strain::kSetAndCalibrate);
+  op.VerifyDone();
+  EXPECT_FALSE(dialog.commandSucceeded);
+  EXPECT_FALSE(gaugeRun.calRun);
+  EXPECT_EQ(Regs(reg::kStrainGaugeOffset, 4), coefficients);
+  EXPECT_EQ(Regs(408, 4), record);
+}
+
 TEST_F(StrainGaugeCalTest, AccuracyTextChoosesTheCheckTolerance) {
   Calibrate();
   // Typed 0.075 % of full scale above what the tester holds: outside 0.05 %, within 0.1 %.
