@@ -24,13 +24,15 @@ constexpr const char* kSharedGroup = "Options of every command";
 
 // A command's help also lists the options every command takes, which belong to the program.
 void ShowProgramOptions(CLI::App& cli, CLI::App& command) {
-  command.footer([&cli] {
+  command.footer([&cli]() -> std::string {
     std::vector<const CLI::Option*> shared, answers;
     for (const CLI::Option* option : cli.get_options()) {
       if (option == cli.get_help_ptr()) continue;
       (option->get_group() == kAnswerOptionsGroup ? answers : shared).push_back(option);
     }
-    const auto formatter = cli.get_formatter();
+    // The program's own formatter, so the options read as in the program's help.
+    const auto formatter = std::dynamic_pointer_cast<CLI::Formatter>(cli.get_formatter());
+    if (!formatter) return {};
     return formatter->make_group(kSharedGroup, false, shared) + formatter->make_group(kAnswerOptionsGroup, false, answers);
   });
   for (CLI::App* sub : command.get_subcommands({})) ShowProgramOptions(cli, *sub);

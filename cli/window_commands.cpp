@@ -105,7 +105,7 @@ void AddWindowCommands(CLI::App& cli, CliOptions& options) {
                  "sensor's state and settings, and each calibration record (done, date, operator)");
   info->callback([&options, json] {
     options.run = [json](CliSession& session) {
-      return session.RunInWindow([&session, json](MainDialog&, TextView& view) {
+      return session.RunInWindow([&session, json](MainDialog&, TextView& view) -> int {
         // A unit whose identity did not come is not shown as one with an all-zero identity.
         const std::string& unread = session.app.unit.unitInfoReadFailures;
         if (!unread.empty()) return session.Fail("the unit's information could not be read: " + unread);
