@@ -15,7 +15,9 @@ const char* const kFooter =
     "Numbers are decimal or 0x hex. Messages, questions and prompts go to stderr and are\n"
     "answered on stdin (y/n, a/r/i, Enter for OK, a line of text; an empty line takes the\n"
     "default shown), so answers can be piped in; at the end of input a question is answered\n"
-    "No or Abort, an OK box is closed, and a prompt or the port question takes its default.\n"
+    "No or Abort, an OK box is closed, and a prompt or the port question takes its default,\n"
+    "but a box or prompt that asks for a step at the bench (move the fixture, set a pressure)\n"
+    "stops the procedure there. The answer options answer their prompts without reading a line.\n"
     "\n"
     "exit status: 0 done; 1 the unit could not be reached or did not answer as expected,\n"
     "or a check or an answer stopped the command; 2 usage error";

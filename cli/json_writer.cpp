@@ -136,6 +136,18 @@ JsonWriter& JsonWriter::Number(double value) {
   return *this;
 }
 
+JsonWriter& JsonWriter::Single(float value) {
+  if (!std::isfinite(value)) return Null();
+  Separate();
+  std::string number;
+  for (int digits = 6; digits <= 9; ++digits) {
+    number = Format("%.*g", digits, static_cast<double>(value));
+    if (std::strtof(number.c_str(), nullptr) == value) break;
+  }
+  text_ += number;
+  return *this;
+}
+
 JsonWriter& JsonWriter::Integer(long long value) {
   Separate();
   text_ += std::to_string(value);

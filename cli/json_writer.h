@@ -19,6 +19,9 @@ public:
   JsonWriter& Key(const std::string& name);
   JsonWriter& String(const std::string& text);
   JsonWriter& Number(double value);
+  // A value the unit keeps as a single-precision float: its shortest form as a float, so that
+  // 0.1 reads 0.1 and not the double nearest the float.
+  JsonWriter& Single(float value);
   JsonWriter& Integer(long long value);
   JsonWriter& Bool(bool value);
   JsonWriter& Null();

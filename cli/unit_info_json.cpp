@@ -36,17 +36,18 @@ std::string UnitInfoJson(const UnitState& unit) {
   json.EndArray();
   json.Key("modbus_address").Integer(unit.modbusAddress).Key("unit_current_ma").Integer(unit.unitCurrentMa);
 
+  // The unit keeps its full scales and accuracies as single-precision floats.
   json.Key("inclinometer").BeginObject();
   Sensor(json, unit, reg::kSensorInclinometer);
-  json.Key("full_scale_deg").Number(unit.inclinometerFullScaleDeg);
-  json.Key("accuracy_percent").Number(unit.inclinometerAccuracyPercent);
+  json.Key("full_scale_deg").Single(static_cast<float>(unit.inclinometerFullScaleDeg));
+  json.Key("accuracy_percent").Single(static_cast<float>(unit.inclinometerAccuracyPercent));
   json.Key("warm_up_s").Number(unit.inclinometerWarmUpTenths / 10.0).Key("samples").Integer(unit.inclinometerSamples);
   json.EndObject();
 
   json.Key("strain_gauge").BeginObject();
   Sensor(json, unit, reg::kSensorStrainGauge);
-  json.Key("serial_number").Integer(unit.gaugeSerialNo).Key("full_scale_bar").Number(unit.gaugeFullScaleBar);
-  json.Key("accuracy_percent").Number(unit.gaugeAccuracyPercent);
+  json.Key("serial_number").Integer(unit.gaugeSerialNo).Key("full_scale_bar").Single(static_cast<float>(unit.gaugeFullScaleBar));
+  json.Key("accuracy_percent").Single(static_cast<float>(unit.gaugeAccuracyPercent));
   json.Key("warm_up_s").Number(unit.strainGaugeWarmUpTenths / 10.0);
   json.EndObject();
 

@@ -28,9 +28,10 @@ TEST(JsonWriterTest, NestsWithCommasBetweenItemsOnly) {
   JsonWriter json;
   json.BeginObject().Key("a").BeginArray().EndArray().Key("b").BeginArray().Integer(-3).Bool(true).Null();
   json.BeginObject().EndObject().Number(0.1).Number(2.0).Number(1e300).Number(1.0 / 3.0);
-  json.Number(std::numeric_limits<double>::quiet_NaN()).EndArray().Key("c").String("").EndObject();
+  json.Number(std::numeric_limits<double>::quiet_NaN()).Single(0.1f).Single(16777217.0f).EndArray();
+  json.Key("c").String("").EndObject();
   EXPECT_EQ(json.text(),
-            "{\"a\":[],\"b\":[-3,true,null,{},0.1,2,1e+300,0.33333333333333331,null],\"c\":\"\"}");
+            "{\"a\":[],\"b\":[-3,true,null,{},0.1,2,1e+300,0.33333333333333331,null,0.1,16777216],\"c\":\"\"}");
 }
 
 TEST(UnitInfoJsonTest, IdentitySettingsAndCalibrationRecordsAsValues) {
@@ -48,7 +49,7 @@ TEST(UnitInfoJsonTest, IdentitySettingsAndCalibrationRecordsAsValues) {
   unit.fittedSensors = 3;
   unit.enabledSensors = 1;
   unit.inclinometerFullScaleDeg = 90.0;
-  unit.inclinometerAccuracyPercent = 0.5;
+  unit.inclinometerAccuracyPercent = 0.1f;
   unit.inclinometerWarmUpTenths = 35;
   unit.inclinometerSamples = 10;
   unit.gaugeSerialNo = 4711;
@@ -60,7 +61,7 @@ TEST(UnitInfoJsonTest, IdentitySettingsAndCalibrationRecordsAsValues) {
             "{\"unit_serial\":\"123456-007\",\"board_serial\":\"654321-001\","
             "\"firmware\":{\"major\":1,\"minor\":2,\"letter\":\"A\"},\"pcb_drawing\":[6120,47,1],"
             "\"modbus_address\":250,\"unit_current_ma\":72,"
-            "\"inclinometer\":{\"fitted\":true,\"enabled\":true,\"full_scale_deg\":90,\"accuracy_percent\":0.5,"
+            "\"inclinometer\":{\"fitted\":true,\"enabled\":true,\"full_scale_deg\":90,\"accuracy_percent\":0.1,"
             "\"warm_up_s\":3.5,\"samples\":10},"
             "\"strain_gauge\":{\"fitted\":true,\"enabled\":false,\"serial_number\":4711,\"full_scale_bar\":100,"
             "\"accuracy_percent\":0.05,\"warm_up_s\":0.3},"
