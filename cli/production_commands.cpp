@@ -34,7 +34,7 @@ int RunPcbTest(CliSession& session, const std::vector<std::string>& actions) {
     };
     dialog.OnPcbTest();
     if (!dialog.connected) return session.UnitFailed();
-    if (!opened) return session.Fail("the PCB test did not start");
+    if (!opened) return session.NotDone("the PCB test did not start");
     session.PrintPane(view);
     if (unitLost) return session.Fail("the unit stopped answering; the PCB test stopped without a verdict");
     if (verdict == kCheckNotRun) return session.Fail("the PCB test ended without a verdict; the factory record is unchanged");

@@ -248,7 +248,8 @@ TEST_F(ProductionCliTest, APcbTestPassIsStatusZeroAndAFailIsOne) {
   EXPECT_NE(out.str().find("Factory cal\t\tNot calibrated\n"), std::string::npos) << out.str();
 
   EXPECT_EQ(Run({"pcb-test"}, "n\n"), 1);
-  EXPECT_EQ(LastErrorLine(), "Yes or no? (y/n) endcap-cli: the PCB test did not start\n");
+  EXPECT_EQ(LastErrorLine(), "Yes or no? (y/n) endcap-cli: stopped: No to Warning!! Continuing will erase any existing "
+                             "calibration Continue?\n");
 }
 
 // Passes the station's requests to the unit, except those the test drops.

@@ -307,7 +307,9 @@ TEST_F(WindowCommandsTest, EnableWithAnotherSerialAsksAndTakesNoAtTheEndOfInput)
                            "Do you wish to replace serial number stored in the board\n"
                            "WARNING this will invalidate previous calibration!\n"
                            "Yes or no? (y/n) (end of input: No)\n"
-                           "endcap-cli: the sensor was not enabled\n");
+                           "endcap-cli: stopped: No to Unit serial stored in board 123456-001 does not match entered "
+                           "serial 654321-002!! Do you wish to replace serial number stored in the board WARNING this "
+                           "will invalidate previous calibration!\n");
 }
 
 TEST_F(WindowCommandsTest, EnableWithAnotherSerialAnsweredYesStoresItAndStops) {
