@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "protocol/modbus_frame.h"
 #include "protocol/register_map.h"
 #include "protocol/register_values.h"
 #include "resources/control_ids.h"
@@ -250,9 +251,19 @@ void MainDialog::OnDevTest() {
 
 void MainDialog::OnSetModbusAddress() {
   unitWriteAcknowledged = false;
+  modbusAddressRefused = false;
   if (!EnsureConnected()) return;
   const std::string text = app_.op().PromptText("Enter Modbus address for unit", "250");
-  const uint16_t address = static_cast<uint16_t>(LeadingInt(text));
+  const long typed = LeadingInt(text);
+  // Only these are slave addresses: a unit set to another could not be reached by a standard
+  // Modbus master on its line.
+  modbusAddressRefused = typed < modbus::kFirstSlaveAddress || typed > modbus::kLastSlaveAddress;
+  if (modbusAddressRefused) {
+    Message(Format("Modbus address must be %ld to %ld\r\nNothing was written to the unit", modbus::kFirstSlaveAddress,
+                   modbus::kLastSlaveAddress));
+    return;
+  }
+  const uint16_t address = static_cast<uint16_t>(typed);
   unitWriteAcknowledged = app_.client.WriteMultipleRegisters(reg::kModbusAddress, 1, &address, kModbusAddressTimeoutSeconds);
   RefreshUnitView();
 }

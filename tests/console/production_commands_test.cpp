@@ -183,7 +183,9 @@ TEST_F(ProductionCommandsTest, PcbTestStopsAtEachRefusal) {
   EXPECT_EQ(view_.pane, "untouched");
 
   // A bad operator ID: no board test, no dialog, but the unit view is refreshed.
-  op_.ExpectMessage(warning, BoxAnswer::Yes).ExpectPrompt("Enter operator ID 2/3 chars", "", "a");
+  op_.ExpectMessage(warning, BoxAnswer::Yes)
+      .ExpectPrompt("Enter operator ID 2/3 chars", "", "a")
+      .ExpectWindowBox("Operator ID must be 2 or 3 characters");
   mark = Mark();
   dialog_.OnCommand(ctl::kPcbTest);
   op_.VerifyDone();
