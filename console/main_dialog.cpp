@@ -8,6 +8,7 @@
 #include "protocol/register_values.h"
 #include "resources/control_ids.h"
 #include "serial/close_on_signal.h"
+#include "records/pcb_test_items.h"
 #include "records/results_record.h"
 #include "serial/text_format.h"
 #include "unit/conversions.h"
@@ -368,6 +369,7 @@ void MainDialog::OnCalibrate() {
 }
 
 void MainDialog::OnPcbTest() {
+  resultsNotRecorded.clear();
   PcbTestDialog dialog(Procedure());
   if (!EnsureConnected()) return;
   const MessageBox warning{"Warning!!\r\nContinuing will erase any existing calibration\r\nContinue?", kApplicationName,
@@ -377,6 +379,7 @@ void MainDialog::OnPcbTest() {
   if (PrepareUnitChange(true)) {
     app_.client.PrepareBoardTest();
     view_.RunPcbTestDialog(dialog);
+    resultsNotRecorded = RecordPcbTest(app_.settings.records, app_.unit, dialog.run, app_.op(), app_.client.clock());
   }
   RefreshUnitView();
 }

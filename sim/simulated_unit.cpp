@@ -388,7 +388,10 @@ std::string SimulatedUnit::BootLoaderAnswer(const std::string& line) {
 void SimulatedUnit::Refresh() {
   if (measuring_ && !measurementStuck_ && clock_.TickCount() - measurementStartTick_ >= measureDelayMs_)
     CompleteMeasurement();
-  if (!measuring_) MeasureGauge();
+  if (!measuring_) {
+    MeasureInclinometer();
+    MeasureGauge();
+  }
 }
 
 void SimulatedUnit::StartMeasurement(bool byStation) {
@@ -433,27 +436,44 @@ void SimulatedUnit::MeasureGauge() {
   gaugeValueTaken_ = true;
 }
 
+bool SimulatedUnit::InclinometerOn() const {
+  return (regs_[kEnabledSensors] & regs_[kFittedSensors] & kSensorInclinometer) != 0;
+}
+
 void SimulatedUnit::CompleteMeasurement() {
   measuring_ = false;
-  const uint16_t measured = regs_[kEnabledSensors] & regs_[kFittedSensors];
-  uint16_t a = 0, b = 0;
-  double pitch = 0.0, roll = 0.0;
-  if (measured & kSensorInclinometer) {
-    const Attitude attitude = TrueAttitude(bench_);
-    const double angleA = truth_.axesSwapped ? attitude.rollRad : attitude.pitchRad;
-    const double angleB = truth_.axesSwapped ? attitude.pitchRad : attitude.rollRad;
-    a = SampleCount(truth_.offsetA, truth_.gainA, angleA);
-    b = SampleCount(truth_.offsetB, truth_.gainB, angleB);
-    pitch = ReportedAngleRad(a, GetFloat(kOffsetA), GetFloat(kGainA));
-    roll = ReportedAngleRad(b, GetFloat(kOffsetB), GetFloat(kGainB));
+  if (InclinometerOn()) {
+    SampleInclinometer();
+  } else {
+    regs_[kRawA] = 0;
+    regs_[kRawB] = 0;
+    PutFloat(kPitch, 0.0);
+    PutFloat(kRoll, 0.0);
   }
-  regs_[kRawA] = a;
-  regs_[kRawB] = b;
-  PutFloat(kPitch, pitch);
-  PutFloat(kRoll, roll);
   // The gauge gives a fresh value with the measurement, once it has warmed up (MeasureGauge).
   gaugeValueTaken_ = false;
   regs_[kMeasurementReady] = 1;
+}
+
+void SimulatedUnit::SampleInclinometer() {
+  const Attitude attitude = TrueAttitude(bench_);
+  const double angleA = truth_.axesSwapped ? attitude.rollRad : attitude.pitchRad;
+  const double angleB = truth_.axesSwapped ? attitude.pitchRad : attitude.rollRad;
+  const uint16_t a = SampleCount(truth_.offsetA, truth_.gainA, angleA);
+  const uint16_t b = SampleCount(truth_.offsetB, truth_.gainB, angleB);
+  regs_[kRawA] = a;
+  regs_[kRawB] = b;
+  PutFloat(kPitch, ReportedAngleRad(a, GetFloat(kOffsetA), GetFloat(kGainA)));
+  PutFloat(kRoll, ReportedAngleRad(b, GetFloat(kOffsetB), GetFloat(kGainB)));
+  nextInclinometerTick_ = clock_.TickCount() + std::max<uint32_t>(measureDelayMs_, 1);
+}
+
+// Between the measurements the station starts, the inclinometer keeps measuring on its own, a
+// new reading one measurement delay after the last, so that a reading taken without a start
+// shows the fixture as it is now.
+void SimulatedUnit::MeasureInclinometer() {
+  if (!InclinometerOn() || static_cast<int32_t>(clock_.TickCount() - nextInclinometerTick_) < 0) return;
+  SampleInclinometer();
 }
 
 // The board averages as many samples as its samples setting asks for; the noise shrinks with it.
