@@ -6,6 +6,7 @@
 
 #include "resources/control_ids.h"
 #include "console/main_dialog.h"
+#include "records/certificate_items.h"
 #include "protocol/register_map.h"
 #include "tests/console/fake_views.h"
 #include "tests/console/simulated_station.h"
@@ -167,6 +168,12 @@ TEST_F(ProductionCommandsTest, PcbTestExitStampsTheVerdictThatTheRefreshedPaneSh
   op_.VerifyDone();
   EXPECT_EQ(view_.pcbEnding, PcbTestView::Ending::Ok);
   EXPECT_NE(view_.pane.find("Factory cal\t\tNot calibrated\r\n"), std::string::npos);
+  // The verdict is in the store too, under the board serial the operator confirmed.
+  std::vector<StoredResult> stored;
+  std::string error;
+  ASSERT_TRUE(ResultsStoreOf(app_.settings.records).List("123456-007", stored, error)) << error;
+  ASSERT_EQ(stored.size(), 1u);
+  EXPECT_EQ(stored[0].key + " " + std::to_string(stored[0].result.passFlag) + " " + stored[0].result.name, "PCB.06 0 AB");
 }
 
 TEST_F(ProductionCommandsTest, PcbTestStopsAtEachRefusal) {
