@@ -107,7 +107,8 @@ SimulatedUnit::SimulatedUnit(Clock& clock, UnitConfig config)
       truth_(config.truth),
       measureDelayMs_(config.measureDelayMs),
       noiseCounts_(config.noiseCounts),
-      rng_(config.seed) {
+      rng_(config.seed),
+      ownRng_(config.seed) {
   // A board as it leaves the factory: firmware 1.02a, both sensors fitted and enabled, the
   // serials as configured (erased unless set), the calibration records erased, nominal
   // calibration coefficients.
@@ -443,7 +444,7 @@ bool SimulatedUnit::InclinometerOn() const {
 void SimulatedUnit::CompleteMeasurement() {
   measuring_ = false;
   if (InclinometerOn()) {
-    SampleInclinometer();
+    SampleInclinometer(rng_);
   } else {
     regs_[kRawA] = 0;
     regs_[kRawB] = 0;
@@ -455,12 +456,12 @@ void SimulatedUnit::CompleteMeasurement() {
   regs_[kMeasurementReady] = 1;
 }
 
-void SimulatedUnit::SampleInclinometer() {
+void SimulatedUnit::SampleInclinometer(std::mt19937& rng) {
   const Attitude attitude = TrueAttitude(bench_);
   const double angleA = truth_.axesSwapped ? attitude.rollRad : attitude.pitchRad;
   const double angleB = truth_.axesSwapped ? attitude.pitchRad : attitude.rollRad;
-  const uint16_t a = SampleCount(truth_.offsetA, truth_.gainA, angleA);
-  const uint16_t b = SampleCount(truth_.offsetB, truth_.gainB, angleB);
+  const uint16_t a = SampleCount(truth_.offsetA, truth_.gainA, angleA, rng);
+  const uint16_t b = SampleCount(truth_.offsetB, truth_.gainB, angleB, rng);
   regs_[kRawA] = a;
   regs_[kRawB] = b;
   PutFloat(kPitch, ReportedAngleRad(a, GetFloat(kOffsetA), GetFloat(kGainA)));
@@ -470,20 +471,21 @@ void SimulatedUnit::SampleInclinometer() {
 
 // Between the measurements the station starts, the inclinometer keeps measuring on its own, a
 // new reading one measurement delay after the last, so that a reading taken without a start
-// shows the fixture as it is now.
+// shows the fixture as it is now. Its noise comes from a generator of its own, so that the
+// measurements the station starts give the counts of their seed however often the line was read.
 void SimulatedUnit::MeasureInclinometer() {
   if (!InclinometerOn() || static_cast<int32_t>(clock_.TickCount() - nextInclinometerTick_) < 0) return;
-  SampleInclinometer();
+  SampleInclinometer(ownRng_);
 }
 
 // The board averages as many samples as its samples setting asks for; the noise shrinks with it.
-uint16_t SimulatedUnit::SampleCount(double offset, double gain, double angleRad) {
+uint16_t SimulatedUnit::SampleCount(double offset, double gain, double angleRad, std::mt19937& rng) {
   double count = RawCount(offset, gain, angleRad);
   if (noiseCounts_ > 0.0) {
     const int samples = std::clamp<int>(regs_[kInclinometerSamples], 1, kMaxAveragedSamples);
     std::normal_distribution<double> noise(0.0, noiseCounts_);
     double sum = 0.0;
-    for (int k = 0; k < samples; ++k) sum += noise(rng_);
+    for (int k = 0; k < samples; ++k) sum += noise(rng);
     count += sum / samples;
   }
   return QuantiseCount(count);
@@ -571,6 +573,7 @@ void SimulatedUnit::SetNoise(double counts) {
 void SimulatedUnit::SetSeed(uint32_t seed) {
   std::lock_guard<std::mutex> lock(mutex_);
   rng_.seed(seed);
+  ownRng_.seed(seed);
 }
 
 void SimulatedUnit::SetMeasureDelay(uint32_t ms) {

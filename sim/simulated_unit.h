@@ -229,13 +229,13 @@ private:
   void CompleteMeasurement();
   bool InclinometerOn() const;
   // Raw counts, pitch and roll of the fixture as it is now.
-  void SampleInclinometer();
+  void SampleInclinometer(std::mt19937& rng);
   void MeasureInclinometer();
   GaugeState Gauge() const;
   void MeasureGauge();
   void ClearPressure();
   UnitStatus StatusLocked() const;
-  uint16_t SampleCount(double offset, double gain, double angleRad);
+  uint16_t SampleCount(double offset, double gain, double angleRad, std::mt19937& rng);
   void MeasureBoardSupplies();
   void SelectExternalSupply(uint16_t channel);
   void PutFloat(uint16_t reg, double value);
@@ -250,7 +250,8 @@ private:
   SupplyVolts supplies_;
   uint32_t measureDelayMs_;
   double noiseCounts_;
-  std::mt19937 rng_;
+  std::mt19937 rng_;     // the noise of the measurements the station starts
+  std::mt19937 ownRng_;  // and of those the inclinometer makes on its own
 
   UnitMode mode_ = UnitMode::Modbus;
   bool unlocked_ = false;
