@@ -514,17 +514,6 @@ TEST_F(MainDialogTest, ARefreshWhoseReadGotNoAnswerSaysSoInsteadOfShowingTheKept
             "calibration records (registers 400-419): no reply\r\n");
 }
 
-TEST_F(MainDialogTest, SetModbusAddressOfLettersWritesZeroAndShowsIt) {
-  Connect();
-  op_.ExpectPrompt("Enter Modbus address for unit", "250", "abc");
-  const size_t mark = Mark();
-  dialog_.OnSetModbusAddress();
-  op_.VerifyDone();
-  EXPECT_TRUE(Contains(WrittenSince(mark), Bytes{0xFA, 0x10, 0x00, 0x0C, 0x00, 0x01, 0x02, 0x00, 0x00, 0xD1, 0xA8}));
-  EXPECT_EQ(UnitRegister(reg::kModbusAddress), 0);
-  EXPECT_NE(view_.pane.find("Modbus address\t\t0\r\n"), std::string::npos);
-}
-
 TEST_F(MainDialogTest, DevTestWritesATenthWithoutRefreshing) {
   Connect();
   view_.pane = "kept";
