@@ -132,6 +132,7 @@ void AddWindowCommands(CLI::App& cli, CliOptions& options) {
       return session.RunInWindow([&](MainDialog& dialog, TextView& view) {
         if (addressGiven) session.op.AnswerNextPrompt(std::to_string(*address));
         dialog.OnSetModbusAddress();
+        if (dialog.modbusAddressRefused) return session.Fail("Modbus address " + session.op.lastAnswer() + " was not written");
         const auto wanted = static_cast<uint16_t>(LeadingInt(session.op.lastAnswer()));
         return ConcludeWrite(session, view, dialog.unitWriteAcknowledged, session.app.unit.modbusAddress == wanted,
                              "Modbus address " + std::to_string(wanted) + " was written",

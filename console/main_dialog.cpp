@@ -3,10 +3,12 @@
 #include <cctype>
 #include <cmath>
 
+#include "protocol/modbus_frame.h"
 #include "protocol/register_map.h"
 #include "protocol/register_values.h"
 #include "resources/control_ids.h"
 #include "serial/close_on_signal.h"
+#include "records/pcb_test_items.h"
 #include "records/results_record.h"
 #include "serial/text_format.h"
 #include "unit/conversions.h"
@@ -250,9 +252,19 @@ void MainDialog::OnDevTest() {
 
 void MainDialog::OnSetModbusAddress() {
   unitWriteAcknowledged = false;
+  modbusAddressRefused = false;
   if (!EnsureConnected()) return;
   const std::string text = app_.op().PromptText("Enter Modbus address for unit", "250");
-  const uint16_t address = static_cast<uint16_t>(LeadingInt(text));
+  const long typed = LeadingInt(text);
+  // Only these are slave addresses: a unit set to another could not be reached by a standard
+  // Modbus master on its line.
+  modbusAddressRefused = typed < modbus::kFirstSlaveAddress || typed > modbus::kLastSlaveAddress;
+  if (modbusAddressRefused) {
+    Message(Format("Modbus address must be %ld to %ld\r\nNothing was written to the unit", modbus::kFirstSlaveAddress,
+                   modbus::kLastSlaveAddress));
+    return;
+  }
+  const uint16_t address = static_cast<uint16_t>(typed);
   unitWriteAcknowledged = app_.client.WriteMultipleRegisters(reg::kModbusAddress, 1, &address, kModbusAddressTimeoutSeconds);
   RefreshUnitView();
 }
@@ -357,6 +369,7 @@ void MainDialog::OnCalibrate() {
 }
 
 void MainDialog::OnPcbTest() {
+  resultsNotRecorded.clear();
   PcbTestDialog dialog(Procedure());
   if (!EnsureConnected()) return;
   const MessageBox warning{"Warning!!\r\nContinuing will erase any existing calibration\r\nContinue?", kApplicationName,
@@ -366,6 +379,7 @@ void MainDialog::OnPcbTest() {
   if (PrepareUnitChange(true)) {
     app_.client.PrepareBoardTest();
     view_.RunPcbTestDialog(dialog);
+    resultsNotRecorded = RecordPcbTest(app_.settings.records, app_.unit, dialog.run, app_.op(), app_.client.clock());
   }
   RefreshUnitView();
 }

@@ -105,8 +105,10 @@ public:
   // Whether the unit acknowledged the write of the last Enable, Disable or Set Modbus address,
   // whatever the re-reading after it brought.
   bool unitWriteAcknowledged = false;
-  // Why the last Calibrate's results did not reach the record file or the store (the operator
-  // has seen the box); empty when they did or there was nothing to record.
+  // Whether the last Set Modbus address refused the address typed (the operator has seen why).
+  bool modbusAddressRefused = false;
+  // Why the last Calibrate's or PCB test's results did not reach the record file or the store
+  // (the operator has seen the box); empty when they did or there was nothing to record.
   std::string resultsNotRecorded;
   std::string statusText;
   std::string sensorChoice;

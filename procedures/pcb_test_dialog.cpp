@@ -67,6 +67,7 @@ bool PcbTestDialog::StopIfUnitLost() {
 
 void PcbTestDialog::OnSetSerialNumber() {
   std::string text = context_.op.PromptText(prompt::kPcbBoardSerial, context_.unit.boardSerial);
+  run.serialEntered = text;
   run.serialResult = kCheckFailed;
   if (!ValidateSerialText(context_.op, text, true)) return;
   // The board keeps its old serial when it does not take the new one, and so does its copy here.
@@ -83,11 +84,13 @@ void PcbTestDialog::OnSetSerialNumber() {
 void PcbTestDialog::OnCheckSupplyVoltages() {
   run.suppliesResult = kCheckPassed;
   Box("Connect 5310-xxx to the inclinometer connector PL7");
-  if (!CheckPowerSupplies(context_.client, context_.op, context_.limits, true)) {
+  run.boardSupplies = {};
+  run.externalSupplies = {};
+  if (!CheckPowerSupplies(context_.client, context_.op, context_.limits, true, &run.boardSupplies)) {
     run.suppliesResult = kCheckFailed;
     if (StopIfUnitLost()) return;
   }
-  if (!CheckExternalSupplies(context_.client, context_.op, context_.limits, true)) {
+  if (!CheckExternalSupplies(context_.client, context_.op, context_.limits, true, &run.externalSupplies)) {
     run.suppliesResult = kCheckFailed;
     if (StopIfUnitLost()) return;
   }
@@ -99,14 +102,17 @@ double PcbTestDialog::PromptCurrent(const char* caption) { return LeadingDouble(
 void PcbTestDialog::OnCheckSupplyCurrent() {
   run.currentResult = kCheckPassed;
   Box("Disconnect 5310-xxx from the inclinometer connector");
-  if (!CheckSupplyCurrent(context_.limits, false, PromptCurrent(prompt::kUnloadedCurrent))) run.currentResult = kCheckFailed;
+  run.unloadedCurrentMa = PromptCurrent(prompt::kUnloadedCurrent);
+  if (!CheckSupplyCurrent(context_.limits, false, run.unloadedCurrentMa)) run.currentResult = kCheckFailed;
   Box("Connect 5310-xxx from the inclinometer connector PL7");
-  if (!CheckSupplyCurrent(context_.limits, true, PromptCurrent(prompt::kLoadedCurrent))) run.currentResult = kCheckFailed;
+  run.loadedCurrentMa = PromptCurrent(prompt::kLoadedCurrent);
+  if (!CheckSupplyCurrent(context_.limits, true, run.loadedCurrentMa)) run.currentResult = kCheckFailed;
   Box(run.currentResult == kCheckPassed ? "Current tests  PASS" : "Current tests !! FAIL !!");
 }
 
 void PcbTestDialog::OnCheckInternalRs485() {
-  run.internalRs485Result = CheckInternalRs485(context_.client, context_.op, true) ? kCheckPassed : kCheckFailed;
+  run.internalRs485Result =
+      CheckInternalRs485(context_.client, context_.op, true, &run.loopReadBack) ? kCheckPassed : kCheckFailed;
   if (run.internalRs485Result == kCheckFailed && StopIfUnitLost()) return;
   Box(run.internalRs485Result == kCheckPassed ? "Internal RS485 test  PASS" : "Internal RS485 test !! FAIL !!");
 }

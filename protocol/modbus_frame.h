@@ -27,6 +27,10 @@ constexpr uint16_t kMaxWriteCount = 123;
 // The station's request is at most this long before its CRC, which leaves room for 124
 // registers in a function 16 request.
 constexpr size_t kMaxRequestBody = 255;
+// The addresses a slave may answer to on a Modbus line: 0 is the broadcast and 248 to 255 are
+// reserved.
+constexpr long kFirstSlaveAddress = 1;
+constexpr long kLastSlaveAddress = 247;
 
 uint16_t Word(const uint8_t* frame, size_t at);
 void AppendWord(Frame& frame, uint16_t value);

@@ -17,15 +17,7 @@ struct Recording {
 
 // A result as the record operations store it: who, when, verdict, value and text.
 StoredResult Item(const Recording& by, const LocalDateTime& now, const std::string& key) {
-  StoredResult item;
-  item.unitSerial = by.unit.unitSerial;
-  item.key = key;
-  item.result.day = static_cast<uint8_t>(now.day);
-  item.result.month = static_cast<uint8_t>(now.month);
-  item.result.year = static_cast<uint8_t>(now.year - 2000);
-  item.result.name = by.settings.operatorId;
-  item.storedAt = Format("%04d-%02d-%02d %02d:%02d:%02d", now.year, now.month, now.day, now.hour, now.minute, now.second);
-  return item;
+  return RecordedItem(by.settings, by.unit.unitSerial, key, now);
 }
 
 // A value that is not a number (a reading that never came, an entry such as "nan") is stored
@@ -61,6 +53,19 @@ StoredResult TextItem(const Recording& by, const LocalDateTime& now, const std::
 }
 
 }  // namespace
+
+StoredResult RecordedItem(const RecordSettings& settings, const std::string& serial, const std::string& key,
+                          const LocalDateTime& now) {
+  StoredResult item;
+  item.unitSerial = serial;
+  item.key = key;
+  item.result.day = static_cast<uint8_t>(now.day);
+  item.result.month = static_cast<uint8_t>(now.month);
+  item.result.year = static_cast<uint8_t>(now.year - 2000);
+  item.result.name = settings.operatorId;
+  item.storedAt = Format("%04d-%02d-%02d %02d:%02d:%02d", now.year, now.month, now.day, now.hour, now.minute, now.second);
+  return item;
+}
 
 ResultsStore ResultsStoreOf(const RecordSettings& settings) {
   return ResultsStore(settings.resultsStorePath.empty() ? DefaultResultsStorePath(settings.recordFolder)

@@ -35,6 +35,11 @@ std::vector<StoredResult> StrainGaugeItems(const RecordSettings& settings, const
 std::string StoreCertificateItems(const RecordSettings& settings, OperatorInterface& op,
                                   const std::vector<StoredResult>& items);
 
+// An item of serial under key, stored now by the operator of settings: who and when filled in,
+// no verdict, value or text yet.
+StoredResult RecordedItem(const RecordSettings& settings, const std::string& serial, const std::string& key,
+                          const LocalDateTime& now);
+
 // The store of the settings: resultsStorePath, or the one in the status folder.
 ResultsStore ResultsStoreOf(const RecordSettings& settings);
 

@@ -54,6 +54,8 @@ bool EnsureOperatorId(OperatorInterface& op, RecordSettings& settings, UnitState
     settings.operatorId = text;
     unit.operatorMarker = 1;
     settings.operatorKnown = true;
+  } else {
+    op.ShowMessage(WindowBox("Operator ID must be 2 or 3 characters"));
   }
   return settings.operatorKnown;
 }

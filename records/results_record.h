@@ -20,7 +20,8 @@ namespace endcap {
 void AppendRecordLine(const RecordSettings& settings, const UnitState& unit, OperatorInterface& op, Clock& clock,
                       const std::string& text);
 // Asks for the operator's ID until one of two or three letters is given; it is then known
-// (upper case) for the rest of the connection and marks the unit's records.
+// (upper case) for the rest of the connection and marks the unit's records. An ID of another
+// length is refused with a box that says why.
 bool EnsureOperatorId(OperatorInterface& op, RecordSettings& settings, UnitState& unit);
 // Loads the limit set; true.
 bool BeginResultsRecord(DefaultLimits& limits);

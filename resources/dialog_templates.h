@@ -11,7 +11,7 @@
 namespace endcap::resources {
 
 enum class ControlKind {
-  StatusPane,     // multi-line edit with border, editable
+  StatusPane,     // multi-line edit with border, read-only
   ProgressBar,    // smooth, with border
   Button,
   DefaultButton,  // the button that Enter presses

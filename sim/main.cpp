@@ -41,18 +41,23 @@ struct Options {
   std::optional<ScreenPoint> benchAt;
 };
 
-// A value checked and stored by check; a refusal is a usage error naming the option.
+// A value checked and stored by check; a refusal is a usage error naming the option and the
+// form its value takes.
 CLI::Option* AddChecked(CLI::App& app, const std::string& name, const std::string& typeName,
-                        const std::string& description, std::function<bool(const std::string&)> check) {
+                        const std::string& description, const std::string& form,
+                        std::function<bool(const std::string&)> check) {
   return app
       .add_option_function<std::string>(
           name,
-          [name, check](const std::string& value) {
-            if (!check(value)) throw CLI::ValidationError(name, "bad value '" + value + "'");
+          [name, form, check](const std::string& value) {
+            if (!check(value)) throw CLI::ValidationError(name, "bad value '" + value + "': " + form);
           },
           description)
       ->type_name(typeName);
 }
+
+constexpr const char* kSerialForm =
+    "a serial is six digits (the first may be E), a dash and three digits starting with 0, such as 123456-007";
 
 endcap::ParseOutcome ParseOptions(const std::vector<std::string>& args, Options& options) {
   CLI::App app(
@@ -67,31 +72,32 @@ endcap::ParseOutcome ParseOptions(const std::vector<std::string>& args, Options&
       ->type_name("FILE");
   AddChecked(app, "--measure-delay", "MS",
              "time from a measurement start to ready (default " + std::to_string(kDefaultMeasureDelayMs) + ")",
-             [&config](const std::string& value) {
+             "a whole number of milliseconds", [&config](const std::string& value) {
                unsigned long number = 0;
                if (!ParseUnsigned(value, 0xFFFFFFFFul, number)) return false;
                config.measureDelayMs = static_cast<uint32_t>(number);
                return true;
              });
-  AddChecked(app, "--seed", "N", "seed of the inclinometer noise (default 1)", [&config](const std::string& value) {
+  AddChecked(app, "--seed", "N", "seed of the inclinometer noise (default 1)", "a whole number from 0 to 4294967295", [&config](const std::string& value) {
     unsigned long number = 0;
     if (!ParseUnsigned(value, 0xFFFFFFFFul, number)) return false;
     config.seed = static_cast<uint32_t>(number);
     return true;
   });
   AddChecked(app, "--noise", "COUNTS", "standard deviation of one inclinometer sample (default 0)",
-             [&config](const std::string& value) {
+             "a number of counts, 0 or more", [&config](const std::string& value) {
                return ParseDouble(value, config.noiseCounts) && config.noiseCounts >= 0.0;
              });
-  AddChecked(app, "--unit-serial", "SERIAL", "unit serial, such as 123456-007 (default erased)",
+  AddChecked(app, "--unit-serial", "SERIAL", "unit serial, such as 123456-007 (default erased)", kSerialForm,
              [&config](const std::string& value) {
                return EncodeSerial(value, config.unitSerial[0], config.unitSerial[1]);
              });
-  AddChecked(app, "--board-serial", "SERIAL", "board serial (default erased)", [&config](const std::string& value) {
+  AddChecked(app, "--board-serial", "SERIAL", "board serial (default erased)", kSerialForm,
+             [&config](const std::string& value) {
     return EncodeSerial(value, config.boardSerial[0], config.boardSerial[1]);
   });
   AddChecked(app, "--fitted", "MASK", "sensors fitted: 1 inclinometer, 2 strain gauge, 3 both (default 3)",
-             [&config](const std::string& value) {
+             "a number from 0 to 3", [&config](const std::string& value) {
                unsigned long number = 0;
                if (!ParseUnsigned(value, 3, number)) return false;
                config.fittedSensors = static_cast<uint16_t>(number);
@@ -100,7 +106,7 @@ endcap::ParseOutcome ParseOptions(const std::vector<std::string>& args, Options&
   app.add_flag("--bench", options.bench,
                "also open the \"Simulated bench\" window (needs a display); closing it stops the simulator");
   AddChecked(app, "--bench-at", "X,Y", "with --bench: put the window's top left corner at X,Y on the screen",
-             [&options](const std::string& value) {
+             "two whole numbers X,Y such as 0,40", [&options](const std::string& value) {
                ScreenPoint p;
                int used = 0;
                if (std::sscanf(value.c_str(), "%d,%d%n", &p.x, &p.y, &used) != 2 || value[static_cast<size_t>(used)] != '\0')

@@ -107,7 +107,8 @@ SimulatedUnit::SimulatedUnit(Clock& clock, UnitConfig config)
       truth_(config.truth),
       measureDelayMs_(config.measureDelayMs),
       noiseCounts_(config.noiseCounts),
-      rng_(config.seed) {
+      rng_(config.seed),
+      ownRng_(config.seed) {
   // A board as it leaves the factory: firmware 1.02a, both sensors fitted and enabled, the
   // serials as configured (erased unless set), the calibration records erased, nominal
   // calibration coefficients.
@@ -388,7 +389,10 @@ std::string SimulatedUnit::BootLoaderAnswer(const std::string& line) {
 void SimulatedUnit::Refresh() {
   if (measuring_ && !measurementStuck_ && clock_.TickCount() - measurementStartTick_ >= measureDelayMs_)
     CompleteMeasurement();
-  if (!measuring_) MeasureGauge();
+  if (!measuring_) {
+    MeasureInclinometer();
+    MeasureGauge();
+  }
 }
 
 void SimulatedUnit::StartMeasurement(bool byStation) {
@@ -433,37 +437,55 @@ void SimulatedUnit::MeasureGauge() {
   gaugeValueTaken_ = true;
 }
 
+bool SimulatedUnit::InclinometerOn() const {
+  return (regs_[kEnabledSensors] & regs_[kFittedSensors] & kSensorInclinometer) != 0;
+}
+
 void SimulatedUnit::CompleteMeasurement() {
   measuring_ = false;
-  const uint16_t measured = regs_[kEnabledSensors] & regs_[kFittedSensors];
-  uint16_t a = 0, b = 0;
-  double pitch = 0.0, roll = 0.0;
-  if (measured & kSensorInclinometer) {
-    const Attitude attitude = TrueAttitude(bench_);
-    const double angleA = truth_.axesSwapped ? attitude.rollRad : attitude.pitchRad;
-    const double angleB = truth_.axesSwapped ? attitude.pitchRad : attitude.rollRad;
-    a = SampleCount(truth_.offsetA, truth_.gainA, angleA);
-    b = SampleCount(truth_.offsetB, truth_.gainB, angleB);
-    pitch = ReportedAngleRad(a, GetFloat(kOffsetA), GetFloat(kGainA));
-    roll = ReportedAngleRad(b, GetFloat(kOffsetB), GetFloat(kGainB));
+  if (InclinometerOn()) {
+    SampleInclinometer(rng_);
+  } else {
+    regs_[kRawA] = 0;
+    regs_[kRawB] = 0;
+    PutFloat(kPitch, 0.0);
+    PutFloat(kRoll, 0.0);
   }
-  regs_[kRawA] = a;
-  regs_[kRawB] = b;
-  PutFloat(kPitch, pitch);
-  PutFloat(kRoll, roll);
   // The gauge gives a fresh value with the measurement, once it has warmed up (MeasureGauge).
   gaugeValueTaken_ = false;
   regs_[kMeasurementReady] = 1;
 }
 
+void SimulatedUnit::SampleInclinometer(std::mt19937& rng) {
+  const Attitude attitude = TrueAttitude(bench_);
+  const double angleA = truth_.axesSwapped ? attitude.rollRad : attitude.pitchRad;
+  const double angleB = truth_.axesSwapped ? attitude.pitchRad : attitude.rollRad;
+  const uint16_t a = SampleCount(truth_.offsetA, truth_.gainA, angleA, rng);
+  const uint16_t b = SampleCount(truth_.offsetB, truth_.gainB, angleB, rng);
+  regs_[kRawA] = a;
+  regs_[kRawB] = b;
+  PutFloat(kPitch, ReportedAngleRad(a, GetFloat(kOffsetA), GetFloat(kGainA)));
+  PutFloat(kRoll, ReportedAngleRad(b, GetFloat(kOffsetB), GetFloat(kGainB)));
+  nextInclinometerTick_ = clock_.TickCount() + std::max<uint32_t>(measureDelayMs_, 1);
+}
+
+// Between the measurements the station starts, the inclinometer keeps measuring on its own, a
+// new reading one measurement delay after the last, so that a reading taken without a start
+// shows the fixture as it is now. Its noise comes from a generator of its own, so that the
+// measurements the station starts give the counts of their seed however often the line was read.
+void SimulatedUnit::MeasureInclinometer() {
+  if (!InclinometerOn() || static_cast<int32_t>(clock_.TickCount() - nextInclinometerTick_) < 0) return;
+  SampleInclinometer(ownRng_);
+}
+
 // The board averages as many samples as its samples setting asks for; the noise shrinks with it.
-uint16_t SimulatedUnit::SampleCount(double offset, double gain, double angleRad) {
+uint16_t SimulatedUnit::SampleCount(double offset, double gain, double angleRad, std::mt19937& rng) {
   double count = RawCount(offset, gain, angleRad);
   if (noiseCounts_ > 0.0) {
     const int samples = std::clamp<int>(regs_[kInclinometerSamples], 1, kMaxAveragedSamples);
     std::normal_distribution<double> noise(0.0, noiseCounts_);
     double sum = 0.0;
-    for (int k = 0; k < samples; ++k) sum += noise(rng_);
+    for (int k = 0; k < samples; ++k) sum += noise(rng);
     count += sum / samples;
   }
   return QuantiseCount(count);
@@ -551,6 +573,7 @@ void SimulatedUnit::SetNoise(double counts) {
 void SimulatedUnit::SetSeed(uint32_t seed) {
   std::lock_guard<std::mutex> lock(mutex_);
   rng_.seed(seed);
+  ownRng_.seed(seed);
 }
 
 void SimulatedUnit::SetMeasureDelay(uint32_t ms) {

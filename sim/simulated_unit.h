@@ -22,6 +22,9 @@
 //    the measurement delay has passed on the unit's clock; then 304 reads 1 and 300-310 hold
 //    the new values. Only sensors both fitted and enabled are measured; the pressure of an
 //    unmeasured gauge stays at -1000. The board also measures once at power-up;
+//  - the inclinometer, while fitted and enabled, also measures on its own between the starts:
+//    new raw counts, pitch and roll one measurement delay after the last, read without a start
+//    (304 stays as the last start left it);
 //  - the strain gauge, like a real one, keeps measuring on its own while it is fitted and
 //    enabled: a new pressure every measurement delay, read without any start. Its values read
 //    -1000 until its warm-up (register 134, tenths of a second) has passed since it was enabled
@@ -224,11 +227,15 @@ private:
 
   void StartMeasurement(bool byStation);
   void CompleteMeasurement();
+  bool InclinometerOn() const;
+  // Raw counts, pitch and roll of the fixture as it is now.
+  void SampleInclinometer(std::mt19937& rng);
+  void MeasureInclinometer();
   GaugeState Gauge() const;
   void MeasureGauge();
   void ClearPressure();
   UnitStatus StatusLocked() const;
-  uint16_t SampleCount(double offset, double gain, double angleRad);
+  uint16_t SampleCount(double offset, double gain, double angleRad, std::mt19937& rng);
   void MeasureBoardSupplies();
   void SelectExternalSupply(uint16_t channel);
   void PutFloat(uint16_t reg, double value);
@@ -243,7 +250,8 @@ private:
   SupplyVolts supplies_;
   uint32_t measureDelayMs_;
   double noiseCounts_;
-  std::mt19937 rng_;
+  std::mt19937 rng_;     // the noise of the measurements the station starts
+  std::mt19937 ownRng_;  // and of those the inclinometer makes on its own
 
   UnitMode mode_ = UnitMode::Modbus;
   bool unlocked_ = false;
@@ -254,6 +262,7 @@ private:
   bool measuring_ = false;
   bool measurementStuck_ = false;
   uint32_t measurementStartTick_ = 0;
+  uint32_t nextInclinometerTick_ = 0;  // when its next continuous reading is due
   uint32_t gaugeOnTick_ = 0;       // when the gauge was last enabled or powered up
   uint32_t nextGaugeTick_ = 0;     // when its next continuous value is due
   bool gaugeValueTaken_ = false;   // a value has been taken since it warmed up

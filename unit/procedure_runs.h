@@ -3,7 +3,9 @@
 // calibration and check of the strain gauge, the PCB test's checks. The unit operations compute
 // into them, the procedures fill them, and the record operations write them.
 
+#include <array>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 namespace endcap {
@@ -87,6 +89,16 @@ constexpr CheckResult kCheckNotRun = -1;
 constexpr CheckResult kCheckFailed = 0;
 constexpr CheckResult kCheckPassed = 1;
 
+inline constexpr double kNotMeasured = std::numeric_limits<double>::quiet_NaN();
+
+// The supply voltages one check measured; NaN where no reading came (the external supplies
+// have no 3.3 V).
+struct SupplyReadings {
+  double minus12 = kNotMeasured;
+  double plus12 = kNotMeasured;
+  double v3v3 = kNotMeasured;
+};
+
 struct PcbTestRun {
   CheckResult serialResult = kCheckNotRun;
   CheckResult suppliesResult = kCheckNotRun;
@@ -99,6 +111,13 @@ struct PcbTestRun {
   bool factoryRecordWritten = false;
   // The test stopped because the unit stopped answering: no verdict, nothing written.
   bool unitLost = false;
+  // What the checks were given and measured when they last ran; NaN where nothing came.
+  std::string serialEntered;
+  SupplyReadings boardSupplies;
+  SupplyReadings externalSupplies;
+  double unloadedCurrentMa = kNotMeasured;
+  double loadedCurrentMa = kNotMeasured;
+  std::array<double, 2> loopReadBack{kNotMeasured, kNotMeasured};  // the RS485 loop register, each pattern
 };
 
 }  // namespace endcap

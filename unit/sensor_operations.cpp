@@ -58,7 +58,8 @@ bool DisableSensors(UnitClient& client, const UnitState& unit, uint16_t mask) {
   return client.WriteMultipleRegisters(reg::kEnabledSensors, 1, &value, 3);
 }
 
-bool CheckPowerSupplies(UnitClient& client, OperatorInterface& op, const DefaultLimits& limits, bool show) {
+bool CheckPowerSupplies(UnitClient& client, OperatorInterface& op, const DefaultLimits& limits, bool show,
+                        SupplyReadings* measured) {
   // Without the measurement start the registers hold the last measurement, not this one.
   uint16_t r[reg::kBoardSuppliesCount];
   const bool ok = client.WriteSingleRegister(0, reg::kBoardSupplies, 10) &&
@@ -68,10 +69,10 @@ bool CheckPowerSupplies(UnitClient& client, OperatorInterface& op, const Default
   const double minus12 = FloatOrNaN(ok, r, 0);
   const double plus12 = FloatOrNaN(ok, r, 2);
   const double v3 = FloatOrNaN(ok, r, 4);
+  if (measured) *measured = {minus12, plus12, v3};
   const bool pass = limits.supplyMinus12.Contains(minus12) && limits.supplyPlus12.Contains(plus12) &&
                     limits.supply3v3.Contains(v3);
   if (show) {
-    op.ShowMessage(UnownedBox("Board tests should store to database!!", "ERROR"));
     op.ShowMessage(UnownedBox(Format("%s\r\n +12V = %.2f\r\n-12V = %.2f\r\n3.3V = %.2f", pass ? "Pass" : "FAIL!!", plus12,
                                       minus12, v3),
                                "Power supplies"));
@@ -79,7 +80,8 @@ bool CheckPowerSupplies(UnitClient& client, OperatorInterface& op, const Default
   return pass;
 }
 
-bool CheckExternalSupplies(UnitClient& client, OperatorInterface& op, const DefaultLimits& limits, bool show) {
+bool CheckExternalSupplies(UnitClient& client, OperatorInterface& op, const DefaultLimits& limits, bool show,
+                           SupplyReadings* measured) {
   bool lost = false;
   // Without the selection the registers hold the other supply, or the last measurement.
   const auto readSelected = [&client, show, &lost](uint16_t channel) {
@@ -90,12 +92,13 @@ bool CheckExternalSupplies(UnitClient& client, OperatorInterface& op, const Defa
     return kExternalSupplyScale * FloatOrNaN(ok, r, reg::kExternalSupplyVolts - reg::kExternalSupply);
   };
   const double minus12 = readSelected(0);
+  if (measured) measured->minus12 = minus12;
   if (lost) return false;
   const double plus12 = readSelected(1);
+  if (measured) measured->plus12 = plus12;
   if (lost) return false;
   const bool pass = limits.externalMinus12.Contains(minus12) && limits.externalPlus12.Contains(plus12);
   if (show) {
-    op.ShowMessage(UnownedBox("Board tests should store to database!!", "ERROR"));
     op.ShowMessage(UnownedBox(Format("%s\r\n +12V = %.2f\r\n-12V = %.2f", pass ? "Pass" : "Fail", plus12, minus12),
                                "External supplies"));
   }

@@ -27,8 +27,12 @@ struct PressureReading {
 // The enabled-sensor word of the copy with mask set or cleared, written to the unit.
 bool EnableSensors(UnitClient& client, const UnitState& unit, uint16_t mask);
 bool DisableSensors(UnitClient& client, const UnitState& unit, uint16_t mask);
-bool CheckPowerSupplies(UnitClient& client, OperatorInterface& op, const DefaultLimits& limits, bool show);
-bool CheckExternalSupplies(UnitClient& client, OperatorInterface& op, const DefaultLimits& limits, bool show);
+// Each measures its supplies and judges them against the limits; measured, when given, takes
+// the voltages.
+bool CheckPowerSupplies(UnitClient& client, OperatorInterface& op, const DefaultLimits& limits, bool show,
+                        SupplyReadings* measured = nullptr);
+bool CheckExternalSupplies(UnitClient& client, OperatorInterface& op, const DefaultLimits& limits, bool show,
+                           SupplyReadings* measured = nullptr);
 PitchRollReading ReadPitchRoll(UnitClient& client, bool trigger);
 // The raw counts of a new measurement into the run's slot.
 void ReadInclinometerRaw(UnitClient& client, InclinometerRun& run, int slot);

@@ -1,11 +1,13 @@
 #include "console/qt/main_window.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 
 #include "resources/control_ids.h"
 #include "console/qt/calibration_windows.h"
@@ -13,6 +15,7 @@
 #include "console/display_text.h"
 #include "console/qt/pcb_test_window.h"
 #include "resources/station_icon.xpm"
+#include "serial/close_on_signal.h"
 
 namespace endcap {
 
@@ -73,7 +76,25 @@ void MainWindow::ShowControl(int id, bool shown) {
 }
 
 void MainWindow::SetPaneText(const std::string& text) {
-  OnWindowThread([&] { pane_->setPlainText(QString::fromStdString(ToDisplayText(text))); });
+  OnWindowThread([&] {
+    pane_->setPlainText(QString::fromStdString(ToDisplayText(text)));
+    // The unit's information reads from its serial number down.
+    pane_->moveCursor(QTextCursor::Start);
+    pane_->verticalScrollBar()->setValue(0);
+    pane_->horizontalScrollBar()->setValue(0);
+  });
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  // Hidden already, or ending on a stop signal: the window closes as any dialog does.
+  if (!isVisible() || NotedStopSignal()) {
+    TemplateDialog::closeEvent(event);
+    return;
+  }
+  // The window has no close box, but some window managers draw one all the same: it is the
+  // Exit button, with its question while connected (and dropped while a command runs).
+  event->ignore();
+  Handle([this] { logic_.OnCommand(ctl::kExit); });
 }
 
 std::string MainWindow::PaneText() const {

@@ -2,7 +2,8 @@
 // The main window: template 102 with the status pane in a fixed-pitch font. Every button with
 // a command runs it through MainDialog, on the window's command worker: one thread that runs
 // the commands one at a time while the window stays drawn and busy (see TemplateDialog). The
-// window itself only shows what it is told, from whichever thread tells it.
+// window itself only shows what it is told, from whichever thread tells it. A close request
+// from the window manager is the Exit button.
 
 #include <memory>
 #include <thread>
@@ -11,6 +12,7 @@
 #include "console/qt/command_queue.h"
 #include "console/qt/template_dialog.h"
 
+class QCloseEvent;
 class QComboBox;
 class QPlainTextEdit;
 class QProgressBar;
@@ -46,6 +48,9 @@ public:
   void SetProgressPosition(int position) override;
   void RunPcbTestDialog(PcbTestDialog& dialog) override;
   void RunCalSheetDialog(CalSheetDialog& dialog) override;
+
+protected:
+  void closeEvent(QCloseEvent* event) override;
 
 private:
   MainDialog logic_;

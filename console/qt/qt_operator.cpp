@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <vector>
 
 #include "console/display_text.h"
 #include "console/qt/port_chooser_window.h"
+#include "console/qt/template_dialog.h"
 #include "console/qt/text_entry_window.h"
 #include "console/qt/window_thread.h"
 #include "serial/close_on_signal.h"
@@ -34,6 +36,17 @@ std::vector<ButtonChoice> ButtonsOf(BoxButtons buttons) {
               {QMessageBox::Ignore, BoxAnswer::Ignore}};
   }
   return {};
+}
+
+// A message box sizes itself to its text alone, and a window manager then cuts a longer
+// caption short in the title bar; a caption is often the only heading a box has, so the box is
+// kept at least as wide as the title bar needs, by a spacer in its own layout (it ignores a
+// minimum width set on it).
+void FitCaption(QMessageBox& box) {
+  auto* grid = qobject_cast<QGridLayout*>(box.layout());
+  if (!grid) return;
+  grid->addItem(new QSpacerItem(CaptionWidth(box.windowTitle()), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 }  // namespace
@@ -66,6 +79,7 @@ BoxAnswer QtOperator::ShowMessage(const MessageBox& box) {
                                     ? static_cast<size_t>(box.defaultButton)
                                     : 0;
     message.setDefaultButton(buttons[defaultIndex]);
+    FitCaption(message);
     message.exec();
     if (NotedStopSignal()) return SafeAnswer(box.buttons);
     for (size_t i = 0; i < buttons.size(); ++i)

@@ -44,6 +44,8 @@ QWidget* MakeControl(const resources::ControlTemplate& c, QWidget* parent) {
     case ControlKind::StatusPane: {
       auto* pane = new QPlainTextEdit(parent);
       pane->setFrameShape(QFrame::Box);
+      // The pane shows what the commands found; a typed note there would read as the unit's.
+      pane->setReadOnly(true);
       return pane;
     }
     case ControlKind::ProgressBar: {

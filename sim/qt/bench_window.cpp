@@ -83,7 +83,10 @@ BenchWindow::BenchWindow(sim::SimulatedUnit& unit, sim::LineControl* line, QWidg
     : QWidget(parent, Qt::Window), unit_(unit), line_(line), form_(new QFormLayout(this)) {
   setWindowTitle("Simulated bench");
 
-  tilt_ = AddNumber("tilt", "Fixture tilt (degrees)", -90.0, 90.0, 3);
+  tilt_ = AddNumber("tilt", "Pitch tilt (degrees)", -90.0, 90.0, 3);
+  AddHint("tiltHint",
+          "for \"Mount the end-cap with approx +10 deg pitch\" and \"Set End-Cap to first/second pitch angle\"; "
+          "0 for \"0 pitch and 0 roll\" and \"level\"");
   connect(tilt_, &QDoubleSpinBox::valueChanged, this, [this](double deg) {
     unit_.SetTilt(deg);
     ShowUnit();
@@ -91,17 +94,21 @@ BenchWindow::BenchWindow(sim::SimulatedUnit& unit, sim::LineControl* line, QWidg
   rotation_ = new QComboBox(this);
   rotation_->setObjectName("rotation");
   for (int deg : kRotations) rotation_->addItem(QString::number(deg), deg);
-  form_->addRow("End cap rotation (degrees)", rotation_);
+  form_->addRow("Bow at (degrees)", rotation_);
+  AddHint("rotationHint",
+          "for \"Allign bow to 0/90/180/270 degrees\" and \"Position the end cap at the ... degrees position\"");
   connect(rotation_, &QComboBox::currentIndexChanged, this, [this](int index) {
     unit_.SetRotation(rotation_->itemData(index).toInt());
     ShowUnit();
   });
-  pressure_ = AddNumber("pressure", "Applied pressure (psi)", 0.0, 20000.0, 3);
+  pressure_ = AddNumber("pressure", "Dead-weight pressure (psi)", 0.0, 20000.0, 3);
+  AddHint("pressureHint", "for \"Set pressure to zero\" and \"Set measurement pressure\" (strain gauge calibration)");
   connect(pressure_, &QDoubleSpinBox::valueChanged, this, [this](double psi) {
     unit_.SetAppliedPressure(psi);
     ShowUnit();
   });
   atmosphere_ = AddNumber("atmosphere", "Atmosphere (mbar)", 1.0, 2000.0, 2);
+  AddHint("atmosphereHint", "the room's pressure, typed at \"Atmospheric pressure (millibar)\"");
   connect(atmosphere_, &QDoubleSpinBox::valueChanged, this, [this](double mbar) {
     unit_.SetAtmosphere(mbar);
     ShowUnit();
@@ -114,6 +121,13 @@ BenchWindow::BenchWindow(sim::SimulatedUnit& unit, sim::LineControl* line, QWidg
       ShowUnit();
     });
   }
+  AddHint("suppliesHint",
+          "for \"Power supplies\" and \"External supplies\" (PCB test) and \"Warning power supply voltages!!\"");
+  auto* powerCycle = new QPushButton("Power cycle", this);
+  powerCycle->setObjectName("powerCycle");
+  form_->addRow("Unit power", powerCycle);
+  connect(powerCycle, &QPushButton::clicked, this, [this] { RunCommand("power-cycle"); });
+  AddHint("powerCycleHint", "for \"Cycle the unit power to reset it\" (the end of Bootload new program)");
 
   fault_ = new QComboBox(this);
   fault_->setObjectName("fault");
@@ -168,6 +182,17 @@ QDoubleSpinBox* BenchWindow::AddNumber(const QString& name, const QString& label
   box->setKeyboardTracking(false);
   form_->addRow(label, box);
   return box;
+}
+
+void BenchWindow::AddHint(const QString& name, const QString& text) {
+  auto* hint = new QLabel(text, this);
+  hint->setObjectName(name);
+  hint->setWordWrap(true);
+  hint->setEnabled(false);  // drawn grey: a note, not a value
+  QFont font = hint->font();
+  font.setPointSizeF(font.pointSizeF() * 0.85);
+  hint->setFont(font);
+  form_->addRow(hint);
 }
 
 QLabel* BenchWindow::AddStatus(const QString& name, const QString& label) {

@@ -1,7 +1,9 @@
 #pragma once
 // "Simulated bench": what the operator would do at the real bench, done to the simulated unit:
 // tilt and turn the fixture, load the dead-weight tester, change the room's pressure, move the
-// supplies, inject faults, or type any of the simulator's commands. It also shows the board as
+// supplies, cycle the unit's power, inject faults, or type any of the simulator's commands. Its
+// controls are named in the words of the station's boxes, each with a line saying which asks
+// for it. It also shows the board as
 // it is from moment to moment (mode, measurement, strain gauge, armed faults), whatever
 // changed it: the station's requests, a fault used up, a command from standard input.
 // Every change goes straight to the unit, which takes its own lock.
@@ -37,6 +39,8 @@ public:
 private:
   QDoubleSpinBox* AddNumber(const QString& name, const QString& label, double low, double high, int decimals);
   QLabel* AddStatus(const QString& name, const QString& label);
+  // A short line under the control above it: which of the station's boxes asks for it.
+  void AddHint(const QString& name, const QString& text);
   // Runs a simulator command, logs it and shows its effect.
   void RunCommand(const std::string& command);
   // Shows the unit as it is now, without sending anything back to it. A number the operator is

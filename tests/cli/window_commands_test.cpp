@@ -293,7 +293,8 @@ TEST_F(WindowCommandsTest, EnableStopsOnAnOperatorIdOfTheWrongLength) {
   SetEnabled(reg::kSensorInclinometer);
   EXPECT_EQ(Run({"enable", "strain"}, "abcd\n"), kExitUnitFailed);
   EXPECT_EQ(Register(reg::kEnabledSensors), reg::kSensorInclinometer);
-  EXPECT_EQ(err.str(), kOperatorPrompt + "endcap-cli: the sensor was not enabled\n");
+  EXPECT_EQ(err.str(), kOperatorPrompt + kWindowCaption + "Operator ID must be 2 or 3 characters\n" + kOkAtEnd +
+                           "endcap-cli: the sensor was not enabled\n");
 }
 
 TEST_F(WindowCommandsTest, EnableWithAnotherSerialAsksAndTakesNoAtTheEndOfInput) {
@@ -354,11 +355,14 @@ TEST_F(WindowCommandsTest, SetAddressAsksWhenNoneIsGiven) {
   EXPECT_EQ(err.str(), "Enter Modbus address for unit [250]: ");
 }
 
-TEST_F(WindowCommandsTest, SetAddressTakesTheDefaultAtTheEndOfInput) {
+TEST_F(WindowCommandsTest, SetAddressRefusesTheDefaultTakenAtTheEndOfInputWithTheRange) {
   ASSERT_TRUE(unit.SetRegister(reg::kModbusAddress, 9));
-  EXPECT_EQ(Run({"set-address"}), kExitDone);
-  EXPECT_EQ(Register(reg::kModbusAddress), 250);
-  EXPECT_EQ(err.str(), "Enter Modbus address for unit [250]: (end of input: \"250\")\n");
+  EXPECT_EQ(Run({"set-address"}), kExitUnitFailed);
+  EXPECT_EQ(Register(reg::kModbusAddress), 9);
+  EXPECT_EQ(err.str(), "Enter Modbus address for unit [250]: (end of input: \"250\")\n" + kWindowCaption +
+                           "Modbus address must be 1 to 247\nNothing was written to the unit\n" + kOkAtEnd +
+                           "endcap-cli: Modbus address 250 was not written\n");
+  EXPECT_EQ(out.str(), "");
 }
 
 TEST_F(WindowCommandsTest, DisconnectReleasesTheUnit) {

@@ -11,6 +11,7 @@
 #include "protocol/register_map.h"
 #include "protocol/register_values.h"
 #include "serial/memory_device.h"
+#include "serial/text_format.h"
 #include "sim/memory_unit_peer.h"
 #include "sim/simulated_unit.h"
 #include "tests/console/fake_views.h"
@@ -471,18 +472,34 @@ TEST_F(MainDialogTest, ReadOfAPressureNeverAnsweredSaysNoReply) {
   EXPECT_EQ(view_.pane, "No reply");
 }
 
-TEST_F(MainDialogTest, SetModbusAddressClosedWithoutEnterWrites250) {
+TEST_F(MainDialogTest, SetModbusAddressRefusesWhatIsNoSlaveAddressBeforeWritingAnything) {
   Connect();
-  op_.ExpectPromptClosed("Enter Modbus address for unit", "250");
-  const size_t mark = Mark();
-  dialog_.OnSetModbusAddress();
-  op_.VerifyDone();
-  const std::vector<Bytes> frames = WrittenSince(mark);
-  ASSERT_GE(frames.size(), 3u);
-  EXPECT_EQ(frames[0], kHandshake);
-  EXPECT_EQ(frames[1], kUnlock);
-  EXPECT_EQ(frames[2], (Bytes{0xFA, 0x10, 0x00, 0x0C, 0x00, 0x01, 0x02, 0x00, 0xFA, 0x51, 0xEB}));
-  EXPECT_EQ(view_.pane, kUnitInformation);
+  view_.pane = "kept";
+  // The prompt closed gives its default, 250; letters read as 0; 65786 would wrap to 250.
+  for (const char* typed : {"", "abc", "0", "248", "65786"}) {
+    if (*typed == '\0') op_.ExpectPromptClosed("Enter Modbus address for unit", "250");
+    else op_.ExpectPrompt("Enter Modbus address for unit", "250", typed);
+    op_.ExpectWindowBox("Modbus address must be 1 to 247\r\nNothing was written to the unit");
+    const size_t mark = Mark();
+    dialog_.OnSetModbusAddress();
+    op_.VerifyDone();
+    EXPECT_TRUE(dialog_.modbusAddressRefused) << typed;
+    EXPECT_EQ(WrittenSince(mark), std::vector<Bytes>{kHandshake}) << typed;
+    EXPECT_EQ(view_.pane, "kept") << typed;
+  }
+}
+
+TEST_F(MainDialogTest, SetModbusAddressWritesTheEndsOfTheRangeAndShowsThem) {
+  Connect();
+  for (const auto& [typed, address] : {std::pair{"1", 1}, std::pair{"247", 247}}) {
+    op_.ExpectPrompt("Enter Modbus address for unit", "250", typed);
+    dialog_.OnSetModbusAddress();
+    op_.VerifyDone();
+    EXPECT_FALSE(dialog_.modbusAddressRefused);
+    EXPECT_TRUE(dialog_.unitWriteAcknowledged);
+    EXPECT_EQ(UnitRegister(reg::kModbusAddress), address);
+    EXPECT_NE(view_.pane.find(Format("Modbus address\t\t%d\r\n", address)), std::string::npos);
+  }
 }
 
 TEST_F(MainDialogTest, ARefreshWhoseReadGotNoAnswerSaysSoInsteadOfShowingTheKeptCopy) {
@@ -495,17 +512,6 @@ TEST_F(MainDialogTest, ARefreshWhoseReadGotNoAnswerSaysSoInsteadOfShowingTheKept
   EXPECT_EQ(view_.pane,
             "The unit did not answer when its information was read\r\n"
             "calibration records (registers 400-419): no reply\r\n");
-}
-
-TEST_F(MainDialogTest, SetModbusAddressOfLettersWritesZeroAndShowsIt) {
-  Connect();
-  op_.ExpectPrompt("Enter Modbus address for unit", "250", "abc");
-  const size_t mark = Mark();
-  dialog_.OnSetModbusAddress();
-  op_.VerifyDone();
-  EXPECT_TRUE(Contains(WrittenSince(mark), Bytes{0xFA, 0x10, 0x00, 0x0C, 0x00, 0x01, 0x02, 0x00, 0x00, 0xD1, 0xA8}));
-  EXPECT_EQ(UnitRegister(reg::kModbusAddress), 0);
-  EXPECT_NE(view_.pane.find("Modbus address\t\t0\r\n"), std::string::npos);
 }
 
 TEST_F(MainDialogTest, DevTestWritesATenthWithoutRefreshing) {

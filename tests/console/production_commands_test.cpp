@@ -6,6 +6,7 @@
 
 #include "resources/control_ids.h"
 #include "console/main_dialog.h"
+#include "records/certificate_items.h"
 #include "protocol/register_map.h"
 #include "tests/console/fake_views.h"
 #include "tests/console/simulated_station.h"
@@ -133,7 +134,7 @@ TEST_F(ProductionCommandsTest, PcbTestConfirmsPreparesTheBoardRunsTheDialogAndRe
   ExpectPcbTestStart();
   op_.ExpectPrompt("Enter board serial No", "", "123456-7");
   view_.pcbPresses = {ctl::pcb::kCheckInternalRs485, ctl::kCancel};
-  op_.ExpectUnownedBox("Board tests should store to database!!", "ERROR").ExpectUnownedBox("Pass", "Internal RS485");
+  op_.ExpectUnownedBox("Pass", "Internal RS485");
   op_.ExpectWindowBox("Internal RS485 test  PASS");
   view_.pcbInspect = [](const PcbTestDialog& d) { EXPECT_EQ(d.run.internalRs485Result, kCheckPassed); };
   const size_t mark = Mark();
@@ -167,6 +168,12 @@ TEST_F(ProductionCommandsTest, PcbTestExitStampsTheVerdictThatTheRefreshedPaneSh
   op_.VerifyDone();
   EXPECT_EQ(view_.pcbEnding, PcbTestView::Ending::Ok);
   EXPECT_NE(view_.pane.find("Factory cal\t\tNot calibrated\r\n"), std::string::npos);
+  // The verdict is in the store too, under the board serial the operator confirmed.
+  std::vector<StoredResult> stored;
+  std::string error;
+  ASSERT_TRUE(ResultsStoreOf(app_.settings.records).List("123456-007", stored, error)) << error;
+  ASSERT_EQ(stored.size(), 1u);
+  EXPECT_EQ(stored[0].key + " " + std::to_string(stored[0].result.passFlag) + " " + stored[0].result.name, "PCB.06 0 AB");
 }
 
 TEST_F(ProductionCommandsTest, PcbTestStopsAtEachRefusal) {
@@ -183,7 +190,9 @@ TEST_F(ProductionCommandsTest, PcbTestStopsAtEachRefusal) {
   EXPECT_EQ(view_.pane, "untouched");
 
   // A bad operator ID: no board test, no dialog, but the unit view is refreshed.
-  op_.ExpectMessage(warning, BoxAnswer::Yes).ExpectPrompt("Enter operator ID 2/3 chars", "", "a");
+  op_.ExpectMessage(warning, BoxAnswer::Yes)
+      .ExpectPrompt("Enter operator ID 2/3 chars", "", "a")
+      .ExpectWindowBox("Operator ID must be 2 or 3 characters");
   mark = Mark();
   dialog_.OnCommand(ctl::kPcbTest);
   op_.VerifyDone();

@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QWindow>
 #include <QtTest/QTest>
 
@@ -176,7 +177,21 @@ TEST_F(MainWindowTest, ReadShowsTheReadingOnTwoLines) {
   EXPECT_TRUE(QRegularExpression("^Pressure -?[0-9]+\\.[0-9]{6} PSI$").match(pane).hasMatch()) << pane.toStdString();
 }
 
-TEST_F(MainWindowTest, TheOperatorsTypingInThePaneSurvivesUntilTheNextWriter) {
+TEST_F(MainWindowTest, ThePaneIsReadOnlyAndShowsEachNewTextFromTheTop) {
+  window_.show();
+  EXPECT_TRUE(Pane()->isReadOnly());
+  std::string lines;
+  for (int k = 0; k < 200; ++k) lines += "a line long enough to need the horizontal scroll bar as well, line " + std::to_string(k) + "\r\n";
+  window_.SetPaneText(lines);
+  Pane()->moveCursor(QTextCursor::End);
+  Pane()->horizontalScrollBar()->setValue(Pane()->horizontalScrollBar()->maximum());
+  ASSERT_GT(Pane()->verticalScrollBar()->value(), 0);
+  window_.SetPaneText(lines + "one more\r\n");
+  EXPECT_EQ(Pane()->verticalScrollBar()->value(), 0);
+  EXPECT_EQ(Pane()->horizontalScrollBar()->value(), 0);
+}
+
+TEST_F(MainWindowTest, WhatACommandLeftInThePaneSurvivesUntilTheNextWriter) {
   window_.show();
   op_.ExpectChoosePort(1);
   Click(ctl::kConnect);
@@ -314,11 +329,20 @@ TEST(TemplateWindows, HaveACaptionBarOnlyAndTheirWholeCaptionFits) {
   EXPECT_GT(entry.width(), entry.templateSize().width());
 }
 
-TEST_F(MainWindowTest, ACloseRequestIsTheCancelEnding) {
+TEST_F(MainWindowTest, ACloseRequestIsTheExitButton) {
   window_.show();
-  ASSERT_TRUE(window_.windowHandle()->close());
+  op_.ExpectChoosePort(1);
+  Click(ctl::kConnect);
+  op_.ExpectWindowBox("You are still connected");
+  EXPECT_FALSE(window_.windowHandle()->close());
+  WaitWhileBusy(window_);
+  op_.VerifyDone();
+  EXPECT_TRUE(window_.isVisible());
+  Click(ctl::kDisconnect);
+  window_.windowHandle()->close();
+  WaitWhileBusy(window_);
   EXPECT_FALSE(window_.isVisible());
-  EXPECT_EQ(window_.result(), QDialog::Rejected);
+  EXPECT_EQ(window_.result(), QDialog::Accepted);
 }
 
 TEST_F(TextEntryWindowTest, ACloseRequestGivesTheDefaultBack) {
@@ -357,6 +381,17 @@ TEST_F(QtOperatorBoxTest, AWindowBoxIsOwnedWithTheApplicationsNameAndLineBreaks)
   });
   EXPECT_EQ(op_.ShowMessage(WindowBox("Failed to connect to the External inclinometer\r\nHas the board been programmed??")),
             BoxAnswer::Ok);
+}
+
+TEST_F(QtOperatorBoxTest, ABoxIsAtLeastAsWideAsItsCaptionInTheTitleFont) {
+  const QString caption = "Remote inclinometer calibrate: a caption far longer than the text under it";
+  int width = 0;
+  WhenModal([&width](QWidget* modal) {
+    width = modal->width();
+    qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Ok)->click();
+  });
+  op_.ShowMessage(UnownedBox("Pass", caption.toStdString()));
+  EXPECT_GE(width, QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(caption));
 }
 
 TEST_F(QtOperatorBoxTest, AnUnownedQuestionHasTheDefaultCaptionAndItsDefaultButton) {

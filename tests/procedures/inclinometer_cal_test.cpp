@@ -442,7 +442,7 @@ TEST_F(InclinometerCalTest, ReadShowsPitchAndRollOrNoReply) {
   StoreTrueCoefficients();
   unit.SetTilt(5.0);
   unit.SetRotation(90);
-  unit.PowerCycle();  // measures once at power-up, on the new attitude
+  clock.Advance(sim::kDefaultMeasureDelayMs);  // the inclinometer measures on its own meanwhile
   view.fields[ctl::incl::kSamples] = "typed, not set";
   dialog.OnCommand(ctl::incl::kRead);
   const PitchRollReading r = Expected(5.0, 90);

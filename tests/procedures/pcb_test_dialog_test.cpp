@@ -26,7 +26,6 @@ public:
   Ending ending = Ending::Cancel;
 };
 
-const char* const kStore = "Board tests should store to database!!";
 const std::vector<uint16_t> kErased = {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
 
 class PcbTestDialogTest : public ::testing::Test {
@@ -43,8 +42,8 @@ protected:
 
   void ExpectWindowBox(const std::string& text) { op_.ExpectWindowBox(text); }
   void ExpectSupplyBoxes(const std::string& board, const std::string& external) {
-    op_.ExpectUnownedBox(kStore, "ERROR").ExpectUnownedBox(board, "Power supplies");
-    op_.ExpectUnownedBox(kStore, "ERROR").ExpectUnownedBox(external, "External supplies");
+    op_.ExpectUnownedBox(board, "Power supplies");
+    op_.ExpectUnownedBox(external, "External supplies");
   }
   std::vector<uint16_t> FactoryRecord() {
     std::vector<uint16_t> regs;
@@ -168,14 +167,14 @@ TEST_F(PcbTestDialogTest, SupplyCurrentAsksForBothCurrentsWhateverTheFirstGave) 
 }
 
 TEST_F(PcbTestDialogTest, InternalRs485FollowsTheBoardsLoop) {
-  op_.ExpectUnownedBox(kStore, "ERROR").ExpectUnownedBox("Pass", "Internal RS485");
+  op_.ExpectUnownedBox("Pass", "Internal RS485");
   ExpectWindowBox("Internal RS485 test  PASS");
   dialog_.OnCommand(ctl::pcb::kCheckInternalRs485);
   op_.VerifyDone();
   EXPECT_EQ(dialog_.run.internalRs485Result, kCheckPassed);
 
   unit_.InjectFault(sim::Fault::BrokenLoop, sim::FaultMode::Once);
-  op_.ExpectUnownedBox(kStore, "ERROR").ExpectUnownedBox("FAIL!!", "Internal RS485");
+  op_.ExpectUnownedBox("FAIL!!", "Internal RS485");
   ExpectWindowBox("Internal RS485 test !! FAIL !!");
   dialog_.OnCommand(ctl::pcb::kCheckInternalRs485);
   op_.VerifyDone();
@@ -186,7 +185,7 @@ TEST_F(PcbTestDialogTest, Rs485CommsTellsTheOperatorToChangeTheLinkBeforeAndAfte
   for (bool answers : {true, false}) {
     if (!answers) unit_.InjectFault(sim::Fault::NoReply, sim::FaultMode::Once);
     ExpectWindowBox("Disconnect RS232 comms link\r\nReconnect using RS485 convertor\r\nFit LK1 and LK2 on PCB");
-    op_.ExpectUnownedBox(kStore, "ERROR").ExpectUnownedBox(answers ? "Pass" : "FAIL!!", "RS485 comms");
+    op_.ExpectUnownedBox(answers ? "Pass" : "FAIL!!", "RS485 comms");
     ExpectWindowBox(answers ? "RS485 comms test PASS" : "RS485 comms test !! FAIL !!");
     ExpectWindowBox("Disconnect RS485 convertor link\r\nReconnect RS232 comms\r\nRemove LK1 and LK2 on PCB");
     dialog_.OnCommand(ctl::pcb::kCheckRs485Comms);

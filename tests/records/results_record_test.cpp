@@ -176,11 +176,12 @@ TEST_F(RecordTest, OperatorIdIsTakenInUpperCaseOncePerConnection) {
   EXPECT_EQ(File().substr(0, 3), "AB ");
 }
 
-TEST_F(RecordTest, OperatorIdOfTheWrongLengthIsIgnored) {
+TEST_F(RecordTest, OperatorIdOfTheWrongLengthIsRefusedSayingWhy) {
   settings.operatorId.clear();
-  op.ExpectPrompt("Enter operator ID 2/3 chars", "", "a");
-  op.ExpectPrompt("Enter operator ID 2/3 chars", "", "abcd");
-  op.ExpectPromptClosed("Enter operator ID 2/3 chars", "");
+  const std::string why = "Operator ID must be 2 or 3 characters";
+  op.ExpectPrompt("Enter operator ID 2/3 chars", "", "a").ExpectWindowBox(why);
+  op.ExpectPrompt("Enter operator ID 2/3 chars", "", "abcd").ExpectWindowBox(why);
+  op.ExpectPromptClosed("Enter operator ID 2/3 chars", "").ExpectWindowBox(why);
   op.ExpectPrompt("Enter operator ID 2/3 chars", "", "xyz");
   EXPECT_FALSE(EnsureOperatorId(op, settings, unit));
   EXPECT_FALSE(EnsureOperatorId(op, settings, unit));

@@ -4,12 +4,14 @@
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest/QTest>
 
+#include "protocol/modbus_frame.h"
 #include "protocol/register_map.h"
 #include "serial/clock.h"
 #include "sim/qt/bench_window.h"
@@ -49,6 +51,32 @@ TEST_F(BenchWindowTest, SetsTheUnitsBenchAndSupplies) {
   EXPECT_DOUBLE_EQ(unit_.bench().atmosphereMbar, 990.0);
   EXPECT_DOUBLE_EQ(unit_.supplies().board3V3, 2.5);
   EXPECT_DOUBLE_EQ(unit_.supplies().externalPlus12, 10.0);
+}
+
+TEST_F(BenchWindowTest, NamesItsControlsInTheStationsWordsEachWithTheBoxThatAsksForIt) {
+  const auto* form = bench_.findChild<QFormLayout*>();
+  ASSERT_TRUE(form);
+  const auto label = [form, this](const char* name) {
+    return qobject_cast<QLabel*>(form->labelForField(bench_.findChild<QWidget*>(name)))->text();
+  };
+  EXPECT_EQ(label("tilt"), "Pitch tilt (degrees)");
+  EXPECT_EQ(label("rotation"), "Bow at (degrees)");
+  EXPECT_EQ(label("pressure"), "Dead-weight pressure (psi)");
+  EXPECT_EQ(label("powerCycle"), "Unit power");
+  EXPECT_EQ(Shown("rotationHint"),
+            "for \"Allign bow to 0/90/180/270 degrees\" and \"Position the end cap at the ... degrees position\"");
+  for (const char* hint : {"tiltHint", "pressureHint", "atmosphereHint", "suppliesHint", "powerCycleHint"})
+    EXPECT_TRUE(Shown(hint).startsWith("for ") || Shown(hint).startsWith("the room")) << hint;
+}
+
+TEST_F(BenchWindowTest, PowerCycleBringsTheBoardBackFromItsBootLoader) {
+  const modbus::Frame toBootLoader = modbus::WithCrc(modbus::ControlRequest(reg::kBootLoaderFunction, 0));
+  unit_.OnBytes(toBootLoader.data(), toBootLoader.size());
+  ASSERT_EQ(unit_.mode(), sim::UnitMode::BootLoader);
+  bench_.findChild<QPushButton*>("powerCycle")->click();
+  EXPECT_EQ(unit_.mode(), sim::UnitMode::Modbus);
+  EXPECT_EQ(Log(), "> power-cycle\nok power-cycle");
+  EXPECT_EQ(Shown("mode"), "Modbus");
 }
 
 TEST_F(BenchWindowTest, InjectedFaultsAreLoggedAsTheirCommandsAndShownUntilCleared) {

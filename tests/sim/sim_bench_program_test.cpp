@@ -71,7 +71,9 @@ TEST(SimProgram, TheBenchWithoutADisplaySaysHowToRunIt) {
 TEST(SimProgram, ABadBenchPositionIsAUsageError) {
   const auto result = testing::RunProgram({ENDCAP_UNIT_SIM, "--bench", "--bench-at", "40"});
   EXPECT_EQ(result.exitStatus, 2);
-  EXPECT_EQ(result.err.rfind("endcap-unit-sim: --bench-at: bad value '40'\n\n", 0), 0u) << result.err;
+  EXPECT_EQ(result.err.rfind("endcap-unit-sim: --bench-at: bad value '40': two whole numbers X,Y such as 0,40\n\n", 0),
+            0u)
+      << result.err;
   EXPECT_NE(result.err.find("Usage: endcap-unit-sim [OPTIONS]"), std::string::npos);
 }
 

@@ -8,6 +8,7 @@
 
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "tests/cli/run_program.h"
 #include "tests/support/child_process.h"
@@ -42,6 +43,28 @@ TEST(SimProgram, AStateFileThatCannotKeepTheMemoryIsRefusedAtStart) {
     EXPECT_EQ(result.exitStatus, 2) << row.file;
     EXPECT_EQ(result.out, "") << row.file;
     EXPECT_EQ(result.err, "endcap-unit-sim: " + row.error + "\n") << row.file;
+  }
+}
+
+TEST(SimProgram, ARefusedOptionValueSaysWhatFormItTakes) {
+  const std::string serial =
+      "a serial is six digits (the first may be E), a dash and three digits starting with 0, such as 123456-007";
+  const struct {
+    std::vector<std::string> args;
+    std::string error;
+  } rows[] = {
+      {{"--board-serial", "12345-007"}, "--board-serial: bad value '12345-007': " + serial},
+      {{"--unit-serial", "123456-107"}, "--unit-serial: bad value '123456-107': " + serial},
+      {{"--fitted", "4"}, "--fitted: bad value '4': a number from 0 to 3"},
+      {{"--noise", "-1"}, "--noise: bad value '-1': a number of counts, 0 or more"},
+      {{"--measure-delay", "fast"}, "--measure-delay: bad value 'fast': a whole number of milliseconds"},
+  };
+  for (const auto& row : rows) {
+    std::vector<std::string> args = {ENDCAP_UNIT_SIM};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    const ProgramResult result = RunProgram(args);
+    EXPECT_EQ(result.exitStatus, 2) << row.error;
+    EXPECT_EQ(result.err.rfind("endcap-unit-sim: " + row.error + "\n\n", 0), 0u) << result.err;
   }
 }
 
