@@ -55,6 +55,12 @@ void SendProgram(UnitClient& client, const std::string& program, LoadProgressVie
     const bool answered = SendHexLine(client, piece.c_str(), kPieceTimeoutSeconds);
     // Only a piece that ends its line is answered.
     lineStart = piece.back() == '\n';
+    // A stop cuts the exchange in flight short: whether that line went out is not known, so it
+    // is not counted.
+    if (lineStart && !answered && stop && stop()) {
+      result.stopped = true;
+      return;
+    }
     if (lineStart) {
       ++result.lines;
       if (!answered) ++result.unanswered;

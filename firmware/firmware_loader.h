@@ -57,8 +57,9 @@ LoadResult LoadFirmware(UnitClient& client, OperatorInterface& op, const std::st
 // The switch and the sending, which need no window: unlock, function 70 unless it is answered,
 // then every piece of the checked program, each waiting for its answer, the progress view
 // counting pieces. The outcome and the counts land in result as each piece goes, so a progress
-// view may read them. stop, when given, is asked before each line; once it answers true no
-// further line is sent and result.stopped is set, so the board only ever gets whole lines.
+// view may read them. stop, when given, is asked before each line and after an exchange that
+// failed; once it answers true no further line is sent and result.stopped is set, so the board
+// only ever gets whole lines.
 void SendProgram(UnitClient& client, const std::string& program, LoadProgressView& progress, LoadResult& result,
                  const std::function<bool()>& stop = nullptr);
 
