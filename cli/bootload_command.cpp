@@ -126,7 +126,7 @@ void AddBootloadCommand(CLI::App& cli, CliOptions& options) {
       "--trace is not written in a gang.\n"
       "exit status: 0 every line answered (on every board); 1 the file refused, the unit did not\n"
       "switch to its boot loader, the unlock failed, lines went unanswered, or a board of a gang was\n"
-      "not loaded; 2 usage error");
+      "not loaded; 2 usage error; 128 + N a gang stopped by signal N (after its table)");
   bootload->add_option("FILE", *file, "the program file")->required()->type_name("");
   bootload->callback([&options, file] {
     options.manyComs = true;

@@ -61,7 +61,7 @@ std::string BoardVerdict(const BoardLoad& board) {
   else if (!board.opened)
     why = "port not opened (" + board.portError.reason + ")";
   else if (!board.answered)
-    why = board.readFault == "no reply" ? "no answer" : "unit serial not read (" + board.readFault + ")";
+    why = board.readFault.empty() ? "no answer" : "unit serial not read (" + board.readFault + ")";
   else if (load.outcome == LoadOutcome::UnlockFailed)
     why = "the unlock (function 65) was not taken";
   else if (load.outcome == LoadOutcome::NotSwitched)

@@ -27,7 +27,7 @@ void LoadBoard(UnitClient& client, int portNumber, const std::string& program, L
   uint16_t serial[2] = {};
   board.answered = client.ReadInputRegisters(reg::kUnitSerial, 2, serial, kSerialReadTimeoutSeconds);
   if (!board.answered) {
-    board.readFault = client.DescribeLastReply();
+    if (client.lastReply().error != modbus::ReplyError::NoReply) board.readFault = client.DescribeLastReply();
     return;
   }
   board.unitSerial = SerialFromRegisters(serial[0], serial[1]);

@@ -17,7 +17,7 @@ struct BoardLoad {
   SerialError portError;    // why the port did not open
   bool answered = false;    // the serial read got a good reply
   std::string unitSerial;   // as read before the load
-  std::string readFault;    // not answered: what the read got instead ("no reply", "bad CRC", ...)
+  std::string readFault;    // not answered, but something came: what ("bad CRC", "exception code 4")
   LoadResult load;          // NotConnected until the program is sent
 };
 
