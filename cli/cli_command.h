@@ -29,11 +29,15 @@ namespace endcap {
 // A number argument or option: decimal, or hexadecimal after 0x, from min to max.
 CLI::Option* AddNumber(CLI::App& command, const std::string& name, uint32_t min, uint32_t max, uint32_t& value,
                        const std::string& description);
+// The same, handing each number to take as it is parsed.
+CLI::Option* AddNumber(CLI::App& command, const std::string& name, uint32_t min, uint32_t max,
+                       const std::function<void(uint32_t)>& take, const std::string& description);
 
 void AddRegisterCommands(CLI::App& cli, CliOptions& options);
 void AddWindowCommands(CLI::App& cli, CliOptions& options);
 void AddCalibrateCommand(CLI::App& cli, CliOptions& options);
 void AddProductionCommands(CLI::App& cli, CliOptions& options);
+void AddBootloadCommand(CLI::App& cli, CliOptions& options);
 void AddCalSheetCommand(CLI::App& cli, CliOptions& options);
 void AddResultsCommand(CLI::App& cli, CliOptions& options);
 

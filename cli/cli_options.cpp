@@ -42,18 +42,25 @@ void ShowProgramOptions(CLI::App& cli, CLI::App& command) {
 
 }  // namespace
 
-CLI::Option* AddNumber(CLI::App& command, const std::string& name, uint32_t min, uint32_t max, uint32_t& value,
-                       const std::string& description) {
+CLI::Option* AddNumber(CLI::App& command, const std::string& name, uint32_t min, uint32_t max,
+                       const std::function<void(uint32_t)>& take, const std::string& description) {
   return command
       .add_option_function<std::string>(
           name,
-          [name, min, max, &value](const std::string& text) {
+          [name, min, max, take](const std::string& text) {
+            uint32_t value = 0;
             if (!ParseNumber(text, max, value) || value < min)
               throw CLI::ValidationError(name, "must be a number from " + std::to_string(min) + " to " +
                                                    std::to_string(max) + " (decimal or 0x hex): '" + text + "'");
+            take(value);
           },
           description)
       ->type_name("");
+}
+
+CLI::Option* AddNumber(CLI::App& command, const std::string& name, uint32_t min, uint32_t max, uint32_t& value,
+                       const std::string& description) {
+  return AddNumber(command, name, min, max, [&value](uint32_t number) { value = number; }, description);
 }
 
 CliParse ParseCommandLine(const std::vector<std::string>& args) {
@@ -73,11 +80,13 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
                         "use the serial device PATH (as COM1) without asking")
                      ->type_name("PATH");
   AddSharedOptions(cli, options.shared);
-  uint32_t com = 0;
-  auto* comOption = AddNumber(cli, "--com", 1, kMaxComPort, com,
-                              "use COM N without asking; without --device or --com, COM N of the one "
-                              "--port N=PATH given, else the ports that open are listed and one is asked for")
-                        ->type_name("N");
+  auto* comOption = AddNumber(
+                        cli, "--com", 1, kMaxComPort, [&options](uint32_t com) { options.coms.push_back(static_cast<uint8_t>(com)); },
+                        "use COM N without asking; without --device or --com the ports that open "
+                        "are listed and one is asked for (bootload: repeatable, a board on each)")
+                        ->type_name("N")
+                        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+                        ->trigger_on_parse();
   device->excludes(comOption);
   device->excludes("--port");
   AddAnswerOptions(cli, options.answers);
@@ -89,6 +98,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
   AddWindowCommands(cli, options);
   AddCalibrateCommand(cli, options);
   AddProductionCommands(cli, options);
+  AddBootloadCommand(cli, options);
   AddCalSheetCommand(cli, options);
   AddResultsCommand(cli, options);
   for (CLI::App* command : cli.get_subcommands({})) ShowProgramOptions(cli, *command);
@@ -114,7 +124,12 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
         parse.outcome.text = "no command given";
     }
   }
-  if (com != 0) options.com = static_cast<uint8_t>(com);
+  if (parse.outcome.kind == ParseOutcome::Kind::Run && options.coms.size() > 1 && !options.manyComs) {
+    parse.outcome.kind = ParseOutcome::Kind::UsageError;
+    parse.outcome.usage = SelectedUsage(cli);
+    parse.outcome.text = "--com is given once, except to bootload";
+  }
+  if (!options.coms.empty()) options.com = options.coms.front();
   // The one port mapped is the one meant.
   const std::vector<int>& mapped = options.shared.ports.optionPorts();
   if (options.com == 0 && mapped.size() == 1) options.com = static_cast<uint8_t>(mapped.front());

@@ -18,6 +18,9 @@ struct CliOptions {
   SharedOptions shared;  // --port, --drive, --trace, --store
   uint8_t com = 0;       // 0: the chooser asks
   GivenAnswers answers;  // the operator's answers given as options
+  // Every --com in the order given; only bootload takes more than one (a gang).
+  std::vector<uint8_t> coms;
+  bool manyComs = false;  // the command named takes several --com
   // The command named on the command line, ready to run in a session; its arguments are
   // bound inside it.
   std::function<int(CliSession&)> run;

@@ -15,6 +15,7 @@ const char* const kProgramName = "endcap-cli";
 
 CliSession::CliSession(const CliOptions& options, PortProvider& devices, Clock& clock, const CliStreams& streams)
     : streams(streams),
+      devices(devices),
       port(devices, clock),
       terminal(streams.in, streams.err, devices),
       op(terminal),

@@ -70,6 +70,7 @@ public:
   void PrintPane(const TextView& view);
 
   const CliStreams& streams;
+  PortProvider& devices;
   SerialPort port;
   TerminalOperator terminal;
   AnsweringOperator op;

@@ -1,17 +1,12 @@
-// pcb-test and bootload: the main window's PCB test and Bootload commands, run after Connect,
-// with the PCB test dialog on the terminal and the progress bar drawn on stderr.
-
-#include <unistd.h>
+// pcb-test: the main window's PCB test command, run after Connect, with the PCB test dialog on
+// the terminal.
 
 #include <CLI/CLI.hpp>
-#include <iostream>
 #include <memory>
 
 #include "cli/cli_command.h"
 #include "cli/cli_session.h"
 #include "cli/pcb_test_runner.h"
-#include "cli/progress_meter.h"
-#include "serial/text_format.h"
 
 namespace endcap {
 
@@ -49,42 +44,6 @@ int RunPcbTest(CliSession& session, const std::vector<std::string>& actions) {
   });
 }
 
-std::string RefusalReason(const HexFileCheck& check) {
-  return check.line > 0 ? Format("line %d: %s", check.line, check.reason.c_str()) : check.reason;
-}
-
-int RunBootload(CliSession& session, const std::string& file) {
-  session.terminal.SetFixedFile(file);
-  const bool terminal = &session.streams.err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
-  ProgressMeter meter(session.streams.err, terminal);
-  return session.RunInWindow([&](MainDialog& dialog, TextView& view) {
-    view.progress = &meter;
-    dialog.OnBootload();
-    const LoadResult& load = dialog.lastLoad;
-    switch (load.outcome) {
-      case LoadOutcome::NoFile: return session.Fail("no file chosen");
-      case LoadOutcome::NotConnected: return session.UnitFailed();
-      case LoadOutcome::Refused:
-        return session.Fail(file + " refused, nothing was sent: " + RefusalReason(load.check));
-      case LoadOutcome::UnlockFailed:
-        return session.Fail("the unit did not take the unlock (function 65), nothing was sent");
-      case LoadOutcome::NotSwitched:
-        return session.Fail("the unit answered function 70: it did not switch to its boot loader, nothing was sent");
-      case LoadOutcome::SwitchRefused:
-        return session.Fail("the unit answered function 70 (" + load.switchReply +
-                            "): it stayed in its program, nothing was sent");
-      case LoadOutcome::Sent: break;
-    }
-    if (load.unanswered > 0)
-      return session.Fail(Format("%d of %d lines got no answer from the boot loader", load.unanswered, load.lines));
-    session.streams.out << Format("%d lines sent in %d pieces, every line answered\n", load.lines, load.sent);
-    // The re-read as the window shows it: the new program's information, or that the unit (still
-    // in its boot loader until its power is cycled) did not answer.
-    session.PrintPane(view);
-    return static_cast<int>(kExitDone);
-  });
-}
-
 }  // namespace
 
 void AddProductionCommands(CLI::App& cli, CliOptions& options) {
@@ -101,19 +60,6 @@ void AddProductionCommands(CLI::App& cli, CliOptions& options) {
       ->type_name("");
   pcbTest->callback([&options, actions] {
     options.run = [actions](CliSession& session) { return RunPcbTest(session, *actions); };
-  });
-
-  auto file = std::make_shared<std::string>();
-  CLI::App* bootload = cli.add_subcommand("bootload", "load the Intel HEX program FILE into the unit's boot loader");
-  bootload->footer(
-      "The file is checked first; a file that is not an Intel HEX image is refused and nothing is\n"
-      "sent. Progress on stderr: a bar on a terminal, a line every 10 % otherwise. --trace shows\n"
-      "every text line sent and answered.\n"
-      "exit status: 0 every line answered; 1 the file refused, the unit did not switch to its boot\n"
-      "loader, the unlock failed, or lines went unanswered; 2 usage error");
-  bootload->add_option("FILE", *file, "the program file")->required()->type_name("");
-  bootload->callback([&options, file] {
-    options.run = [file](CliSession& session) { return RunBootload(session, *file); };
   });
 }
 

@@ -4,6 +4,7 @@
 // text, each piece waiting up to a second for the boot loader's answer, with the progress bar
 // counting pieces. The operator is then told to cycle the unit's power.
 
+#include <functional>
 #include <string>
 
 #include "firmware/hex_file_check.h"
@@ -31,6 +32,9 @@ enum class LoadOutcome {
   Sent,           // every piece went out
 };
 
+// What the operator is told once the sending has started.
+inline constexpr const char* kCyclePowerText = "Cycle the unit power to reset it";
+
 struct LoadResult {
   LoadOutcome outcome = LoadOutcome::NoFile;
   std::string path;         // the program file picked; empty when none was
@@ -40,6 +44,7 @@ struct LoadResult {
   int sent = 0;
   int lines = 0;            // lines sent: pieces that end a line
   int unanswered = 0;       // lines whose last piece got no answer
+  bool stopped = false;     // a stop came between two lines: the rest was not sent
 };
 
 // Everything of the Bootload command after the connection check: the file choice, the reading
@@ -48,6 +53,15 @@ struct LoadResult {
 // firmwareFolder.
 LoadResult LoadFirmware(UnitClient& client, OperatorInterface& op, const std::string& firmwareFolder,
                         LoadProgressView& progress);
+
+// The switch and the sending, which need no window: unlock, function 70 unless it is answered,
+// then every piece of the checked program, each waiting for its answer, the progress view
+// counting pieces. The outcome and the counts land in result as each piece goes, so a progress
+// view may read them. stop, when given, is asked before each line and after an exchange that
+// failed; once it answers true no further line is sent and result.stopped is set, so the board
+// only ever gets whole lines.
+void SendProgram(UnitClient& client, const std::string& program, LoadProgressView& progress, LoadResult& result,
+                 const std::function<bool()>& stop = nullptr);
 
 // The refusal box's text for a file that failed its check.
 std::string RefusalText(const std::string& path, const HexFileCheck& check);

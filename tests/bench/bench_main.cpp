@@ -104,6 +104,7 @@ struct Options {
   bool connect = false;
   bool calibration = false;
   bool bootload = false;
+  int gang = 0;  // 0: a single load
   std::string simulator = endcap::BesideThisProgram("endcap-unit-sim");
 };
 
@@ -132,6 +133,12 @@ endcap::ParseOutcome ParseOptions(int argc, char** argv, Options& options) {
   auto* bootload = app.add_flag("--bootload", options.bootload,
                                 "time a firmware load of N Intel HEX records into the simulator's boot loader, per "
                                 "line against the floor of the text exchange");
+  app.add_option("--gang", options.gang,
+                 "with --bootload: load gangs of 1, 2, 4 ... up to N simulated boards at once, each wall time "
+                 "against the gang of one")
+      ->type_name("N")
+      ->check(CLI::Range(1, 16))
+      ->needs(bootload);
   connect->excludes(calibration)->excludes(bootload);
   calibration->excludes(bootload);
   app.add_option("--sim", options.simulator, "the simulator program (default: endcap-unit-sim beside this program)")
@@ -156,6 +163,8 @@ int main(int argc, char** argv) {
   Options options;
   if (const auto status = endcap::FinishWithoutRunning(ParseOptions(argc, argv, options), "endcap-bench")) return *status;
   if (options.calibration) return endcap::bench::RunCalibrationBench(options.simulator, options.count ? options.count : 1);
+  if (options.bootload && options.gang > 0)
+    return endcap::bench::RunGangBootloadBench(options.simulator, options.count ? options.count : 500, options.gang);
   if (options.bootload) return endcap::bench::RunBootloadBench(options.simulator, options.count ? options.count : 500);
   if (options.count == 0) options.count = 20;
 

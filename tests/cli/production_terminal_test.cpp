@@ -125,7 +125,7 @@ struct MeterRow {
   std::string drawn;
 };
 
-TEST(ProgressMeter, ABarInPlaceOnATerminalAndALineEachTenthElsewhere) {
+TEST(ProgressMeter, ABarInPlaceOnATerminalEndedAtTheEndAndALineEachTenthElsewhere) {
   const MeterRow rows[] = {
       {false, 20, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20},
        "10% (2 of 20)\n20% (4 of 20)\n30% (6 of 20)\n40% (8 of 20)\n50% (10 of 20)\n60% (12 of 20)\n"
@@ -134,6 +134,10 @@ TEST(ProgressMeter, ABarInPlaceOnATerminalAndALineEachTenthElsewhere) {
       {true, 4, {0, 2},
        "\r[........................................] 0% (0 of 4)"
        "\r[####################....................] 50% (2 of 4)\n"},
+      // At 100 % the line ends at once: a box shown before the bar is hidden starts a line of its own.
+      {true, 1, {0, 1},
+       "\r[........................................] 0% (0 of 1)"
+       "\r[########################################] 100% (1 of 1)\n"},
   };
   for (const MeterRow& row : rows) {
     std::ostringstream out;
@@ -313,6 +317,15 @@ TEST_F(ProductionCliTest, BootloadReportsEachOutcomeByItsStatus) {
   EXPECT_EQ(Run({"bootload", home.path() + "/none.hex"}), 1);
   EXPECT_EQ(LastErrorLine(), "endcap-cli: " + home.path() + "/none.hex refused, nothing was sent: No such file or directory\n");
   EXPECT_EQ(unit.mode(), sim::UnitMode::Modbus);
+}
+
+TEST_F(ProductionCliTest, BootloadRefusesABadFileBeforeItOpensThePort) {
+  line.HangUp();
+  const std::string bad = home.path() + "/bad.hex";
+  testing::WriteFile(bad, "");
+  EXPECT_EQ(Run({"bootload", bad}), 1);
+  EXPECT_EQ(err.str(), "endcap-cli: " + bad + " refused, nothing was sent: the file is empty\n");
+  EXPECT_EQ(ports.openCount(), 0);
 }
 
 TEST_F(ProductionCliTest, BootloadSaysWhyTheUnitWasNotLoaded) {
