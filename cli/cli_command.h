@@ -36,5 +36,6 @@ void AddCalibrateCommand(CLI::App& cli, CliOptions& options);
 void AddProductionCommands(CLI::App& cli, CliOptions& options);
 void AddCalSheetCommand(CLI::App& cli, CliOptions& options);
 void AddResultsCommand(CLI::App& cli, CliOptions& options);
+void AddStoreCommands(CLI::App& cli, CliOptions& options);
 
 }  // namespace endcap

@@ -70,6 +70,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
   AddProductionCommands(cli, options);
   AddCalSheetCommand(cli, options);
   AddResultsCommand(cli, options);
+  AddStoreCommands(cli, options);
 
   // Set last, so that the commands do not inherit them: the footer belongs to the whole
   // program's help, and words left over are judged here, where the command is known.
