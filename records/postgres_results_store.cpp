@@ -53,6 +53,16 @@ std::string OneLine(const char* message) {
   return text;
 }
 
+// The first line of a message, without its severity ("FATAL:  "): what went wrong, without the
+// context and hints that follow.
+std::string FirstLine(const char* message) {
+  std::string text = message ? message : "";
+  text = text.substr(0, text.find('\n'));
+  const size_t severity = text.find(":  ");
+  if (severity != std::string::npos && text.find(' ') > severity) text.erase(0, severity + 3);
+  return text;
+}
+
 void IgnoreNotice(void*, const char*) {}
 
 // One connection, closed when it goes out of scope: a transaction not committed by then is
@@ -98,8 +108,10 @@ public:
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return result;
     if (error.empty()) {
       const char* primary = PQresultErrorField(result.get(), PG_DIAG_MESSAGE_PRIMARY);
-      error = OneLine(primary ? primary : PQerrorMessage(conn_));
-      if (PQstatus(conn_) == CONNECTION_BAD) error = "the connection to the server was lost: " + error;
+      if (PQstatus(conn_) == CONNECTION_BAD)
+        error = "the connection to the server was lost: " + FirstLine(PQerrorMessage(conn_));
+      else
+        error = OneLine(primary ? primary : PQerrorMessage(conn_));
     }
     return Result(nullptr, PQclear);
   }
@@ -175,7 +187,6 @@ std::string LocalTimeOf(const char* epoch) {
 // One INSERT of rows [from, to): a row's stored time is the server's clock unless kept.
 bool InsertRows(Connection& db, const std::vector<StoredResult>& rows, size_t from, size_t to, bool keepTimes,
                 std::string& error) {
-  constexpr int kColumns = 12;
   std::vector<std::string> texts;
   std::vector<bool> isNull;
   std::string sql =
@@ -184,21 +195,24 @@ bool InsertRows(Connection& db, const std::vector<StoredResult>& rows, size_t fr
   for (size_t i = from; i < to; ++i) {
     const StoredResult& row = rows[i];
     const CertificateResult& r = row.result;
-    std::string epoch;
-    if (keepTimes && !EpochOf(row.storedAt, epoch, error)) return false;
-    const size_t first = texts.size() + 1;
+    sql += i == from ? "(" : ", (";
+    for (int c = 0; c < 11; ++c) sql += "$" + std::to_string(texts.size() + 1 + c) + ", ";
     texts.insert(texts.end(), {row.unitSerial, row.key, std::to_string(r.day), std::to_string(r.month),
                                std::to_string(r.year), r.name, std::to_string(r.passFlag), Number(r.value),
-                               Number(r.value2), Number(r.value3), r.text, epoch});
-    isNull.insert(isNull.end(), {false, false, false, false, false, false, false, r.noValue, false, false, false,
-                                 !keepTimes});
-    sql += i == from ? "(" : ", (";
-    for (int c = 0; c < kColumns - 1; ++c) sql += "$" + std::to_string(first + c) + ", ";
-    sql += keepTimes ? "to_timestamp($" + std::to_string(first + kColumns - 1) + "))" : "clock_timestamp())";
+                               Number(r.value2), Number(r.value3), r.text});
+    isNull.insert(isNull.end(), {false, false, false, false, false, false, false, r.noValue, false, false, false});
+    if (!keepTimes) {
+      sql += "clock_timestamp())";
+      continue;
+    }
+    std::string epoch;
+    if (!EpochOf(row.storedAt, epoch, error)) return false;
+    texts.push_back(epoch);
+    isNull.push_back(false);
+    sql += "to_timestamp($" + std::to_string(texts.size()) + "::bigint))";
   }
   std::vector<const char*> params;
-  for (size_t i = 0; i < texts.size(); ++i)
-    if (!(i % kColumns == kColumns - 1 && !keepTimes)) params.push_back(isNull[i] ? nullptr : texts[i].c_str());
+  for (size_t i = 0; i < texts.size(); ++i) params.push_back(isNull[i] ? nullptr : texts[i].c_str());
   return db.Run(sql, params, error);
 }
 

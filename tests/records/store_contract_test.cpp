@@ -65,6 +65,8 @@ const StoreKind kKinds[] = {
      "UPDATE endcap_schema SET version = 99"},
 };
 
+void PrintTo(const StoreKind& kind, std::ostream* os) { *os << kind.name; }
+
 class StoreContractTest : public ::testing::TestWithParam<StoreKind> {
 protected:
   static void TearDownTestSuite() { server_.reset(); }
@@ -75,7 +77,9 @@ protected:
       return;
     }
     ASSERT_TRUE(Server()) << server_->why();
-    location_ = server_->NewDatabase("results");
+    static int databases = 0;
+    database_ = "results_" + std::to_string(++databases);
+    location_ = server_->NewDatabase(database_);
     ASSERT_NE(location_, "") << server_->why();
   }
 
@@ -90,7 +94,7 @@ protected:
   void Sql(const std::string& sql) {
     ASSERT_TRUE(store().Store({Row("000000-000", "3.02.01", "layout")}, error)) << error;
     if (OnServer()) {
-      ASSERT_TRUE(server_->Execute("results", sql)) << server_->why();
+      ASSERT_TRUE(server_->Execute(database_, sql)) << server_->why();
       return;
     }
     sqlite3* db = nullptr;
@@ -107,6 +111,7 @@ protected:
 
   static std::unique_ptr<PostgresServer> server_;
   TempDir dir_;
+  std::string database_;
   std::string location_;
   std::string error;
 };
