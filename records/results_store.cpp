@@ -25,7 +25,7 @@ std::string NewerLayoutReason(int version) {
 std::string DefaultResultsStorePath(const std::string& statusFolder) { return statusFolder + "/" + kStoreFileName; }
 
 ResultsStore::ResultsStore(std::string location)
-    : backend_(BackendAt(location)), shown_(MaskedLocation(location)), onServer_(IsServerLocation(location)) {}
+    : backend_(BackendAt(location)), shown_(MaskedLocation(location)) {}
 
 bool ResultsStore::Store(const std::vector<StoredResult>& results, std::string& error) const {
   error.clear();

@@ -54,7 +54,6 @@ public:
 
   // The location as messages show it: a server's password masked.
   const std::string& path() const { return shown_; }
-  bool onServer() const { return onServer_; }
 
   // The layout this station writes and reads.
   static constexpr int kSchemaVersion = 2;
@@ -62,7 +61,6 @@ public:
 private:
   std::shared_ptr<const ResultsBackend> backend_;
   std::string shown_;
-  bool onServer_;
 };
 
 }  // namespace endcap
