@@ -7,10 +7,13 @@
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "records/cal_sheet_dialog.h"
 #include "records/certificate_items.h"
@@ -159,23 +162,14 @@ void Register() {
       const std::string suffix = std::string("/") + name + "/" + std::to_string(units);
       benchmark::RegisterBenchmark(("StoreOneInclinometerCheck" + suffix).c_str(), StoreOneInclinometerCheck, kind,
                                    units)
-          ->Unit(benchmark::kMillisecond)
-          ->MinTime(0.5)
-          ->Repetitions(5)
-          ->ReportAggregatesOnly(true);
+          ->Unit(benchmark::kMillisecond);
       benchmark::RegisterBenchmark(("InclinometerSheet" + suffix).c_str(), InclinometerSheet, kind, units)
-          ->Unit(benchmark::kMillisecond)
-          ->MinTime(0.5)
-          ->Repetitions(5)
-          ->ReportAggregatesOnly(true);
+          ->Unit(benchmark::kMillisecond);
     }
     benchmark::RegisterBenchmark((std::string("EightStationsStoring/") + name).c_str(), EightStationsStoring, kind)
         ->Threads(8)
         ->UseRealTime()
-        ->Unit(benchmark::kMillisecond)
-        ->MinTime(0.5)
-        ->Repetitions(5)
-        ->ReportAggregatesOnly(true);
+        ->Unit(benchmark::kMillisecond);
   }
 }
 
@@ -186,8 +180,15 @@ int main(int argc, char** argv) {
   char pattern[] = "/tmp/endcap-store-bench-XXXXXX";
   endcap::fileFolder = mkdtemp(pattern);
   endcap::Register();
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 2;
+  // Medians of five runs unless the command line says otherwise: its options come later.
+  std::vector<char*> args{argv[0]};
+  std::string defaults[] = {"--benchmark_repetitions=5", "--benchmark_report_aggregates_only=true",
+                            "--benchmark_min_time=0.5"};
+  for (std::string& d : defaults) args.push_back(d.data());
+  args.insert(args.end(), argv + 1, argv + argc);
+  int count = static_cast<int>(args.size());
+  benchmark::Initialize(&count, args.data());
+  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 2;
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   endcap::server.reset();
