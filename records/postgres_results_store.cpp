@@ -148,12 +148,6 @@ bool ReadVersion(Connection& db, int& version, std::string& error) {
   return true;
 }
 
-bool TooNew(int version, std::string& error) {
-  if (version <= ResultsStore::kSchemaVersion) return false;
-  error = NewerLayoutReason(version);
-  return true;
-}
-
 std::string Number(double value) {
   char text[32];
   std::snprintf(text, sizeof text, "%.17g", value);

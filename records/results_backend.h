@@ -25,7 +25,8 @@ public:
   virtual bool Version(int& version, std::string& error) const = 0;
 };
 
-// The reason a store of a newer layout is refused.
-std::string NewerLayoutReason(int version);
+// True, with the reason in error, when version is a newer layout than this station's: such a
+// store is refused.
+bool TooNew(int version, std::string& error);
 
 }  // namespace endcap

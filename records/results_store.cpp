@@ -18,8 +18,10 @@ std::shared_ptr<const ResultsBackend> BackendAt(const std::string& location) {
 
 }  // namespace
 
-std::string NewerLayoutReason(int version) {
-  return "the store was written by a newer station (layout " + std::to_string(version) + ")";
+bool TooNew(int version, std::string& error) {
+  if (version <= ResultsStore::kSchemaVersion) return false;
+  error = "the store was written by a newer station (layout " + std::to_string(version) + ")";
+  return true;
 }
 
 std::string DefaultResultsStorePath(const std::string& statusFolder) { return statusFolder + "/" + kStoreFileName; }

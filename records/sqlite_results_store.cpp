@@ -130,12 +130,6 @@ StoredResult ReadRow(sqlite3_stmt* s) {
   return row;
 }
 
-bool TooNew(int version, std::string& error) {
-  if (version <= ResultsStore::kSchemaVersion) return false;
-  error = NewerLayoutReason(version);
-  return true;
-}
-
 bool Exists(const std::string& path) {
   struct stat st {};
   return stat(path.c_str(), &st) == 0;
