@@ -40,5 +40,6 @@ void AddProductionCommands(CLI::App& cli, CliOptions& options);
 void AddBootloadCommand(CLI::App& cli, CliOptions& options);
 void AddCalSheetCommand(CLI::App& cli, CliOptions& options);
 void AddResultsCommand(CLI::App& cli, CliOptions& options);
+void AddStoreCommands(CLI::App& cli, CliOptions& options);
 
 }  // namespace endcap

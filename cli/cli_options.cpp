@@ -101,6 +101,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
   AddBootloadCommand(cli, options);
   AddCalSheetCommand(cli, options);
   AddResultsCommand(cli, options);
+  AddStoreCommands(cli, options);
   for (CLI::App* command : cli.get_subcommands({})) ShowProgramOptions(cli, *command);
 
   // Set last, so that the commands do not inherit them: the footer belongs to the whole

@@ -34,10 +34,13 @@ void AddSharedOptions(CLI::App& app, SharedOptions& options) {
         return value.empty() ? std::string("needs a file name ('-' for standard error)") : std::string();
       });
   app.add_option("--store", options.storeFile,
-                 "keep the results store (the calibration results the sheets are made from) in FILE "
-                 "(default CalibrationResults.sqlite in the status folder)")
-      ->type_name("FILE")
-      ->check([](const std::string& value) { return value.empty() ? std::string("needs a file name") : std::string(); });
+                 "keep the results store (the calibration results the sheets are made from) in the SQLite "
+                 "file FILE, or in the PostgreSQL database of a postgresql:// or postgres:// URI (default "
+                 "CalibrationResults.sqlite in the status folder)")
+      ->type_name("FILE|URI")
+      ->check([](const std::string& value) {
+        return value.empty() ? std::string("needs a file name or a URI") : std::string();
+      });
 }
 
 ParseOutcome ParseStationOptions(const std::vector<std::string>& args, StationOptions& options) {

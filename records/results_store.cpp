@@ -1,134 +1,22 @@
 #include "records/results_store.h"
 
-#include <sqlite3.h>
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstring>
+#include "records/postgres_results_store.h"
+#include "records/results_backend.h"
+#include "records/sqlite_results_store.h"
+#include "records/store_location.h"
 
 namespace endcap {
 
 namespace {
 
 constexpr const char* kStoreFileName = "CalibrationResults.sqlite";
-// How long a writer waits for another station's transaction to end before it gives up.
-constexpr int kBusyTimeoutMs = 10000;
 
-// A result without a value (no reading came) holds NULL in value.
-std::string CreateTable(const char* name) {
-  return std::string("CREATE TABLE ") + name +
-         " ("
-         " id INTEGER PRIMARY KEY AUTOINCREMENT,"
-         " unit_serial TEXT NOT NULL,"
-         " item_key TEXT NOT NULL,"
-         " day INTEGER NOT NULL,"
-         " month INTEGER NOT NULL,"
-         " year INTEGER NOT NULL,"
-         " name TEXT NOT NULL,"
-         " pass_flag INTEGER NOT NULL,"
-         " value REAL,"
-         " value2 REAL NOT NULL,"
-         " value3 REAL NOT NULL,"
-         " text TEXT NOT NULL,"
-         " stored_at TEXT NOT NULL);";
-}
-constexpr const char* kCreateIndex =
-    "CREATE INDEX certificate_results_by_item ON certificate_results (unit_serial, item_key, id);";
-
-// What brings a store of the given layout to this station's.
-std::string UpgradeFrom(int version) {
-  if (version == 0) return CreateTable("certificate_results") + kCreateIndex;
-  // The first layout refused a missing value; its rows move to a table that takes one, with the
-  // same columns in the same order.
-  return CreateTable("certificate_results_2") +
-         "INSERT INTO certificate_results_2 SELECT * FROM certificate_results;"
-         "DROP TABLE certificate_results;"
-         "ALTER TABLE certificate_results_2 RENAME TO certificate_results;" +
-         kCreateIndex;
+std::shared_ptr<const ResultsBackend> BackendAt(const std::string& location) {
+  if (IsServerLocation(location)) return std::make_shared<PostgresResultsStore>(location);
+  return std::make_shared<SqliteResultsStore>(location);
 }
 
-constexpr const char* kColumns = "day, month, year, name, pass_flag, value, value2, value3, text, stored_at, item_key";
-
-// One connection, closed when it goes out of scope; the first failure's reason is kept.
-class Database {
-public:
-  ~Database() {
-    if (statement_) sqlite3_finalize(statement_);
-    if (db_) sqlite3_close(db_);
-  }
-
-  bool Open(const std::string& path, bool write, std::string& error) {
-    const int flags = write ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY;
-    if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) return Fail(error);
-    sqlite3_extended_result_codes(db_, 1);
-    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
-    return true;
-  }
-
-  bool Exec(const char* sql, std::string& error) {
-    return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK || Fail(error);
-  }
-
-  // The schema version of the file; 0 for a database without our table.
-  bool Version(int& version, std::string& error) {
-    if (!Prepare("PRAGMA user_version", error)) return false;
-    version = sqlite3_step(statement_) == SQLITE_ROW ? sqlite3_column_int(statement_, 0) : 0;
-    return Finish(error);
-  }
-
-  bool Prepare(const std::string& sql, std::string& error) {
-    if (statement_) sqlite3_finalize(statement_);
-    statement_ = nullptr;
-    return sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement_, nullptr) == SQLITE_OK || Fail(error);
-  }
-  sqlite3_stmt* statement() { return statement_; }
-  bool Finish(std::string& error) {
-    const int rc = sqlite3_finalize(statement_);
-    statement_ = nullptr;
-    return rc == SQLITE_OK || Fail(error);
-  }
-
-  bool Fail(std::string& error) {
-    if (!error.empty()) return false;
-    error = db_ ? sqlite3_errmsg(db_) : "out of memory";
-    if (db_) {
-      const int system = sqlite3_system_errno(db_);
-      if (system != 0) error += std::string(" (") + std::strerror(system) + ")";
-    }
-    return false;
-  }
-
-private:
-  sqlite3* db_ = nullptr;
-  sqlite3_stmt* statement_ = nullptr;
-};
-
-void BindText(sqlite3_stmt* s, int index, const std::string& text) {
-  sqlite3_bind_text(s, index, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-}
-
-std::string ColumnText(sqlite3_stmt* s, int index) {
-  const unsigned char* text = sqlite3_column_text(s, index);
-  return text ? reinterpret_cast<const char*>(text) : "";
-}
-
-StoredResult ReadRow(sqlite3_stmt* s) {
-  StoredResult row;
-  CertificateResult& r = row.result;
-  r.day = static_cast<uint8_t>(sqlite3_column_int(s, 0));
-  r.month = static_cast<uint8_t>(sqlite3_column_int(s, 1));
-  r.year = static_cast<uint8_t>(sqlite3_column_int(s, 2));
-  r.name = ColumnText(s, 3);
-  r.passFlag = static_cast<uint8_t>(sqlite3_column_int(s, 4));
-  r.value = sqlite3_column_double(s, 5);
-  r.noValue = sqlite3_column_type(s, 5) == SQLITE_NULL;
-  r.value2 = sqlite3_column_double(s, 6);
-  r.value3 = sqlite3_column_double(s, 7);
-  r.text = ColumnText(s, 8);
-  row.storedAt = ColumnText(s, 9);
-  row.key = ColumnText(s, 10);
-  return row;
-}
+}  // namespace
 
 bool TooNew(int version, std::string& error) {
   if (version <= ResultsStore::kSchemaVersion) return false;
@@ -136,80 +24,28 @@ bool TooNew(int version, std::string& error) {
   return true;
 }
 
-bool Exists(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0;
-}
-
-// Opens an existing store for reading; ready is false (and the call succeeds) when there is
-// no store yet or it holds no results table.
-bool OpenForReading(Database& db, const std::string& path, bool& ready, std::string& error) {
-  ready = false;
-  if (!Exists(path)) return true;
-  int version = 0;
-  if (!db.Open(path, false, error) || !db.Version(version, error)) return false;
-  if (TooNew(version, error)) return false;
-  ready = version > 0;
-  return true;
-}
-
-}  // namespace
-
 std::string DefaultResultsStorePath(const std::string& statusFolder) { return statusFolder + "/" + kStoreFileName; }
+
+ResultsStore::ResultsStore(std::string location)
+    : backend_(BackendAt(location)), shown_(MaskedLocation(location)) {}
 
 bool ResultsStore::Store(const std::vector<StoredResult>& results, std::string& error) const {
   error.clear();
-  Database db;
-  if (!db.Open(path_, true, error) || !db.Exec("BEGIN IMMEDIATE", error)) return false;
-  int version = 0;
-  bool ok = db.Version(version, error) && !TooNew(version, error);
-  if (ok && version < kSchemaVersion)
-    ok = db.Exec(UpgradeFrom(version).c_str(), error) &&
-         db.Exec(("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str(), error);
-  if (ok)
-    ok = db.Prepare("INSERT INTO certificate_results (day, month, year, name, pass_flag, value, value2, value3, text,"
-                    " stored_at, item_key, unit_serial) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-                    error);
-  for (size_t i = 0; ok && i < results.size(); ++i) {
-    const StoredResult& row = results[i];
-    const CertificateResult& r = row.result;
-    sqlite3_stmt* s = db.statement();
-    sqlite3_reset(s);
-    sqlite3_bind_int(s, 1, r.day);
-    sqlite3_bind_int(s, 2, r.month);
-    sqlite3_bind_int(s, 3, r.year);
-    BindText(s, 4, r.name);
-    sqlite3_bind_int(s, 5, r.passFlag);
-    if (r.noValue)
-      sqlite3_bind_null(s, 6);
-    else
-      sqlite3_bind_double(s, 6, r.value);
-    sqlite3_bind_double(s, 7, r.value2);
-    sqlite3_bind_double(s, 8, r.value3);
-    BindText(s, 9, r.text);
-    BindText(s, 10, row.storedAt);
-    BindText(s, 11, row.key);
-    BindText(s, 12, row.unitSerial);
-    ok = sqlite3_step(s) == SQLITE_DONE || db.Fail(error);
-  }
-  if (ok) ok = db.Finish(error) && db.Exec("COMMIT", error);
-  if (!ok) {
-    std::string ignored = "rolled back";
-    db.Exec("ROLLBACK", ignored);
-  }
-  return ok;
+  return backend_->Store(results, false, error);
+}
+
+bool ResultsStore::StoreCopies(const std::vector<StoredResult>& results, std::string& error) const {
+  error.clear();
+  return backend_->Store(results, true, error);
 }
 
 bool ResultsStore::Newest(const std::string& unitSerial, std::map<std::string, CertificateResult>& newest,
                           std::string& error) const {
+  error.clear();
   newest.clear();
-  if (!Exists(path_)) {
-    error = std::strerror(errno);
-    return false;
-  }
   std::vector<StoredResult> rows;
-  if (!List(unitSerial, rows, error)) return false;
-  // Within a key the list runs oldest first: the last one stays.
+  if (!backend_->Read(&unitSerial, true, rows, error)) return false;
+  // Within a key the rows run oldest first: the last one stays.
   for (StoredResult& row : rows) newest[row.key] = std::move(row.result);
   return true;
 }
@@ -217,23 +53,19 @@ bool ResultsStore::Newest(const std::string& unitSerial, std::map<std::string, C
 bool ResultsStore::List(const std::string& unitSerial, std::vector<StoredResult>& results, std::string& error) const {
   error.clear();
   results.clear();
-  Database db;
-  bool ready = false;
-  if (!OpenForReading(db, path_, ready, error)) return false;
-  if (!ready) return true;
-  if (!db.Prepare(std::string("SELECT ") + kColumns +
-                      " FROM certificate_results WHERE unit_serial = ? ORDER BY item_key, id",
-                  error))
-    return false;
-  BindText(db.statement(), 1, unitSerial);
-  int rc;
-  while ((rc = sqlite3_step(db.statement())) == SQLITE_ROW) {
-    StoredResult row = ReadRow(db.statement());
-    row.unitSerial = unitSerial;
-    results.push_back(std::move(row));
-  }
-  if (rc != SQLITE_DONE) return db.Fail(error);
-  return db.Finish(error);
+  return backend_->Read(&unitSerial, false, results, error);
+}
+
+bool ResultsStore::ListAll(std::vector<StoredResult>& results, bool mustExist, std::string& error) const {
+  error.clear();
+  results.clear();
+  return backend_->Read(nullptr, mustExist, results, error);
+}
+
+bool ResultsStore::Version(int& version, std::string& error) const {
+  error.clear();
+  version = 0;
+  return backend_->Version(version, error);
 }
 
 }  // namespace endcap
