@@ -41,7 +41,7 @@ void PrintTable(std::ostream& out, const ResultsRequest& request, const std::str
       << "Key and meaning\tDate\tOperator\tVerdict\tValue\tText\n";
   for (const StoredResult& row : rows) {
     const CertificateResult& r = row.result;
-    const std::optional<ResultKeyMeaning> meaning = MeaningOfCertificateKey(row.key);
+    const std::optional<ResultKeyMeaning> meaning = MeaningOfResultKey(row.key);
     out << row.key << (meaning ? " " + meaning->meaning : std::string()) << '\t'
         << Format("%02d/%02d/%04d", r.day, r.month, r.year + 2000) << '\t' << r.name << '\t'
         << Verdict(row, meaning).value_or("") << '\t' << ValuesText(r) << '\t' << r.text << '\n';
@@ -54,7 +54,7 @@ void PrintJson(std::ostream& out, const ResultsRequest& request, const std::stri
   json.BeginObject().Key("unit_serial").String(request.serial).Key("store").String(storePath).Key("items").BeginArray();
   for (const StoredResult& row : rows) {
     const CertificateResult& r = row.result;
-    const std::optional<ResultKeyMeaning> meaning = MeaningOfCertificateKey(row.key);
+    const std::optional<ResultKeyMeaning> meaning = MeaningOfResultKey(row.key);
     const std::optional<std::string> verdict = Verdict(row, meaning);
     json.BeginObject().Key("key").String(row.key).Key("meaning");
     if (meaning) json.String(meaning->meaning);

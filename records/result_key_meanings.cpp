@@ -2,13 +2,14 @@
 
 #include <map>
 
+#include "records/pcb_test_items.h"
 #include "serial/text_format.h"
 
 namespace endcap {
 
 namespace {
 
-std::map<std::string, ResultKeyMeaning> CertificateKeyMeanings() {
+std::map<std::string, ResultKeyMeaning> ResultKeyMeanings() {
   std::map<std::string, ResultKeyMeaning> meanings = {
       {"3.02.01", {"inclinometer check: operator and date", false}},
       {"3.03.01", {"inclinometer check, level: pitch", true}},
@@ -32,13 +33,15 @@ std::map<std::string, ResultKeyMeaning> CertificateKeyMeanings() {
             Format("inclinometer check, %s angle, bow at %d degrees: %s", angle, bow, axis), true};
   for (int point = 0; point < 6; ++point)
     meanings[Format("3.05.%02d", point + 1)] = {Format("pressure check at %d %% of full scale", point * 20), true};
+  // Every PCB check, the overall result among them, is stored with its verdict.
+  for (const PcbTestItem& item : kPcbTestItems) meanings[item.key] = {item.meaning, true};
   return meanings;
 }
 
 }  // namespace
 
-std::optional<ResultKeyMeaning> MeaningOfCertificateKey(const std::string& key) {
-  static const std::map<std::string, ResultKeyMeaning> kMeanings = CertificateKeyMeanings();
+std::optional<ResultKeyMeaning> MeaningOfResultKey(const std::string& key) {
+  static const std::map<std::string, ResultKeyMeaning> kMeanings = ResultKeyMeanings();
   const auto found = kMeanings.find(key);
   if (found == kMeanings.end()) return std::nullopt;
   return found->second;

@@ -1,7 +1,7 @@
 #pragma once
-// What each certificate key in the results store stands for, in the words a bench engineer
-// reads ("3.04.01" is the gauge manufacturer), and whether its item carries a verdict: a text
-// or a reference value is stored with no pass or fail of its own.
+// What each key in the results store stands for, in the words a bench engineer reads
+// ("3.04.01" is the gauge manufacturer, "PCB.03" the PCB test's supply current), and whether its
+// item carries a verdict: a text or a reference value is stored with no pass or fail of its own.
 
 #include <optional>
 #include <string>
@@ -13,7 +13,7 @@ struct ResultKeyMeaning {
   bool hasVerdict = false;
 };
 
-// Nothing for a key that the certificate items do not use.
-std::optional<ResultKeyMeaning> MeaningOfCertificateKey(const std::string& key);
+// Nothing for a key that neither the certificate items nor the PCB test use.
+std::optional<ResultKeyMeaning> MeaningOfResultKey(const std::string& key);
 
 }  // namespace endcap

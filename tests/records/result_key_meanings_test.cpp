@@ -27,14 +27,16 @@ TEST(ResultKeyMeaningsTest, EveryCertificateKeyIsNamedAndOnlyMeasuredItemsHaveAV
       {"3.05.06", "pressure check at 100 % of full scale", true},
       {"3.05.09", "dead-weight tester make", false},
       {"3.05.10", "dead-weight tester ident. number", false},
+      {"PCB.03", "PCB test supply current", true},
+      {"PCB.06", "PCB test overall result", true},
   };
   for (const Row& row : rows) {
-    const std::optional<ResultKeyMeaning> meaning = MeaningOfCertificateKey(row.key);
+    const std::optional<ResultKeyMeaning> meaning = MeaningOfResultKey(row.key);
     ASSERT_TRUE(meaning) << row.key;
     EXPECT_EQ(meaning->meaning, row.meaning) << row.key;
     EXPECT_EQ(meaning->hasVerdict, row.hasVerdict) << row.key;
   }
-  for (const char* key : {"3.03.19", "3.05.11", "3.02.02", ""}) EXPECT_FALSE(MeaningOfCertificateKey(key)) << key;
+  for (const char* key : {"3.03.19", "3.05.11", "3.02.02", "PCB.07", ""}) EXPECT_FALSE(MeaningOfResultKey(key)) << key;
 }
 
 }  // namespace
