@@ -6,6 +6,7 @@
 
 #include "cli/cli_command.h"
 #include "cli/cli_session.h"
+#include "cli/results_plot.h"
 #include "records/certificate_items.h"
 #include "serial/text_format.h"
 
@@ -44,8 +45,15 @@ void AddResultsCommand(CLI::App& cli, CliOptions& options) {
       "list what the results store holds for unit SERIAL: key, date, name, verdict, value, text, tab-separated, "
       "in key order and, within a key, oldest first (the sheets take the last)");
   sub->add_option("SERIAL", *serial, "the unit serial as stored, such as 123456-007")->required();
-  sub->callback([&options, serial] {
-    options.run = [serial](CliSession& session) { return RunResults(session, *serial); };
+  auto plot = std::make_shared<std::string>();
+  sub->add_option("--plot", *plot,
+                  "instead, draw the newest stored inclinometer and strain-gauge checks' errors against their "
+                  "tolerance into FILE, PNG or SVG by its extension (no display needed)")
+      ->type_name("FILE");
+  sub->callback([&options, serial, plot] {
+    options.run = [serial, plot](CliSession& session) {
+      return plot->empty() ? RunResults(session, *serial) : PlotResults(session, *serial, *plot);
+    };
   });
 }
 

@@ -11,6 +11,7 @@
 #include "console/qt/command_queue.h"
 #include "console/qt/template_dialog.h"
 
+class QChartView;
 class QComboBox;
 class QPlainTextEdit;
 class QProgressBar;
@@ -46,12 +47,15 @@ public:
   void SetProgressPosition(int position) override;
   void RunPcbTestDialog(PcbTestDialog& dialog) override;
   void RunCalSheetDialog(CalSheetDialog& dialog) override;
+  void ShowCheckChart(const CheckChart& chart) override;
 
 private:
   MainDialog logic_;
   QPlainTextEdit* pane_;
   QComboBox* sensors_;
   QProgressBar* progress_;
+  // The last check's chart, a window of its own beside this one; made at the first check.
+  QChartView* chart_ = nullptr;
   const std::shared_ptr<CommandQueue> commands_ = std::make_shared<CommandQueue>();
   // Serves commands_ from the end of the constructor until the destructor closes it.
   std::thread worker_;
