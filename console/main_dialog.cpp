@@ -343,7 +343,8 @@ void MainDialog::OnCalibrate() {
       // However the dialog was closed: only what its procedures marked as run is written.
       resultsNotRecorded = RecordInclinometerCalibration(app_.settings.records, app_.unit, inclinometerRun, app_.op(),
                                                          app_.client.clock());
-      if (checked) ShowStoredCheck(CheckKind::Inclinometer);
+      // Not stored, the newest check in the store would be an older one.
+      if (checked && resultsNotRecorded.empty()) ShowStoredCheck(CheckKind::Inclinometer);
     }
   } else if (s == reg::kSensorStrainGauge) {
     StrainGaugeCalDialog dialog(Procedure(), strainGaugeRun);
@@ -352,7 +353,7 @@ void MainDialog::OnCalibrate() {
       const bool checked = strainGaugeRun.checkRun;
       resultsNotRecorded = RecordStrainGaugeCalibration(app_.settings.records, app_.unit, strainGaugeRun, app_.op(),
                                                         app_.client.clock());
-      if (checked) ShowStoredCheck(CheckKind::StrainGauge);
+      if (checked && resultsNotRecorded.empty()) ShowStoredCheck(CheckKind::StrainGauge);
     }
   } else {
     Message(s < 0 ? "Error sensor is not enabled" : "Unknown sensor error");
@@ -363,7 +364,7 @@ void MainDialog::OnCalibrate() {
 void MainDialog::ShowStoredCheck(CheckKind kind) {
   std::vector<CheckChart> charts;
   std::string error;
-  // A store that cannot be read was told to the operator when the results went into it.
+  // The results are stored: a store that cannot be read back just now only costs the chart.
   if (!ReadCheckCharts(app_.settings.records, app_.settings.limits, app_.unit.unitSerial, charts, error)) return;
   for (const CheckChart& chart : charts)
     if (chart.kind == kind) view_.ShowCheckChart(chart);

@@ -20,8 +20,9 @@ QString Text(const std::string& text) { return QString::fromStdString(text); }
 
 // The band's edge at +side or -side of each tolerance; around a named position it spans the
 // position's width, so that a change of tolerance shows as a step between positions.
-QLineSeries* BandEdge(const CheckChart& chart, double side) {
-  auto* edge = new QLineSeries;
+QLineSeries* BandEdge(const CheckChart& chart, double side, QAreaSeries* band) {
+  // The area series does not take its edges over: they go with it as its children.
+  auto* edge = new QLineSeries(band);
   for (const ChartPoint& p : chart.band) {
     if (chart.xLabels.empty()) {
       edge->append(p.x, side * p.y);
@@ -56,7 +57,9 @@ QChart* MakeCheckChart(const CheckChart& chart) {
   view->setTitle(Text(chart.title));
   view->legend()->setAlignment(Qt::AlignBottom);
 
-  auto* band = new QAreaSeries(BandEdge(chart, 1.0), BandEdge(chart, -1.0));
+  auto* band = new QAreaSeries;
+  band->setUpperSeries(BandEdge(chart, 1.0, band));
+  band->setLowerSeries(BandEdge(chart, -1.0, band));
   band->setName(QStringLiteral("Tolerance"));
   band->setOpacity(0.3);
   view->addSeries(band);

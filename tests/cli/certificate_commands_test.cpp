@@ -133,7 +133,8 @@ TEST_F(CertificateCommandsTest, ResultsPlotDrawsTheStoredChecksAndWithoutAnyMake
   struct stat st {};
   EXPECT_NE(stat(png.c_str(), &st), 0);
 
-  Store("123456-007", "3.03.01");
+  Store("123456-007", "3.03.01");  // the level position's pitch and roll
+  Store("123456-007", "3.03.02");
   err.str("");
   EXPECT_EQ(Run({"--store", store, "results", "123456-007", "--plot", png}), kExitDone);
   EXPECT_EQ(err.str(), "");

@@ -6,7 +6,7 @@
 
 #include <QAreaSeries>
 #include <QChartView>
-#include <QXYSeries>
+#include <QLineSeries>
 #include <fstream>
 #include <sstream>
 
