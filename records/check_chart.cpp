@@ -38,7 +38,7 @@ std::optional<CheckChart> InclinometerCheckChart(const std::string& unitSerial,
   CheckChart chart;
   chart.kind = CheckKind::Inclinometer;
   chart.title = "Inclinometer check " + Heading(unitSerial, LookupCertificateResult(results, "3.02.01"));
-  chart.xTitle = "Position (check angle in degrees, bow)";
+  chart.xTitle = "Position (check angle/bow, degrees)";
   chart.yTitle = "Error (degrees)";
   ChartSeries pitch{"Pitch error", {}};
   ChartSeries roll{"Roll error", {}};
@@ -49,7 +49,7 @@ std::optional<CheckChart> InclinometerCheckChart(const std::string& unitSerial,
     const double x = static_cast<double>(chart.xLabels.size());
     const double angle = std::fabs(p ? p->value : 0.0) + std::fabs(r ? r->value : 0.0);
     const int bow = static_cast<int>(chart.xLabels.size() - 1) % kBowPositions * 90;
-    chart.xLabels.push_back(label ? std::string(label) : Format("%.1f bow %d", angle, bow));
+    chart.xLabels.push_back(label ? std::string(label) : Format("%.1f/%d", angle, bow));
     chart.band.push_back({x, InclinometerTolerance(limits, angle)});
     if (!p || !r) return;
     stored = true;

@@ -39,7 +39,7 @@ struct CheckChart {
   std::vector<ChartSeries> errors;
 };
 
-// Inclinometer: level, then bow 0, 90, 180, 270 at each check angle; pitch and roll error in
+// Inclinometer: level, then bow 0, 90, 180, 270 at each check angle (named "5.0/90"); pitch and roll error in
 // degrees (read - nominal) against the tolerance for the angle. Nothing when no check is stored.
 std::optional<CheckChart> InclinometerCheckChart(const std::string& unitSerial,
                                                  const std::map<std::string, CertificateResult>& results,

@@ -39,6 +39,7 @@ QAbstractAxis* XAxis(const CheckChart& chart, double low, double high) {
     auto* axis = new QValueAxis;
     const double margin = std::max(1.0, (high - low) * 0.05);
     axis->setRange(low - margin, high + margin);
+    axis->applyNiceNumbers();
     axis->setTitleText(Text(chart.xTitle));
     return axis;
   }
@@ -91,6 +92,7 @@ QChart* MakeCheckChart(const CheckChart& chart) {
   auto* y = new QValueAxis;
   y->setTitleText(Text(chart.yTitle));
   y->setRange(-extent * kHeadroom, extent * kHeadroom);
+  y->applyNiceNumbers();
   view->addAxis(x, Qt::AlignBottom);
   view->addAxis(y, Qt::AlignLeft);
   band->attachAxis(x);

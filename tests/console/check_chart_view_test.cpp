@@ -23,7 +23,7 @@ namespace {
 CheckChart KnownCheck() {
   CheckChart chart;
   chart.title = "Inclinometer check of 123456-007, 08/12/2026, AB";
-  chart.xLabels = {"Level", "5.0 bow 0", "45.0 bow 0"};
+  chart.xLabels = {"Level", "5.0/0", "45.0/0"};
   chart.band = {{0, 0.05}, {1, 0.05}, {2, 0.2}};
   chart.errors = {{"Pitch error", {{0, 0.01}, {1, -0.04}, {2, 0.15}}}, {"Roll error", {{0, -0.02}, {2, 0.0}}}};
   return chart;

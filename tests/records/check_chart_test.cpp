@@ -65,8 +65,8 @@ TEST_F(CheckChartTest, AnInclinometerCheckGivesEachPositionsPitchAndRollErrorAga
   const CheckChart& chart = charts[0];
   EXPECT_EQ(chart.kind, CheckKind::Inclinometer);
   EXPECT_EQ(chart.title, "Inclinometer check of 123456-007, 08/12/2026, AB");
-  EXPECT_EQ(chart.xLabels, (std::vector<std::string>{"Level", "5.0 bow 0", "5.0 bow 90", "5.0 bow 180", "5.0 bow 270",
-                                                     "45.0 bow 0", "45.0 bow 90", "45.0 bow 180", "45.0 bow 270"}));
+  EXPECT_EQ(chart.xLabels, (std::vector<std::string>{"Level", "5.0/0", "5.0/90", "5.0/180", "5.0/270", "45.0/0",
+                                                     "45.0/90", "45.0/180", "45.0/270"}));
   EXPECT_EQ(chart.band, (std::vector<ChartPoint>{{0, 0.05}, {1, 0.05}, {2, 0.05}, {3, 0.05}, {4, 0.05}, {5, 0.2},
                                                  {6, 0.2}, {7, 0.2}, {8, 0.2}}));
   ASSERT_EQ(chart.errors.size(), 2u);
