@@ -8,6 +8,7 @@
 #include "cli/cli_command.h"
 #include "cli/cli_session.h"
 #include "cli/json_writer.h"
+#include "cli/results_plot.h"
 #include "records/certificate_items.h"
 #include "records/result_key_meanings.h"
 #include "serial/text_format.h"
@@ -19,6 +20,7 @@ namespace {
 struct ResultsRequest {
   std::string serial;
   bool json = false;
+  std::string plot;  // a chart file to draw instead of the listing
 };
 
 // PASS or FAIL for an item that carries a verdict; nothing for a text or a reference value.
@@ -101,8 +103,14 @@ void AddResultsCommand(CLI::App& cli, CliOptions& options) {
   sub->add_flag("--json", request->json,
                 "print one JSON object instead: unit_serial, store, and items, each with key, meaning, date, "
                 "stored_at, operator, verdict, values and text");
+  sub->add_option("--plot", request->plot,
+                  "instead, draw the newest stored inclinometer and strain-gauge checks' errors against their "
+                  "tolerance into FILE, PNG or SVG by its extension (no display needed)")
+      ->type_name("FILE");
   sub->callback([&options, request] {
-    options.run = [request](CliSession& session) { return RunResults(session, *request); };
+    options.run = [request](CliSession& session) {
+      return request->plot.empty() ? RunResults(session, *request) : PlotResults(session, request->serial, request->plot);
+    };
   });
 }
 

@@ -351,21 +351,35 @@ void MainDialog::OnCalibrate() {
     InclinometerCalDialog dialog(Procedure(), inclinometerRun);
     if (PrepareCalibration()) {
       view_.RunInclinometerCalDialog(dialog);
+      const bool checked = inclinometerRun.checkRun;
       // However the dialog was closed: only what its procedures marked as run is written.
       resultsNotRecorded = RecordInclinometerCalibration(app_.settings.records, app_.unit, inclinometerRun, app_.op(),
                                                          app_.client.clock());
+      // Not stored, the newest check in the store would be an older one.
+      if (checked && resultsNotRecorded.empty()) ShowStoredCheck(CheckKind::Inclinometer);
     }
   } else if (s == reg::kSensorStrainGauge) {
     StrainGaugeCalDialog dialog(Procedure(), strainGaugeRun);
     if (PrepareCalibration()) {
       view_.RunStrainGaugeCalDialog(dialog);
+      const bool checked = strainGaugeRun.checkRun;
       resultsNotRecorded = RecordStrainGaugeCalibration(app_.settings.records, app_.unit, strainGaugeRun, app_.op(),
                                                         app_.client.clock());
+      if (checked && resultsNotRecorded.empty()) ShowStoredCheck(CheckKind::StrainGauge);
     }
   } else {
     Message(s < 0 ? "Error sensor is not enabled" : "Unknown sensor error");
   }
   RefreshUnitView();
+}
+
+void MainDialog::ShowStoredCheck(CheckKind kind) {
+  std::vector<CheckChart> charts;
+  std::string error;
+  // The results are stored: a store that cannot be read back just now only costs the chart.
+  if (!ReadCheckCharts(app_.settings.records, app_.settings.limits, app_.unit.unitSerial, charts, error)) return;
+  for (const CheckChart& chart : charts)
+    if (chart.kind == kind) view_.ShowCheckChart(chart);
 }
 
 void MainDialog::OnPcbTest() {

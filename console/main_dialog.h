@@ -13,6 +13,7 @@
 #include "firmware/firmware_loader.h"
 #include "procedures/pcb_test_dialog.h"
 #include "records/cal_sheet_dialog.h"
+#include "records/check_chart.h"
 
 namespace endcap {
 
@@ -46,6 +47,9 @@ public:
   // Runs the calibration sheet dialog modally over the main window: attach a view of it,
   // OnInitDialog, run until it closes.
   virtual void RunCalSheetDialog(CalSheetDialog& dialog) = 0;
+  // Shows the chart of the check just stored beside the window; a view without charts shows
+  // nothing.
+  virtual void ShowCheckChart(const CheckChart&) {}
 };
 
 // The first item that begins with text, letter case ignored (so an empty text finds the
@@ -131,6 +135,8 @@ private:
   // What Calibrate does before its dialog opens: connect, re-read the unit, operator ID, unit
   // serial, limits and the supply rails. False when the dialog must not open.
   bool PrepareCalibration();
+  // The chart of the unit's newest stored check of kind, as the store has it.
+  void ShowStoredCheck(CheckKind kind);
 
   TesterApp& app_;
   MainView& view_;

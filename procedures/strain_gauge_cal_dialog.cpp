@@ -182,9 +182,7 @@ void StrainGaugeCalDialog::OnConfirmCalibration() {
   bool passed = true;
   // One dialog for the six points: Escape at a point keeps the pressure accepted last.
   PressureSetDialog pressure(context_.op);
-  const double accuracy = LeadingDouble(accuracyText) > context_.limits.precisionGaugeAccuracy
-                              ? context_.limits.standardGaugeAccuracy
-                              : context_.limits.precisionGaugeAccuracy;
+  const double accuracy = GaugeCheckAccuracy(context_.limits, LeadingDouble(accuracyText));
   for (const int percent : kCheckPercents) {
     PressurePoint& point = points[percent / kPercentPerPoint];
     for (;;) {

@@ -15,6 +15,7 @@
 #include "records/results_record.h"
 #include "resources/record_control_ids.h"
 #include "serial/text_format.h"
+#include "unit/calibration_operations.h"
 #include "unit/conversions.h"
 
 namespace endcap {
@@ -28,6 +29,9 @@ constexpr const char* kCertificateFolder = "Q:\\CALIBRAT\\Drelvik5\\Endcap\\";
 constexpr const char* kPitchKeys[] = {"3.03.01", "3.03.03", "3.03.11", "3.03.07", "3.03.15"};
 constexpr const char* kRollKeys[] = {"3.03.02", "3.03.06", "3.03.14", "3.03.10", "3.03.18"};
 constexpr int kAxisRows = 5;
+// Stored with every inclinometer check, and with every strain-gauge calibration or check.
+constexpr const char* kInclinometerDateKey = "3.02.01";
+constexpr const char* kPressureDateKey = "3.04.01";
 
 // Writes text as the whole new content of path: into a new file beside it, renamed over it
 // only once complete, so that a full disk or a lost drive leaves the old file as it was and no
@@ -93,15 +97,19 @@ struct SheetKind {
   const char* templateFileName;
   const char* results;        // as the operator is told of them
   const char* keyGroups[3];   // the items of the sheet, by key prefix, ending in null
+  const char* pdfKind;        // the certificate's PDF copy is "<serial>_<pdfKind>_<date>.pdf"
+  const char* dateKey;        // the item that dates the newest results of the sheet
   std::string (CalSheetDialog::*rows)() const;
 };
 
 namespace {
 
 const SheetKind kInclinometerSheet = {"calibrate_inclin.csv", "IntInclinometerCertificate.xls", "inclinometer",
-                                      {"3.02.", "3.03.", nullptr}, &CalSheetDialog::InclinometerRows};
+                                      {"3.02.", "3.03.", nullptr}, "inclinometer", kInclinometerDateKey,
+                                      &CalSheetDialog::InclinometerRows};
 const SheetKind kPressureSheet = {"calibrate_pressure.csv", "Pressure_Certificate.xls", "strain gauge",
-                                  {"3.04.", "3.05.", nullptr}, &CalSheetDialog::PressureRows};
+                                  {"3.04.", "3.05.", nullptr}, "pressure", kPressureDateKey,
+                                  &CalSheetDialog::PressureRows};
 
 }  // namespace
 
@@ -180,6 +188,11 @@ void CalSheetDialog::WriteSheet(const SheetKind& kind) {
   CertificatePromptDialog prompt(op_, spreadsheet_);
   prompt.templateFileName = kind.templateFileName;
   prompt.templateFolder = certificateFolder_;
+  // Named by the day of the results it certifies: a certificate made again of the same results
+  // replaces its copy.
+  const CertificateResult checked = LookupCertificateResult(results_, kind.dateKey);
+  prompt.pdfFileName = Format("%s_%s_%04d-%02d-%02d.pdf", unit_.unitSerial.c_str(), kind.pdfKind, checked.year + 2000,
+                              checked.month, checked.day);
   view_->RunCertificatePrompt(prompt);
 }
 
@@ -211,7 +224,7 @@ SheetOutcome CalSheetDialog::MakeSheet(const SheetKind& kind) {
 
 std::string CalSheetDialog::InclinometerRows() const {
   std::string sheet = unit_.unitSerial + ",Remote inclinometer\n";
-  sheet += WhoAndWhen(LookupCertificateResult(results_, "3.02.01")) + "\n";
+  sheet += WhoAndWhen(LookupCertificateResult(results_, kInclinometerDateKey)) + "\n";
   int passes = 0;
   for (const bool pitch : {true, false}) {
     const char* const* keys = pitch ? kPitchKeys : kRollKeys;
@@ -230,8 +243,8 @@ std::string CalSheetDialog::InclinometerRows() const {
 
 std::string CalSheetDialog::PressureRows() const {
   const CertificateResult accuracyClass = LookupCertificateResult(results_, "3.04.05");
-  const bool precision = accuracyClass.value <= 0.05;
-  const double accuracy = precision ? limits_.precisionGaugeAccuracy : limits_.standardGaugeAccuracy;
+  const bool precision = IsPrecisionGauge(limits_, accuracyClass.value);
+  const double accuracy = GaugeCheckAccuracy(limits_, accuracyClass.value);
   std::string sheet = precision ? "PRECISION STRAIN GAUGE DEPTH SENSOR,Gauge range (bar)"
                                 : "STRAIN GAUGE DEPTH SENSOR CALIBRATION CERTIFICATE,Gauge range (bar)";
   sheet += ",Remote inclinometer\n" + unit_.unitSerial + "\n";
@@ -246,7 +259,7 @@ std::string CalSheetDialog::PressureRows() const {
   const double fullScalePsi = range.value * kPsiPerBar;
   for (int i = 1; i <= 6; ++i) {
     const CertificateResult r = LookupCertificateResult(results_, Format("3.05.%02d", i));
-    const double applied = r.text.size() > 8 ? LeadingDouble(r.text.substr(8)) : 0.0;
+    const double applied = AppliedPsiOf(r);
     // Without a gauge range a point has no position or error to speak of, and cannot pass.
     const bool hasRange = fullScalePsi != 0.0;
     const double error = hasRange ? std::fabs((r.value - applied) / fullScalePsi * 100.0) : 0.0;

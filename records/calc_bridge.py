@@ -10,6 +10,7 @@ them:
                                               and connect; PROFILE may be empty (the user's own)
   open<TAB>PATH                               load the workbook, hidden
   run-auto-macros                             run the workbook's start-up macro (Auto_Open)
+  export-pdf<TAB>PATH                         write the last workbook as a PDF file at PATH
   visible<TAB>0|1                             show or hide the workbooks' windows
   user-control<TAB>0|1                        leave LibreOffice running when the bridge ends
   saved                                       ok<TAB>1 when the last workbook holds no unsaved
@@ -159,6 +160,22 @@ class Bridge:
                     return
         raise Failure("the template has no start-up macro (Auto_Open)")
 
+    def export_pdf(self, path):
+        if not self.documents:
+            raise Failure("no workbook is open")
+        # Written beside its place and renamed over it when complete: a failed export leaves an
+        # earlier PDF as it was.
+        fresh = "%s.new-%d" % (path, os.getpid())
+        try:
+            self.documents[-1].storeToURL(uno.systemPathToFileUrl(os.path.abspath(fresh)),
+                                          (prop("FilterName", "calc_pdf_Export"),))
+            os.replace(fresh, path)
+        except OSError as e:
+            raise Failure(e.strerror)
+        finally:
+            if os.path.exists(fresh):
+                os.remove(fresh)
+
     def set_visible(self, flag):
         self.visible = flag == "1"
         # A headless LibreOffice has nowhere to show a window, and ends when asked to.
@@ -251,6 +268,7 @@ def main():
         "start": bridge.start,
         "open": bridge.open,
         "run-auto-macros": bridge.run_auto_macros,
+        "export-pdf": bridge.export_pdf,
         "visible": bridge.set_visible,
         "user-control": bridge.set_user_control,
         "saved": bridge.saved,

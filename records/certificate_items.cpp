@@ -28,6 +28,7 @@ void SetValue(StoredResult& item, double value) {
 }
 
 constexpr const char* kNoReading = "no reading";
+constexpr const char kAppliedPrefix[] = "Applied ";
 
 StoredResult ReadingItem(const Recording& by, const LocalDateTime& now, const std::string& key,
                          const CheckReading& reading, double nominalDeg) {
@@ -112,9 +113,9 @@ std::vector<StoredResult> StrainGaugeItems(const RecordSettings& settings, const
     // The same verdict as the point's record line.
     const double tolerance = point.fullScalePsi * point.accuracyPercent * 0.01;
     const bool read = std::isfinite(point.readPsi);
-    // The applied pressure leads the text either way: the sheet reads it from there.
+    // The applied pressure leads the text either way: AppliedPsiOf reads it from there.
     StoredResult item = TextItem(by, now, Format("3.05.%02d", i + 1),
-                                 "Applied " + point.appliedText + (read ? "" : std::string(" ") + kNoReading));
+                                 kAppliedPrefix + point.appliedText + (read ? "" : std::string(" ") + kNoReading));
     SetValue(item, point.readPsi);
     item.result.passFlag = read && std::fabs(point.readPsi - LeadingDouble(point.appliedText)) <= tolerance ? 1 : 0;
     items.push_back(item);
@@ -124,6 +125,11 @@ std::vector<StoredResult> StrainGaugeItems(const RecordSettings& settings, const
   items.push_back(TextItem(by, now, "3.05.09", run.equipmentUsed));
   items.push_back(ValueItem(by, now, "3.05.10", run.equipmentIdNo));
   return items;
+}
+
+double AppliedPsiOf(const CertificateResult& point) {
+  constexpr size_t from = sizeof kAppliedPrefix - 1;
+  return point.text.size() > from ? LeadingDouble(point.text.substr(from)) : 0.0;
 }
 
 std::string StoreCertificateItems(const RecordSettings& settings, OperatorInterface& op,

@@ -30,6 +30,9 @@ std::vector<StoredResult> InclinometerCheckItems(const RecordSettings& settings,
 std::vector<StoredResult> StrainGaugeItems(const RecordSettings& settings, const UnitState& unit, const StrainGaugeRun& run,
                                            const LocalDateTime& now);
 
+// The pressure applied at a stored strain-gauge check point, from its text ("Applied 1400.000").
+double AppliedPsiOf(const CertificateResult& point);
+
 // Stores the items in one transaction; a store that cannot be written is told to the operator.
 // Empty when they were stored (or there were none), else the store's path and reason.
 std::string StoreCertificateItems(const RecordSettings& settings, OperatorInterface& op,

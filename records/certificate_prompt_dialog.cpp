@@ -12,12 +12,15 @@ struct LaunchStep {
 
 namespace {
 
-// Up to the certificate shown and handed to the user.
-constexpr LaunchStep kShowSteps[] = {
+// Up to the certificate made by the template's start-up macro.
+constexpr LaunchStep kMacroSteps[] = {
     {[](SpreadsheetAutomation& s, const std::string& path) { return s.OpenWorkbook(path); },
      "Excel could not open the certificate template"},
     {[](SpreadsheetAutomation& s, const std::string&) { return s.RunAutoMacros(); },
      "The certificate template's start-up macro failed"},
+};
+// The certificate shown and handed to the user.
+constexpr LaunchStep kShowSteps[] = {
     {[](SpreadsheetAutomation& s, const std::string&) { return s.SetVisible(true); }, "Excel could not be shown"},
     {[](SpreadsheetAutomation& s, const std::string&) { return s.SetUserControl(true); },
      "Excel could not be handed to the user"},
@@ -49,21 +52,37 @@ bool CertificatePromptDialog::OnCommand(int id) {
 void CertificatePromptDialog::LaunchCertificate() {
   const std::string path = templateFolder + templateFileName;
   WaitCursor(true);
-  bool saved = false;
-  if (!spreadsheet_.Start()) {
+  if (!spreadsheet_.Start())
     Tell(WithReason("Couldn't start Excel."));
-  } else if (RunSteps(kShowSteps, path)) {
-    // Closing a workbook with changes would throw away the certificate the macro made.
-    if (!spreadsheet_.WorkbookSaved(saved))
-      Tell(WithReason("Excel could not tell whether the certificate was saved\r\n" + path));
-    else if (!saved)
-      Tell("The certificate is open in Excel, not saved: review, save or print it there\r\n" + path);
-    else
-      RunSteps(kCloseSteps, path);
-  }
+  else if (RunSteps(kMacroSteps, path))
+    HandOver(path);
   End();
   spreadsheet_.Release();
   WaitCursor(false);
+}
+
+void CertificatePromptDialog::HandOver(const std::string& path) {
+  KeepPdf();
+  if (!RunSteps(kShowSteps, path)) return;
+  bool saved = false;
+  // Closing a workbook with changes would throw away the certificate the macro made.
+  if (!spreadsheet_.WorkbookSaved(saved))
+    Tell(WithReason("Excel could not tell whether the certificate was saved\r\n" + path));
+  else if (!saved)
+    Tell("The certificate is open in Excel, not saved: review, save or print it there\r\n" + path);
+  else
+    RunSteps(kCloseSteps, path);
+}
+
+void CertificatePromptDialog::KeepPdf() {
+  if (pdfFileName.empty()) return;
+  const std::string pdf = templateFolder + pdfFileName;
+  // The archive copy is an extra: without it the certificate goes on as before.
+  if (spreadsheet_.ExportPdf(pdf))
+    Tell("The certificate is kept as PDF in\r\n" + pdf);
+  else
+    Tell(WithReason("The certificate could not be kept as PDF\r\n" + pdf));
+  WaitCursor(true);
 }
 
 template <size_t N>

@@ -34,8 +34,9 @@ public:
   // Runs the command of a button (1196 "Yes", 1197 "No"); false when the id has none.
   bool OnCommand(int id);
 
-  // "Yes": start the spreadsheet, open the template, run its start-up macro, show it and give
-  // it to the user; then close the workbooks and quit, unless the macro left changes that are
+  // "Yes": start the spreadsheet, open the template, run its start-up macro, keep the
+  // certificate as pdfFileName in the template's folder (when named) and say where or why not,
+  // show it and give it to the user; then close the workbooks and quit, unless the macro left changes that are
   // not saved: that certificate stays open for the operator, who is told so. "Couldn't start
   // Excel." with the reason when it cannot be started; any later failure is told in one box
   // and the rest is skipped. Always closes.
@@ -45,11 +46,16 @@ public:
 
   std::string templateFileName;
   std::string templateFolder;  // ends in the path separator
+  // The certificate's PDF copy, beside the template; empty: none is made.
+  std::string pdfFileName;
 
 private:
   // Runs the steps in order; false after telling the first that failed.
   template <size_t N>
   bool RunSteps(const LaunchStep (&steps)[N], const std::string& path);
+  // After the macro: the PDF copy, then the certificate shown, and closed unless it holds changes.
+  void HandOver(const std::string& path);
+  void KeepPdf();
   // The text, then the spreadsheet's reason for its last failure on a line of its own.
   std::string WithReason(const std::string& text) const;
   void End();

@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "serial/beside_this_program.h"
+
 extern char** environ;
 
 namespace endcap {
@@ -24,19 +26,10 @@ using SteadyClock = std::chrono::steady_clock;
 
 constexpr const char* kBridgeName = "endcap-calc-bridge";
 
-std::string ProgramFolder() {
-  std::vector<char> path(4096);
-  const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size() - 1);
-  if (n <= 0) return ".";
-  const std::string exe(path.data(), static_cast<size_t>(n));
-  const size_t slash = exe.rfind('/');
-  return slash == std::string::npos ? "." : exe.substr(0, slash);
-}
-
 }  // namespace
 
 std::string LibreOfficeCalc::BridgePath() const {
-  return options_.bridge.empty() ? ProgramFolder() + "/" + kBridgeName : options_.bridge;
+  return options_.bridge.empty() ? HelperPath(kBridgeName) : options_.bridge;
 }
 
 bool LibreOfficeCalc::Spawn() {
@@ -152,6 +145,10 @@ bool LibreOfficeCalc::OpenWorkbook(const std::string& path) {
 }
 
 bool LibreOfficeCalc::RunAutoMacros() { return Request("run-auto-macros", options_.macroSeconds); }
+
+bool LibreOfficeCalc::ExportPdf(const std::string& path) {
+  return Request("export-pdf\t" + path, options_.exportSeconds);
+}
 
 bool LibreOfficeCalc::SetVisible(bool visible) {
   return Request(std::string("visible\t") + (visible ? "1" : "0"), options_.callSeconds);

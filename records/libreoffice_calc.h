@@ -1,6 +1,6 @@
 #pragma once
 // The spreadsheet on Linux: LibreOffice Calc, driven through its UNO automation interface by a
-// small Python bridge (endcap-calc-bridge, beside the programs) that runs as a child process
+// small Python bridge (endcap-calc-bridge, a helper of the programs) that runs as a child process
 // and answers one request a line. Every call waits for the answer with a time-out; a bridge
 // that does not answer in time is killed with the LibreOffice it started, so a hung
 // spreadsheet never hangs the station.
@@ -16,13 +16,14 @@ namespace endcap {
 
 struct LibreOfficeOptions {
   std::string python = "/usr/bin/python3";  // the distribution's, which has the uno module
-  std::string bridge;                       // empty: endcap-calc-bridge beside the running program
+  std::string bridge;                       // empty: the programs' helper endcap-calc-bridge
   std::string office = "soffice";
   std::string profile;  // a LibreOffice user profile folder; empty: the user's own
   bool headless = false;
   int startSeconds = 90;
   int openSeconds = 60;
   int macroSeconds = 600;  // the certificate macro's own work
+  int exportSeconds = 120;  // a PDF of every sheet of the certificate
   int callSeconds = 30;
   int releaseSeconds = 30;
 };
@@ -37,6 +38,7 @@ public:
   bool Start() override;
   bool OpenWorkbook(const std::string& path) override;
   bool RunAutoMacros() override;
+  bool ExportPdf(const std::string& path) override;
   bool SetVisible(bool visible) override;
   bool SetUserControl(bool userControl) override;
   bool WorkbookSaved(bool& saved) override;

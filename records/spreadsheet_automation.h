@@ -16,6 +16,9 @@ public:
   virtual bool OpenWorkbook(const std::string& path) = 0;
   // RunAutoMacros on the opened workbook: runs its start-up macro and returns when it ends.
   virtual bool RunAutoMacros() = 0;
+  // ExportAsFixedFormat of the opened workbook as a PDF file at path; a failed export leaves
+  // whatever was at path as it was.
+  virtual bool ExportPdf(const std::string& path) = 0;
   virtual bool SetVisible(bool visible) = 0;
   // Hands the application to the user, so that it stays when the automation lets go of it.
   virtual bool SetUserControl(bool userControl) = 0;

@@ -34,7 +34,7 @@ public:
 constexpr const char* kBenchUiFactory = "endcap_make_bench_ui";
 using BenchUiFactory = BenchUi* (*)(const char* program);
 
-// Loads the module from beside the running program. Null with the reason in error when it
+// Loads the module from among the programs' helpers. Null with the reason in error when it
 // cannot be loaded (not built, or the toolkit's libraries are missing).
 std::unique_ptr<BenchUi> LoadBenchUi(const char* program, std::string& error);
 

@@ -12,7 +12,7 @@ constexpr const char* kModuleName = "endcap-unit-sim-bench.so";
 }  // namespace
 
 std::unique_ptr<BenchUi> LoadBenchUi(const char* program, std::string& error) {
-  const std::string path = BesideThisProgram(kModuleName);
+  const std::string path = HelperPath(kModuleName);
   // The module stays loaded until the program ends: the toolkit does not expect to be unloaded.
   void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!module) {

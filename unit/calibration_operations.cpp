@@ -53,6 +53,15 @@ double InclinometerTolerance(const DefaultLimits& limits, double angleDeg) {
   return a;
 }
 
+bool IsPrecisionGauge(const DefaultLimits& limits, double accuracyPercent) {
+  // An accuracy that does not compare counts as precision: the tighter band.
+  return !(accuracyPercent > limits.precisionGaugeAccuracy);
+}
+
+double GaugeCheckAccuracy(const DefaultLimits& limits, double accuracyPercent) {
+  return IsPrecisionGauge(limits, accuracyPercent) ? limits.precisionGaugeAccuracy : limits.standardGaugeAccuracy;
+}
+
 int SuggestPressure(int percentOfFullScale, int fullScalePsi) {
   int b = static_cast<int>(static_cast<double>(percentOfFullScale) * fullScalePsi * 0.01);
   if (b > 3 && b < 10) b = 10;

@@ -13,6 +13,10 @@ namespace endcap {
 
 // The error allowed at a check angle, in degrees.
 double InclinometerTolerance(const DefaultLimits& limits, double angleDeg);
+// Whether a gauge of the stated accuracy is checked as a precision gauge, and the accuracy (in
+// percent of full scale) its check points must keep.
+bool IsPrecisionGauge(const DefaultLimits& limits, double accuracyPercent);
+double GaugeCheckAccuracy(const DefaultLimits& limits, double accuracyPercent);
 // The dead-weight pressure (psi) to offer for a percentage of the gauge's full scale: a round
 // figure near it, never above the full scale.
 int SuggestPressure(int percentOfFullScale, int fullScalePsi);

@@ -1,5 +1,6 @@
 #include "console/qt/main_window.h"
 
+#include <QChartView>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -11,6 +12,7 @@
 
 #include "resources/control_ids.h"
 #include "console/qt/calibration_windows.h"
+#include "console/qt/check_chart_view.h"
 #include "console/qt/certificate_windows.h"
 #include "console/display_text.h"
 #include "console/qt/pcb_test_window.h"
@@ -25,6 +27,8 @@ namespace {
 // columns are laid out with tabs for a fixed pitch.
 constexpr const char* kPaneFace = "Courier";
 constexpr int kTabStopCharacters = 8;
+constexpr int kChartWidth = 800;
+constexpr int kChartHeight = 450;
 
 }  // namespace
 
@@ -146,5 +150,24 @@ void MainWindow::SetProgressPosition(int position) {
 void MainWindow::RunPcbTestDialog(PcbTestDialog& dialog) { RunDialogWindow<PcbTestWindow>(dialog, this); }
 
 void MainWindow::RunCalSheetDialog(CalSheetDialog& dialog) { RunDialogWindow<CalSheetWindow>(dialog, this); }
+
+void MainWindow::ShowCheckChart(const CheckChart& chart) {
+  OnWindowThread([&] {
+    if (!chart_) {
+      chart_ = new QChartView(this);
+      chart_->setWindowFlag(Qt::Window);
+      chart_->setRenderHint(QPainter::Antialiasing);
+      chart_->resize(kChartWidth, kChartHeight);
+    }
+    // The view lets go of its old chart without deleting it.
+    QChart* old = chart_->chart();
+    chart_->setChart(MakeCheckChart(chart));
+    delete old;
+    chart_->setWindowTitle(QString::fromStdString(chart.title));
+    chart_->move(frameGeometry().topRight() + QPoint(1, 0));
+    chart_->show();
+    chart_->raise();
+  });
+}
 
 }  // namespace endcap

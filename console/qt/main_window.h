@@ -12,6 +12,7 @@
 #include "console/qt/command_queue.h"
 #include "console/qt/template_dialog.h"
 
+class QChartView;
 class QCloseEvent;
 class QComboBox;
 class QPlainTextEdit;
@@ -48,6 +49,7 @@ public:
   void SetProgressPosition(int position) override;
   void RunPcbTestDialog(PcbTestDialog& dialog) override;
   void RunCalSheetDialog(CalSheetDialog& dialog) override;
+  void ShowCheckChart(const CheckChart& chart) override;
 
 protected:
   void closeEvent(QCloseEvent* event) override;
@@ -57,6 +59,8 @@ private:
   QPlainTextEdit* pane_;
   QComboBox* sensors_;
   QProgressBar* progress_;
+  // The last check's chart, a window of its own beside this one; made at the first check.
+  QChartView* chart_ = nullptr;
   const std::shared_ptr<CommandQueue> commands_ = std::make_shared<CommandQueue>();
   // Serves commands_ from the end of the constructor until the destructor closes it.
   std::thread worker_;

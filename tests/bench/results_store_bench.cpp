@@ -36,6 +36,7 @@ public:
   bool Start() override { return false; }
   bool OpenWorkbook(const std::string&) override { return false; }
   bool RunAutoMacros() override { return false; }
+  bool ExportPdf(const std::string&) override { return false; }
   bool SetVisible(bool) override { return false; }
   bool SetUserControl(bool) override { return false; }
   bool WorkbookSaved(bool&) override { return false; }

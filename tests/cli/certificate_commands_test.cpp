@@ -149,6 +149,23 @@ TEST_F(CertificateCommandsTest, AStoreThatCannotBeReadFailsTheListing) {
   EXPECT_EQ(err.str(), "endcap-cli: cannot read the results store " + dir.path() + "/bad.sqlite: file is not a database\n");
 }
 
+TEST_F(CertificateCommandsTest, ResultsPlotDrawsTheStoredChecksAndWithoutAnyMakesNoFile) {
+  const std::string png = dir.path() + "/checks.png";
+  Store("123456-007", "3.04.05");  // a gauge, no check
+  EXPECT_EQ(Run({"--store", store, "results", "123456-007", "--plot", png}), kExitUnitFailed);
+  EXPECT_EQ(err.str(), "endcap-cli: no inclinometer or strain-gauge check stored for 123456-007 in " + store + "\n");
+  struct stat st {};
+  EXPECT_NE(stat(png.c_str(), &st), 0);
+
+  Store("123456-007", "3.03.01");  // the level position's pitch and roll
+  Store("123456-007", "3.03.02");
+  err.str("");
+  EXPECT_EQ(Run({"--store", store, "results", "123456-007", "--plot", png}), kExitDone);
+  EXPECT_EQ(err.str(), "");
+  EXPECT_EQ(out.str(), "");
+  EXPECT_EQ(File(png).substr(0, 4), "\x89PNG");
+}
+
 TEST_F(CertificateCommandsTest, UsageErrors) {
   EXPECT_EQ(Run({"cal-sheet", "pressure"}), kExitUsage);
   EXPECT_EQ(Run({"cal-sheet"}), kExitUsage);

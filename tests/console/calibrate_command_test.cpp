@@ -87,6 +87,22 @@ TEST_F(CalibrateButtonTest, ClosingTheInclinometerDialogWithoutRunningAnythingWr
   dialog_.OnCommand(ctl::kCalibrate);
   EXPECT_EQ(view_.inclinometerCalRuns, 1);
   EXPECT_TRUE(RecordLines().empty());
+  EXPECT_TRUE(view_.charts.empty());
+}
+
+TEST_F(CalibrateButtonTest, AfterACheckTheWindowShowsItsChartAsStored) {
+  view_.SetSensorEditText("Inclinometer");
+  ExpectOperatorAndSerial();
+  view_.onInclinometerCal = [this](InclinometerCalDialog&) {
+    dialog_.inclinometerRun.checkRun = true;
+    dialog_.inclinometerRun.checkLevelReading = {0.01, 0.02, true};
+  };
+  dialog_.OnCommand(ctl::kCalibrate);
+  ASSERT_EQ(view_.charts.size(), 1u);
+  EXPECT_EQ(view_.charts[0].title, "Inclinometer check of 123456-007, 08/12/2026, AB");
+  ASSERT_EQ(view_.charts[0].errors.size(), 2u);
+  ASSERT_FALSE(view_.charts[0].errors[1].points.empty());
+  EXPECT_EQ(view_.charts[0].errors[1].points[0], (ChartPoint{0, 0.02}));  // the level roll
 }
 
 TEST_F(CalibrateButtonTest, StrainGaugeLinesAreWrittenOnceTheDialogHasClosed) {

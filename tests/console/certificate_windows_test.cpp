@@ -126,8 +126,15 @@ TEST_F(SheetWindowTest, ASheetButtonWritesTheSheetThenThePromptOpensOverTheDialo
   StoredResult result;
   result.unitSerial = "123456-007";
   result.key = "3.03.01";
+  StoredResult checked = result;
+  checked.key = "3.02.01";
+  checked.result.day = 8;
+  checked.result.month = 12;
+  checked.result.year = 26;
   std::string error;
-  ASSERT_TRUE(ResultsStoreOf(settings).Store({result}, error)) << error;
+  ASSERT_TRUE(ResultsStoreOf(settings).Store({result, checked}, error)) << error;
+  op.ExpectMessage(
+      CertificateBox("The certificate is kept as PDF in\r\n" + folder + "123456-007_inclinometer_2026-12-08.pdf"));
   CalSheetWindow window(logic, nullptr);
   ControlAs<QLineEdit>(window, ctl::sheet::kSerial)->setText("123456-7");
   window.show();

@@ -56,6 +56,7 @@ public:
   void RunCalSheetDialog(CalSheetDialog& dialog) override {
     if (onCalSheet) onCalSheet(dialog);
   }
+  void ShowCheckChart(const CheckChart& chart) override { charts.push_back(chart); }
 
   // The ids shown, in id order.
   std::vector<int> Shown() const {
@@ -78,6 +79,7 @@ public:
   std::function<void(StrainGaugeCalDialog&)> onStrainGaugeCal;
   int progressLower = -1, progressUpper = -1;
   std::vector<int> progressPositions;
+  std::vector<CheckChart> charts;
   std::vector<int> pcbPresses;
   int pcbTestRuns = 0;
   PcbTestView::Ending pcbEnding = PcbTestView::Ending::Cancel;

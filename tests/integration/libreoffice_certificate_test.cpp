@@ -1,7 +1,7 @@
 // The certificate launch against the real LibreOffice Calc, headless with a profile of its
 // own: a workbook made here, whose start-up macro writes a file (and then modifies the
-// workbook, hangs, or is missing), is opened, its macro run, and LibreOffice closed again or,
-// with a certificate not saved, left to the operator. Skipped when LibreOffice or its Python
+// workbook, hangs, or is missing), is opened, its macro run, the certificate kept as PDF, and
+// LibreOffice closed again or, with a certificate not saved, left to the operator. Skipped when LibreOffice or its Python
 // binding is not installed.
 
 #include <gtest/gtest.h>
@@ -91,13 +91,14 @@ protected:
     options.startSeconds = 40;
   }
 
-  // Launches the certificate of the template made in Prepare.
-  void Launch() {
+  // Launches the certificate of the template made in Prepare, kept as pdfFileName when named.
+  void Launch(const std::string& pdfFileName = "") {
     LibreOfficeCalc calc(options);
     CertificatePromptDialog prompt(op, calc);
     prompt.Attach(view);
     prompt.templateFileName = "Certificate.ods";
     prompt.templateFolder = templates;
+    prompt.pdfFileName = pdfFileName;
     prompt.OnInitDialog();
     prompt.OnCommand(ctl::certificate::kYes);
     op.VerifyDone();
@@ -115,9 +116,12 @@ protected:
   testing::FakeCertificatePromptView view;
 };
 
-TEST_F(LibreOfficeTest, YesOpensTheTemplateRunsItsStartUpMacroAndClosesLibreOffice) {
-  Launch();
+TEST_F(LibreOfficeTest, YesOpensTheTemplateRunsItsStartUpMacroKeepsItAsPdfAndClosesLibreOffice) {
+  const std::string pdf = templates + "123456-007_inclinometer_2026-12-08.pdf";
+  op.ExpectMessage(CertificateBox("The certificate is kept as PDF in\r\n" + pdf));
+  Launch("123456-007_inclinometer_2026-12-08.pdf");
   EXPECT_EQ(ReadFile(marker), "Auto_Open ran in file://" + templates + "Certificate.ods\n");
+  EXPECT_EQ(ReadFile(pdf).substr(0, 5), "%PDF-");
   EXPECT_FALSE(AnyProcessWith(profile));
   EXPECT_FALSE(Exists(Lock()));
 }

@@ -502,12 +502,39 @@ TEST_F(CertificateTest, ALaterFailureIsToldInOneBoxAndEndsTheLaunch) {
   }
 }
 
-TEST_F(CertificateTest, TheSheetsYesLaunchesTheMatchingTemplate) {
-  Put("3.05.01", CertificateResult());
+TEST_F(CertificateTest, AfterItsMacroTheCertificateIsKeptAsPdfOrTheOperatorToldWhyNot) {
+  prompt.pdfFileName = "123456-001_inclinometer_2026-03-07.pdf";
+  const std::string pdf = folder + prompt.pdfFileName;
+  for (const bool exported : {true, false}) {
+    SCOPED_TRACE(exported);
+    spreadsheet.calls.clear();
+    spreadsheet.failing = exported ? "" : "ExportPdf";
+    op.ExpectMessage(CertificateBox(exported ? "The certificate is kept as PDF in\r\n" + pdf
+                                             : "The certificate could not be kept as PDF\r\n" + pdf +
+                                                   "\r\nthe application said no"));
+    prompt.LaunchCertificate();
+    op.VerifyDone();
+    // A failed copy changes nothing else of the launch.
+    EXPECT_EQ(spreadsheet.calls,
+              (std::vector<std::string>{"Start", "OpenWorkbook " + Path(), "RunAutoMacros", "ExportPdf " + pdf,
+                                        "SetVisible true", "SetUserControl true", "WorkbookSaved", "CloseWorkbooks",
+                                        "Quit", "Release"}));
+  }
+}
+
+TEST_F(CertificateTest, TheSheetsYesLaunchesTheMatchingTemplateAndNamesItsPdfByUnitKindAndDay) {
+  CertificateResult gauge;
+  gauge.day = 9;
+  gauge.month = 12;
+  gauge.year = 26;
+  Put("3.04.01", gauge);
   view.promptAnswer = ctl::certificate::kYes;
+  const std::string pdf = folder + "123456-001_pressure_2026-12-09.pdf";
+  op.ExpectMessage(CertificateBox("The certificate is kept as PDF in\r\n" + pdf));
   dialog.OnCommand(ctl::sheet::kStrainGaugeResults);
-  ASSERT_GE(spreadsheet.calls.size(), 2u);
+  ASSERT_GE(spreadsheet.calls.size(), 4u);
   EXPECT_EQ(spreadsheet.calls[1], "OpenWorkbook " + folder + "Pressure_Certificate.xls");
+  EXPECT_EQ(spreadsheet.calls[3], "ExportPdf " + pdf);
 }
 
 }  // namespace

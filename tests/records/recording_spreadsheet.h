@@ -14,6 +14,7 @@ public:
   bool Start() override { return Call("Start"); }
   bool OpenWorkbook(const std::string& path) override { return Call("OpenWorkbook " + path); }
   bool RunAutoMacros() override { return Call("RunAutoMacros"); }
+  bool ExportPdf(const std::string& path) override { return Call("ExportPdf " + path); }
   bool SetVisible(bool visible) override { return Call(std::string("SetVisible ") + (visible ? "true" : "false")); }
   bool SetUserControl(bool userControl) override {
     return Call(std::string("SetUserControl ") + (userControl ? "true" : "false"));
