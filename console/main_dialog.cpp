@@ -6,10 +6,10 @@
 #include "protocol/modbus_frame.h"
 #include "protocol/register_map.h"
 #include "protocol/register_values.h"
-#include "resources/control_ids.h"
-#include "serial/close_on_signal.h"
 #include "records/pcb_test_items.h"
 #include "records/results_record.h"
+#include "resources/control_ids.h"
+#include "serial/close_on_signal.h"
 #include "serial/text_format.h"
 #include "unit/conversions.h"
 #include "unit/sensor_operations.h"
@@ -256,12 +256,12 @@ void MainDialog::OnSetModbusAddress() {
   if (!EnsureConnected()) return;
   const std::string text = app_.op().PromptText("Enter Modbus address for unit", "250");
   const long typed = LeadingInt(text);
-  // Only these are slave addresses: a unit set to another could not be reached by a standard
-  // Modbus master on its line.
-  modbusAddressRefused = typed < modbus::kFirstSlaveAddress || typed > modbus::kLastSlaveAddress;
+  // Only the Modbus slave addresses can be reached by a standard master on the unit's line; the
+  // unit's own address, the prompt's default, stays allowed so a unit can be set back to it.
+  modbusAddressRefused = (typed < modbus::kFirstSlaveAddress || typed > modbus::kLastSlaveAddress) && typed != reg::kUnitAddress;
   if (modbusAddressRefused) {
-    Message(Format("Modbus address must be %ld to %ld\r\nNothing was written to the unit", modbus::kFirstSlaveAddress,
-                   modbus::kLastSlaveAddress));
+    Message(Format("Modbus address must be %ld to %ld, or %d\r\nNothing was written to the unit",
+                   modbus::kFirstSlaveAddress, modbus::kLastSlaveAddress, reg::kUnitAddress));
     return;
   }
   const uint16_t address = static_cast<uint16_t>(typed);

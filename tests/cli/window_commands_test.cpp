@@ -355,13 +355,13 @@ TEST_F(WindowCommandsTest, SetAddressAsksWhenNoneIsGiven) {
   EXPECT_EQ(err.str(), "Enter Modbus address for unit [250]: ");
 }
 
-TEST_F(WindowCommandsTest, SetAddressRefusesTheDefaultTakenAtTheEndOfInputWithTheRange) {
+TEST_F(WindowCommandsTest, SetAddressRefusesAnAddressOutsideTheRangeWithTheRange) {
   ASSERT_TRUE(unit.SetRegister(reg::kModbusAddress, 9));
-  EXPECT_EQ(Run({"set-address"}), kExitUnitFailed);
+  EXPECT_EQ(Run({"set-address"}, "300\n"), kExitUnitFailed);
   EXPECT_EQ(Register(reg::kModbusAddress), 9);
-  EXPECT_EQ(err.str(), "Enter Modbus address for unit [250]: (end of input: \"250\")\n" + kWindowCaption +
-                           "Modbus address must be 1 to 247\nNothing was written to the unit\n" + kOkAtEnd +
-                           "endcap-cli: Modbus address 250 was not written\n");
+  EXPECT_EQ(err.str(), "Enter Modbus address for unit [250]: " + kWindowCaption +
+                           "Modbus address must be 1 to 247, or 250\nNothing was written to the unit\n" + kOkAtEnd +
+                           "endcap-cli: Modbus address 300 was not written\n");
   EXPECT_EQ(out.str(), "");
 }
 

@@ -475,11 +475,10 @@ TEST_F(MainDialogTest, ReadOfAPressureNeverAnsweredSaysNoReply) {
 TEST_F(MainDialogTest, SetModbusAddressRefusesWhatIsNoSlaveAddressBeforeWritingAnything) {
   Connect();
   view_.pane = "kept";
-  // The prompt closed gives its default, 250; letters read as 0; 65786 would wrap to 250.
-  for (const char* typed : {"", "abc", "0", "248", "65786"}) {
-    if (*typed == '\0') op_.ExpectPromptClosed("Enter Modbus address for unit", "250");
-    else op_.ExpectPrompt("Enter Modbus address for unit", "250", typed);
-    op_.ExpectWindowBox("Modbus address must be 1 to 247\r\nNothing was written to the unit");
+  // Letters read as 0; 65786 would wrap to 250.
+  for (const char* typed : {"abc", "0", "248", "251", "65786"}) {
+    op_.ExpectPrompt("Enter Modbus address for unit", "250", typed);
+    op_.ExpectWindowBox("Modbus address must be 1 to 247, or 250\r\nNothing was written to the unit");
     const size_t mark = Mark();
     dialog_.OnSetModbusAddress();
     op_.VerifyDone();
@@ -489,10 +488,12 @@ TEST_F(MainDialogTest, SetModbusAddressRefusesWhatIsNoSlaveAddressBeforeWritingA
   }
 }
 
-TEST_F(MainDialogTest, SetModbusAddressWritesTheEndsOfTheRangeAndShowsThem) {
+TEST_F(MainDialogTest, SetModbusAddressWritesTheEndsOfTheRangeAndTheUnitsOwnAndShowsThem) {
   Connect();
-  for (const auto& [typed, address] : {std::pair{"1", 1}, std::pair{"247", 247}}) {
-    op_.ExpectPrompt("Enter Modbus address for unit", "250", typed);
+  for (const auto& [typed, address] : {std::pair{"1", 1}, std::pair{"247", 247}, std::pair{"", 250}}) {
+    // The prompt closed gives its default, the unit's own address.
+    if (*typed == '\0') op_.ExpectPromptClosed("Enter Modbus address for unit", "250");
+    else op_.ExpectPrompt("Enter Modbus address for unit", "250", typed);
     dialog_.OnSetModbusAddress();
     op_.VerifyDone();
     EXPECT_FALSE(dialog_.modbusAddressRefused);
