@@ -258,7 +258,8 @@ void MainDialog::OnSetModbusAddress() {
   const long typed = LeadingInt(text);
   // Only the Modbus slave addresses can be reached by a standard master on the unit's line; the
   // unit's own address, the prompt's default, stays allowed so a unit can be set back to it.
-  modbusAddressRefused = (typed < modbus::kFirstSlaveAddress || typed > modbus::kLastSlaveAddress) && typed != reg::kUnitAddress;
+  modbusAddressRefused =
+      (typed < modbus::kFirstSlaveAddress || typed > modbus::kLastSlaveAddress) && typed != reg::kUnitAddress;
   if (modbusAddressRefused) {
     Message(Format("Modbus address must be %ld to %ld, or %d\r\nNothing was written to the unit",
                    modbus::kFirstSlaveAddress, modbus::kLastSlaveAddress, reg::kUnitAddress));
