@@ -1,10 +1,9 @@
 // A gang load on simulated boards, each on its own in-memory line and virtual clock, loaded on
-// its own thread: what each board is sent, the end table's rows, a stop, the progress lines,
-// and the command line that names the ports.
+// its own thread: what each board is sent, the end table's rows, the progress lines, and the
+// command line that names the ports.
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <memory>
 #include <sstream>
 
@@ -94,24 +93,6 @@ TEST(GangBootload, EachBoardGetsASingleLoadsSequenceAndEveryFailureItsOwnRow) {
   EXPECT_EQ(refuses.unit.mode(), sim::UnitMode::Modbus);
   EXPECT_EQ(stops.line.writes().size(), expected.size());
   EXPECT_NE(progress.str().find("COM1: 100% (5 of 5 lines sent, 0 unanswered)\n"), std::string::npos) << progress.str();
-}
-
-TEST(GangBootload, AStopEndsEveryBoardBetweenTwoLines) {
-  SimulatedBoard first("123456-001"), second("123456-002");
-  const std::vector<GangBoard> boards = {first.Attach(1, "/dev/a"), second.Attach(2, "/dev/b")};
-  std::ostringstream progress;
-  GangMeter meter(progress, false, {"COM1", "COM2"}, 5);
-  // Each board asks once before it opens its port and once before each of its five lines: both
-  // cannot be through before the stop.
-  std::atomic<int> asked{0};
-  const std::vector<BoardLoad> loads = LoadGang(boards, kProgram, meter, [&asked] { return ++asked > 4; });
-  for (const auto* board : {&first, &second}) {
-    const size_t i = board == &first ? 0 : 1;
-    EXPECT_EQ(BoardVerdict(loads[i]), "not loaded: stopped");
-    const sim::BootImage image = board->unit.bootImage();
-    EXPECT_EQ(image.lines.size(), static_cast<size_t>(loads[i].load.lines));
-    EXPECT_EQ(image.badLines, 0);
-  }
 }
 
 TEST(GangMeter, ALinePerBoardRedrawnInPlaceOnATerminalAndEachTenthElsewhere) {

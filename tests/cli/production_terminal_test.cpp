@@ -70,9 +70,9 @@ TEST_F(PcbTerminalTest, ActionNamesAreTheFiveChecks) {
 }
 
 TEST_F(PcbTerminalTest, EveryActionThenExitStampsAPass) {
-  // Every OK box waits for Enter: seven in the supply checks, one between the two currents.
+  // Every OK box waits for Enter: five in the supply checks, one between the two currents.
   Run({"serial", "supplies", "current", "internal-rs485", "rs485-comms"},
-      "123456-7\n" + std::string(7, '\n') + "30\n\n100\n");
+      "123456-7\n" + std::string(5, '\n') + "30\n\n100\n");
   EXPECT_EQ(dialog.run.overallResult, kCheckPassed);
   EXPECT_TRUE(Printed("Board serial number [000000-000]: "));
   EXPECT_TRUE(Printed("=== Remote inclinometer calibrate ===\nOverall result PASS\n"));
@@ -88,13 +88,13 @@ TEST_F(PcbTerminalTest, ActionsThatLeaveACheckNotRunAskAtExit) {
 
   // Turned down: the dialog ends without a verdict.
   std::ostringstream().swap(out);
-  Run({"internal-rs485"}, "\n\n\nn\n");
+  Run({"internal-rs485"}, "\n\nn\n");
   EXPECT_EQ(dialog.run.overallResult, kCheckNotRun);
   EXPECT_FALSE(Printed("Overall result"));
 }
 
 TEST_F(PcbTerminalTest, TheMenuShowsEachResultAndTakesNumbersOrNames) {
-  Run({}, "4\n\n\n\nbogus\nrs485-comms\n" + std::string(5, '\n') + "x\ny\n");
+  Run({}, "4\n\n\nbogus\nrs485-comms\n" + std::string(4, '\n') + "x\ny\n");
   EXPECT_TRUE(Printed("=== Dialog ===\n"
                       "1  Set serial number       serial          [not run]\n"
                       "2  Check supply voltages   supplies        [not run]\n"
@@ -241,7 +241,7 @@ TEST_F(ProductionCliTest, UsageErrorsAreTheParsers) {
 }
 
 TEST_F(ProductionCliTest, APcbTestPassIsStatusZeroAndAFailIsOne) {
-  const std::string answers = "y\nab\n123456-7\n123456-7\n" + std::string(7, '\n') + "30\n\n100\n";
+  const std::string answers = "y\nab\n123456-7\n123456-7\n" + std::string(5, '\n') + "30\n\n100\n";
   EXPECT_EQ(Run({"pcb-test", "serial", "supplies", "current", "internal-rs485", "rs485-comms"}, answers), 0) << err.str();
   EXPECT_NE(out.str().find("Factory cal\t\t08/12/26  AB@\n"), std::string::npos) << out.str();
 
@@ -289,7 +289,7 @@ TEST_F(ProductionCliTest, APassWhoseRecordsAreNotReadBackIsNotCalledDone) {
   DroppingLine deaf(line, peer, [](uint8_t function, uint16_t first) {
     return function == reg::kReadInputRegisters && first == reg::kCalRecords;
   });
-  const std::string answers = "y\nab\n123456-7\n123456-7\n" + std::string(7, '\n') + "30\n\n100\n";
+  const std::string answers = "y\nab\n123456-7\n123456-7\n" + std::string(5, '\n') + "30\n\n100\n";
   EXPECT_EQ(Run({"pcb-test", "serial", "supplies", "current", "internal-rs485", "rs485-comms"}, answers), 1);
   EXPECT_EQ(LastErrorLine(),
             "endcap-cli: overall result PASS, the factory record is stamped, but the unit's information could not be "

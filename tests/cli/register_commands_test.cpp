@@ -130,7 +130,8 @@ TEST_F(RegisterCommandsTest, NoPortChosenAtTheChooser) {
   const CliParse parse = ParseCommandLine({"registers", "read", "2", "3"});
   const CliStreams streams{in, out, err, false};
   EXPECT_EQ(RunCli(parse.options, ports, clock, streams), kExitUnitFailed);
-  EXPECT_EQ(err.str(), "=== Choose comm port ===\nCOMM  1\nPort number (0 for none) [1]: endcap-cli: no port chosen\n");
+  EXPECT_EQ(err.str(),
+            "=== Choose comm port ===\nCOMM  1  /dev/ttyS0\nPort number (0 for none) [1]: endcap-cli: no port chosen\n");
 }
 
 TEST_F(RegisterCommandsTest, TheChosenPortIsUsed) {
