@@ -1,6 +1,7 @@
 #include "records/certificate_items.h"
 
 #include <cmath>
+#include <iterator>
 
 #include "serial/text_format.h"
 #include "unit/conversions.h"
@@ -73,6 +74,12 @@ ResultsStore ResultsStoreOf(const RecordSettings& settings) {
                                                         : settings.resultsStorePath);
 }
 
+std::string InclinometerCheckPitchKey(int set, int position) { return Format("3.03.%02d", 3 + set * 8 + position * 2); }
+
+std::string InclinometerCheckRollKey(int set, int position) { return Format("3.03.%02d", 4 + set * 8 + position * 2); }
+
+std::string PressurePointKey(int point) { return Format("3.05.%02d", point + 1); }
+
 std::vector<StoredResult> InclinometerCheckItems(const RecordSettings& settings, const UnitState& unit,
                                                  const InclinometerRun& run, const LocalDateTime& now) {
   std::vector<StoredResult> items;
@@ -81,16 +88,16 @@ std::vector<StoredResult> InclinometerCheckItems(const RecordSettings& settings,
   items.push_back(Item(by, now, "3.02.01"));
   items.push_back(ReadingItem(by, now, "3.03.01", run.checkLevelReading, 0.0));
   items.push_back(ReadingItem(by, now, "3.03.02", run.checkLevelReading, 0.0));
-  int key = 3;
-  for (const CheckSet& set : run.checkSets) {
+  for (int s = 0; s < static_cast<int>(std::size(run.checkSets)); ++s) {
+    const CheckSet& set = run.checkSets[s];
     const double a = set.angleDeg;
     // The nominal angle of each axis at bow 0, 90, 180 and 270.
     const double pitchNominal[4] = {a, 0.0, -a, 0.0};
     const double rollNominal[4] = {0.0, a, 0.0, -a};
     for (int position = 0; position < 4; ++position) {
       const CheckReading& reading = set.readings[position];
-      items.push_back(ReadingItem(by, now, Format("3.03.%02d", key++), reading, pitchNominal[position]));
-      items.push_back(ReadingItem(by, now, Format("3.03.%02d", key++), reading, rollNominal[position]));
+      items.push_back(ReadingItem(by, now, InclinometerCheckPitchKey(s, position), reading, pitchNominal[position]));
+      items.push_back(ReadingItem(by, now, InclinometerCheckRollKey(s, position), reading, rollNominal[position]));
     }
   }
   return items;
@@ -114,7 +121,7 @@ std::vector<StoredResult> StrainGaugeItems(const RecordSettings& settings, const
     const double tolerance = point.fullScalePsi * point.accuracyPercent * 0.01;
     const bool read = std::isfinite(point.readPsi);
     // The applied pressure leads the text either way: AppliedPsiOf reads it from there.
-    StoredResult item = TextItem(by, now, Format("3.05.%02d", i + 1),
+    StoredResult item = TextItem(by, now, PressurePointKey(i),
                                  kAppliedPrefix + point.appliedText + (read ? "" : std::string(" ") + kNoReading));
     SetValue(item, point.readPsi);
     item.result.passFlag = read && std::fabs(point.readPsi - LeadingDouble(point.appliedText)) <= tolerance ? 1 : 0;

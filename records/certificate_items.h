@@ -43,6 +43,13 @@ std::string StoreCertificateItems(const RecordSettings& settings, OperatorInterf
 StoredResult RecordedItem(const RecordSettings& settings, const std::string& serial, const std::string& key,
                           const LocalDateTime& now);
 
+// The keys of a check position's pitch and roll items: check set 0 or 1, bow position 0 to 3
+// (bow at 0, 90, 180, 270 degrees).
+std::string InclinometerCheckPitchKey(int set, int position);
+std::string InclinometerCheckRollKey(int set, int position);
+// The key of pressure point 0 (0 % of full scale) to 5 (100 %).
+std::string PressurePointKey(int point);
+
 // The store of the settings: resultsStorePath, or the one in the status folder.
 ResultsStore ResultsStoreOf(const RecordSettings& settings);
 

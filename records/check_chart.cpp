@@ -60,10 +60,8 @@ std::optional<CheckChart> InclinometerCheckChart(const std::string& unitSerial,
   };
   add("3.03.01", "3.03.02", "Level");
   for (int set = 0; set < kCheckSets; ++set)
-    for (int bow = 0; bow < kBowPositions; ++bow) {
-      const int key = 3 + set * 2 * kBowPositions + bow * 2;
-      add(Format("3.03.%02d", key), Format("3.03.%02d", key + 1), nullptr);
-    }
+    for (int bow = 0; bow < kBowPositions; ++bow)
+      add(InclinometerCheckPitchKey(set, bow), InclinometerCheckRollKey(set, bow), nullptr);
   if (!stored) return std::nullopt;
   chart.errors = {pitch, roll};
   return chart;
@@ -81,8 +79,8 @@ std::optional<CheckChart> StrainGaugeCheckChart(const std::string& unitSerial,
   const double accuracy = GaugeCheckAccuracy(limits, LookupCertificateResult(results, "3.04.05").value);
   ChartSeries error{"Error", {}};
   bool stored = false;
-  for (int i = 1; i <= kPressurePoints; ++i) {
-    const CertificateResult* point = Find(results, Format("3.05.%02d", i));
+  for (int i = 0; i < kPressurePoints; ++i) {
+    const CertificateResult* point = Find(results, PressurePointKey(i));
     if (!point) continue;
     stored = true;
     const double applied = AppliedPsiOf(*point);

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "records/certificate_items.h"
 #include "records/pcb_test_items.h"
 #include "serial/text_format.h"
 
@@ -25,14 +26,16 @@ std::map<std::string, ResultKeyMeaning> ResultKeyMeanings() {
       {"3.05.10", {"dead-weight tester ident. number", false}},
   };
   // Each check angle's four bow positions, a pitch key and a roll key each.
-  int key = 3;
-  for (const char* angle : {"first", "second"})
-    for (int bow = 0; bow < 360; bow += 90)
-      for (const char* axis : {"pitch", "roll"})
-        meanings[Format("3.03.%02d", key++)] = {
-            Format("inclinometer check, %s angle, bow at %d degrees: %s", angle, bow, axis), true};
+  for (int set = 0; set < 2; ++set) {
+    const char* angle = set == 0 ? "first" : "second";
+    for (int position = 0; position < 4; ++position) {
+      const std::string where = Format("inclinometer check, %s angle, bow at %d degrees: ", angle, position * 90);
+      meanings[InclinometerCheckPitchKey(set, position)] = {where + "pitch", true};
+      meanings[InclinometerCheckRollKey(set, position)] = {where + "roll", true};
+    }
+  }
   for (int point = 0; point < 6; ++point)
-    meanings[Format("3.05.%02d", point + 1)] = {Format("pressure check at %d %% of full scale", point * 20), true};
+    meanings[PressurePointKey(point)] = {Format("pressure check at %d %% of full scale", point * 20), true};
   // Every PCB check, the overall result among them, is stored with its verdict.
   for (const PcbTestItem& item : kPcbTestItems) meanings[item.key] = {item.meaning, true};
   return meanings;

@@ -16,28 +16,13 @@
 #include "records/store_location.h"
 #include "tests/support/temp_dir.h"
 #include "tests/records/recording_fixture.h"
+#include "tests/records/stored_row.h"
 
 namespace endcap {
 namespace {
 
+using testing::Row;
 using testing::TempDir;
-
-StoredResult Row(const std::string& serial, const std::string& key, const std::string& text, double value = 0.0) {
-  StoredResult row;
-  row.unitSerial = serial;
-  row.key = key;
-  row.result.day = 7;
-  row.result.month = 3;
-  row.result.year = 5;
-  row.result.name = "AB";
-  row.result.passFlag = 1;
-  row.result.value = value;
-  row.result.value2 = -1.5;
-  row.result.value3 = 1e-9;
-  row.result.text = text;
-  row.storedAt = "2005-03-07 09:05:30";
-  return row;
-}
 
 class StoreTest : public ::testing::Test {
 protected:

@@ -12,6 +12,7 @@
 
 #include "records/copy_results.h"
 #include "records/results_store.h"
+#include "tests/records/stored_row.h"
 #include "tests/support/postgres_server.h"
 #include "tests/support/temp_dir.h"
 
@@ -19,25 +20,8 @@ namespace endcap {
 namespace {
 
 using testing::PostgresServer;
+using testing::Row;
 using testing::TempDir;
-
-StoredResult Row(const std::string& serial, const std::string& key, const std::string& text, double value = 0.0,
-                 const std::string& storedAt = "2005-03-07 09:05:30") {
-  StoredResult row;
-  row.unitSerial = serial;
-  row.key = key;
-  row.result.day = 7;
-  row.result.month = 3;
-  row.result.year = 5;
-  row.result.name = "AB";
-  row.result.passFlag = 1;
-  row.result.value = value;
-  row.result.value2 = -1.5;
-  row.result.value3 = 1e-9;
-  row.result.text = text;
-  row.storedAt = storedAt;
-  return row;
-}
 
 // What differs between the kinds: where a fresh store is, and how a case reaches into it.
 struct StoreKind {
