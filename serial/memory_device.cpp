@@ -4,6 +4,8 @@
 
 namespace endcap {
 
+void MemoryLine::SetPeer(LinePeer* peer) { peer_ = peer; }
+
 void MemoryLine::Send(const std::vector<uint8_t>& bytes, uint32_t delayMs, uint32_t byteTimeUs) {
   // Schedule after whatever is still queued, as a real line cannot overlap two bursts.
   uint32_t first = clock_.TickCount() + delayMs;

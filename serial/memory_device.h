@@ -25,7 +25,9 @@ class MemoryLine {
 public:
   explicit MemoryLine(Clock& clock) : clock_(clock) {}
 
-  void SetPeer(LinePeer* peer) { peer_ = peer; }
+  // Out of line: inlined into a peer that registers itself on construction and unregisters in
+  // its destructor, GCC's dangling-pointer check takes the kept pointer for a dangling one.
+  void SetPeer(LinePeer* peer);
   Clock& clock() { return clock_; }
 
   // Queue bytes towards the station: the first arrives delayMs from now, the rest every
