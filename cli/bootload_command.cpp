@@ -12,6 +12,7 @@
 #include "cli/cli_session.h"
 #include "cli/gang_bootload.h"
 #include "cli/progress_meter.h"
+#include "firmware/hex_file_check.h"
 #include "firmware/program_pieces.h"
 #include "serial/close_on_signal.h"
 #include "serial/text_format.h"
@@ -20,15 +21,11 @@ namespace endcap {
 
 namespace {
 
-std::string RefusalReason(const HexFileCheck& check) {
-  return check.line > 0 ? Format("line %d: %s", check.line, check.reason.c_str()) : check.reason;
-}
-
 // A bad file is reported as such whatever the port, so it is checked before any port is opened.
 bool CheckFile(CliSession& session, const std::string& file, std::string& program, int& status) {
   const HexFileCheck check = ReadHexFile(file, program);
   if (check.valid) return true;
-  status = session.Fail(file + " refused, nothing was sent: " + RefusalReason(check));
+  status = session.Fail(file + " refused, nothing was sent: " + WhereAndWhy(check));
   return false;
 }
 
@@ -50,7 +47,7 @@ int RunBootload(CliSession& session, const std::string& file) {
       case LoadOutcome::NoFile: return session.Fail("no file chosen");
       case LoadOutcome::NotConnected: return session.UnitFailed();
       case LoadOutcome::Refused:
-        return session.Fail(file + " refused, nothing was sent: " + RefusalReason(load.check));
+        return session.Fail(file + " refused, nothing was sent: " + WhereAndWhy(load.check));
       case LoadOutcome::UnlockFailed:
         return session.Fail("the unit did not take the unlock (function 65), nothing was sent");
       case LoadOutcome::NotSwitched:

@@ -15,10 +15,8 @@ constexpr int kPieceTimeoutSeconds = 1;
 }  // namespace
 
 std::string RefusalText(const std::string& path, const HexFileCheck& check) {
-  const std::string where = check.line > 0 ? Format("line %d: ", check.line) : "";
   const char* what = check.readable ? "is not a hex-record program file" : "cannot be read";
-  return Format("%s %s\r\n%s%s\r\nNothing was sent to the unit", path.c_str(), what, where.c_str(),
-                check.reason.c_str());
+  return Format("%s %s\r\n%s\r\nNothing was sent to the unit", path.c_str(), what, WhereAndWhy(check).c_str());
 }
 
 void SendProgram(UnitClient& client, const std::string& program, LoadProgressView& progress, LoadResult& result,

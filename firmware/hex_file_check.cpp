@@ -164,4 +164,8 @@ HexFileCheck ReadHexFile(const std::string& path, std::string& program) {
   return check;
 }
 
+std::string WhereAndWhy(const HexFileCheck& check) {
+  return check.line > 0 ? Format("line %d: %s", check.line, check.reason.c_str()) : check.reason;
+}
+
 }  // namespace endcap

@@ -21,6 +21,9 @@ struct HexFileCheck {
   std::string reason;
 };
 
+// The reason, led by "line N: " when it concerns one line.
+std::string WhereAndWhy(const HexFileCheck& check);
+
 // Reads the regular file at path into program and checks it: every line a record (a colon,
 // pairs of hexadecimal digits, a byte count that matches the data, a correct checksum, a record
 // type from 00 to 05, no data in an end-of-file record), an end-of-file record last. A line may
